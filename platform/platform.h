@@ -1,0 +1,187 @@
+// The platform layer: everything the game needs from the operating system, and nothing more.
+//
+// It offers a display object with a flipping primary surface and one back buffer, off-screen
+// surfaces with colour key 0, lock/unlock, colour-keyed copies, stretch copies, colour fills,
+// a lost state and restore; window messages for the window procedure; a millisecond clock and
+// the frame wait; the wall clock; a message box. Surfaces live in memory and are composed by the
+// game's own code; only presenting the picture, input and timing differ between the SDL backend
+// (players) and the headless backend (tests and automation, selected by GRUMBOLDX_HEADLESS=1).
+//
+// Result codes carry the values and names of the DirectDraw headers (dx_results.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/dx_results.h"
+
+namespace plat {
+
+// ---------------------------------------------------------------------------------------------
+// Start and end of the layer
+
+// Chooses the backend from the environment and reads its settings. Returns false (with a line
+// on stderr) when a setting is malformed. Safe to call more than once; later calls do nothing.
+bool init();
+// Closes the window, the display and the backend. Harmless when nothing is open.
+void shutdown();
+bool is_headless();
+
+// ---------------------------------------------------------------------------------------------
+// Window and messages. Message numbers, virtual-key codes and the packing of wParam/lParam are
+// those of the Win32 window procedure, so the game's procedure reads like one.
+
+enum : std::uint32_t {
+  WM_DESTROY = 0x0002,
+  WM_SIZE = 0x0005,
+  WM_ACTIVATE = 0x0006,
+  WM_SETFOCUS = 0x0007,
+  WM_KILLFOCUS = 0x0008,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_ERASEBKGND = 0x0014,
+  WM_SETCURSOR = 0x0020,
+  WM_KEYDOWN = 0x0100,
+  WM_CHAR = 0x0102,  // wParam: one Unicode code point of typed text
+  WM_MOUSEMOVE = 0x0200,
+  WM_LBUTTONDOWN = 0x0201,
+  WM_LBUTTONUP = 0x0202,
+  WM_RBUTTONDOWN = 0x0204,
+  WM_RBUTTONUP = 0x0205,
+};
+constexpr std::uint32_t SIZE_RESTORED = 0;
+constexpr std::uint32_t SIZE_MINIMIZED = 1;
+
+enum : std::uint32_t {
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_RETURN = 0x0D,
+  VK_SHIFT = 0x10,
+  VK_CONTROL = 0x11,
+  VK_ESCAPE = 0x1B,
+  VK_SPACE = 0x20,
+  VK_END = 0x23,
+  VK_HOME = 0x24,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_DELETE = 0x2E,
+  VK_F1 = 0x70,  // F1 .. F12 follow one by one
+};
+
+struct Message {
+  std::uint32_t message = 0;
+  std::uint64_t wparam = 0;
+  std::int64_t lparam = 0;
+};
+
+// Mouse messages carry the position in 800 x 600 picture coordinates: x in the low word of
+// lParam, y in the high word. The layer already keeps them inside the picture.
+constexpr std::int64_t make_point_lparam(int x, int y) {
+  return static_cast<std::int64_t>((static_cast<std::uint32_t>(y) & 0xFFFFu) << 16 |
+                                   (static_cast<std::uint32_t>(x) & 0xFFFFu));
+}
+// Key-down messages carry the virtual-key code in wParam and the scan code in bits 16..23.
+constexpr std::int64_t make_key_lparam(std::uint32_t scan_code) {
+  return static_cast<std::int64_t>(1u | ((scan_code & 0xFFu) << 16));
+}
+
+// Creates and shows the game's window ("GrumboldX", borderless desktop full screen, system
+// pointer hidden over it). False when it cannot be created.
+bool window_create(const char* title);
+// Destroys the window (the caller then runs its own destroy handling). Harmless when none.
+void window_destroy();
+bool window_exists();
+// Keeps the pointer inside the window while a round runs, so the picture's edges can be reached.
+void confine_pointer(bool on);
+
+// Takes the next waiting message, if any. A posted quit message is handed out only when no
+// other message waits, as the window system does.
+bool peek_message(Message& out);
+// Blocks until a message waits (used while the window is inactive, so no core is burnt).
+void wait_message();
+// Queues a message for the window, handed out by peek_message in order.
+void post_message(std::uint32_t message, std::uint64_t wparam = 0, std::int64_t lparam = 0);
+void post_quit_message(int exit_code);
+
+// A modal message box with an OK button. The headless backend logs it to stderr and counts it.
+void message_box(const char* text, const char* title);
+int message_box_count();
+
+// ---------------------------------------------------------------------------------------------
+// Clocks
+
+// Milliseconds since the layer started, wrapping like a 32-bit counter.
+std::uint32_t time_ms();
+// Returns once at least min_ms milliseconds have passed since t0: sleeps until shortly before
+// the end, then spins, so the frame lasts exactly as long without burning a core.
+void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms);
+
+struct WallTime {
+  int year, month, day, hour, minute, second;
+};
+// The current UTC date and time, and the seconds since 1970 (seeding, recordings).
+WallTime wall_time_utc();
+std::int64_t wall_time_seconds();
+
+// ---------------------------------------------------------------------------------------------
+// Display and surfaces
+
+struct Surface;  // opaque; 16-bit pixels, memory owned by the layer
+
+struct Rect {
+  int left, top, right, bottom;  // right and bottom exclusive
+};
+
+struct PixelFormat {
+  std::uint32_t red_mask, green_mask, blue_mask;
+};
+
+// The display object's set-up steps, in the order the game runs them. Each answers DD_OK or a
+// DDERR_ code (the headless backend can be told to fail any of them, for tests).
+HRESULT display_create();                                   // the display object
+HRESULT display_set_cooperative_level();                    // exclusive full-screen use
+HRESULT display_query_interface();                          // the interface the game speaks
+HRESULT display_set_mode(int width, int height, int bits);  // 800 x 600 x 16
+HRESULT display_create_primary(Surface** primary);          // flipping primary, one back buffer
+HRESULT display_get_back_buffer(Surface* primary, Surface** back_buffer);
+// Releases the display object (the primary surface must have been released before).
+void display_release();
+bool display_exists();
+
+// An off-screen plain surface in the display's pixel format.
+HRESULT surface_create(int width, int height, Surface** out);
+// Source colour key (low..high); pixels in the range are not drawn by keyed copies.
+HRESULT surface_set_color_key(Surface* s, std::uint16_t low, std::uint16_t high);
+// Releases a surface; releasing the primary also releases its back buffer.
+HRESULT surface_release(Surface* s);
+int surface_width(const Surface* s);
+int surface_height(const Surface* s);
+
+// Locks the whole surface (rect null) or a part of it. pitch is in bytes.
+HRESULT surface_lock(Surface* s, const Rect* rect, void** pixels, int* pitch);
+HRESULT surface_unlock(Surface* s);
+HRESULT surface_get_pixel_format(Surface* s, PixelFormat* out);
+
+// DD_OK, or DDERR_SURFACELOST while the surface has lost its memory.
+HRESULT surface_is_lost(Surface* s);
+// Gives a lost surface its memory back (contents are undefined: the layer clears them).
+HRESULT surface_restore(Surface* s);
+
+// Copy of src_rect (null: whole source) to (x, y) of dst, without clipping: the rectangle must
+// lie inside both surfaces. With src_color_key, pixels in the source key range are skipped.
+HRESULT blt_fast(Surface* dst, int x, int y, Surface* src, const Rect* src_rect,
+                 bool src_color_key);
+// Stretch copy of src_rect onto dst_rect (null: whole surfaces), colour-keyed when asked.
+HRESULT blt_stretch(Surface* dst, const Rect* dst_rect, Surface* src, const Rect* src_rect,
+                    bool src_color_key);
+// Fills dst_rect (null: whole surface) with one pixel value.
+HRESULT blt_fill(Surface* dst, const Rect* dst_rect, std::uint16_t color);
+// Swaps the primary surface with its back buffer and presents the new picture.
+HRESULT surface_flip(Surface* primary);
+
+// Marks every surface lost, as when the display is taken away from the game.
+void lose_all_surfaces();
+
+}  // namespace plat
