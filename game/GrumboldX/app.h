@@ -1,0 +1,36 @@
+// The application's globals: edition, screens, timing and input. They live for the whole run.
+// Times are 16.16 fixed-point seconds (65536 = 1 s, 655 = 0.01 s, 1092 = 1/60 s).
+#pragma once
+
+#include <cstdint>
+
+namespace app {
+
+enum Edition : int { edition_xs = 1, edition_xl = 2, edition_xxl = 3 };
+enum GameState : int {
+  state_title = 0,
+  state_round = 1,
+  state_highscores = 2,
+  state_name_entry = 3,
+  state_help = 6,
+  state_exit = 7,
+  state_branding = 8,
+};
+
+extern int edition;         // 1 XS, 2 XL, 3 XXL; the archive header wins over the command line
+extern bool html_enabled;   // false after "-nohtml"
+extern bool app_active;     // the window has the keyboard focus: frames run
+extern int game_state;
+extern int scene;           // 1 or 2
+extern std::int32_t frame_time;  // smoothed length of the previous frame, 655 .. 6553
+extern std::int32_t round_time;  // time left in the round
+extern int frame_counter;
+extern std::uint32_t frame_stamps[40];
+extern int jitter_count;
+extern bool click_pending, click;
+extern bool right_click_pending, right_click;
+extern bool button_held;
+extern int last_key;
+extern int cursor_x, cursor_y;  // 0..799, 0..599
+
+}  // namespace app
