@@ -1,0 +1,18 @@
+#include "game/GrumboldX/command_line.h"
+
+#include <cstring>
+
+#include "game/GrumboldX/app.h"
+#include "game/resources/log.h"
+
+void read_command_line(const char* line) {
+  app::html_enabled = true;
+  if (!line || !*line) return;
+  if (std::strstr(line, "-nohtml")) {
+    app::html_enabled = false;
+    debug_log("HTML disabled!\n");
+  }
+  if (std::strstr(line, "-XS")) app::edition = app::edition_xs;
+  if (std::strstr(line, "-XL")) app::edition = app::edition_xl;
+  if (std::strstr(line, "-XXL")) app::edition = app::edition_xxl;
+}

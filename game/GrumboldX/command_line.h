@@ -1,0 +1,6 @@
+// The command line: "-nohtml", "-XS", "-XL", "-XXL", found anywhere in the line, case-sensitive.
+#pragma once
+
+// Applies the options to app::html_enabled and app::edition (a later option in the order
+// -XS, -XL, -XXL wins, whatever their order in the line).
+void read_command_line(const char* line);

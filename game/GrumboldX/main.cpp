@@ -1,0 +1,3 @@
+#include "game/GrumboldX/startup.h"
+
+int main(int argc, char** argv) { return game_main(argc, argv); }

@@ -1,0 +1,64 @@
+#include "game/GrumboldX/startup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "game/GrumboldX/app.h"
+#include "game/GrumboldX/command_line.h"
+#include "game/GrumboldX/main_loop.h"
+#include "game/GrumboldX/window.h"
+#include "game/gfx/surfaces.h"
+#include "game/resources/archive.h"
+#include "game/resources/log.h"
+#include "game/resources/random.h"
+#include "platform/platform.h"
+
+int game_main(int argc, char** argv) {
+  if (!plat::init()) return 2;  // a malformed setting of the headless backend, told on stderr
+  debug_log_reset();
+  debug_log("      Grumbold X\n");
+  const plat::WallTime now = plat::wall_time_utc();
+  debug_log("  %4d-%02d-%02d %02d:%02d:%02d\n", now.year, now.month, now.day, now.hour,
+            now.minute, now.second);
+  debug_log("\n");
+
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  read_command_line(line.c_str());
+
+  init_display();
+  if (!plat::window_exists() && !fatal_message_shown()) {
+    // Without a window there is nothing to show and no way to end: stop here.
+    debug_log("ERROR: could not create the window\n");
+    std::fprintf(stderr, "GrumboldX: could not create the window\n");
+    plat::shutdown();
+    return 1;
+  }
+  debug_log("OleInitialize ok\n");
+
+  if (!xfinit("grumboldX.dat")) {
+    show_fatal_message(1, "Error opening data file\n");
+    plat::shutdown();
+    std::exit(1);
+  }
+
+  random_seed(static_cast<std::uint32_t>(plat::wall_time_seconds()));
+  if (gfx::back_buffer) gfx::detect_pixel_format();
+
+  app::scene = 1;
+  app::frame_time = 1092;  // every round set-up starts the frame time at 1/60 s
+
+  gfx::clear_surface(gfx::back_buffer);
+  gfx::clear_surface(gfx::primary);
+  debug_log("Init ok\n");
+
+  int exit_code = run_main_loop();
+  plat::shutdown();
+  // A fatal message box ended the start: tell the caller it failed.
+  if (fatal_message_shown()) exit_code = 1;
+  return exit_code;
+}

@@ -1,0 +1,191 @@
+#include "game/GrumboldX/window.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "game/GrumboldX/app.h"
+#include "game/GrumboldX/exit_screen.h"
+#include "game/GrumboldX/main_loop.h"
+#include "game/gfx/surfaces.h"
+#include "game/resources/dx_errors.h"
+#include "game/resources/log.h"
+
+namespace {
+
+bool fatal_shown = false;
+
+// Steps of the display set-up, shared by the start and the return to full screen.
+int create_display() {
+  using namespace plat;
+  HRESULT r = display_create();
+  if (r != DD_OK) return show_fatal_message(r, "DirectDrawCreateEx FAILED");
+  r = display_set_cooperative_level();
+  if (r != DD_OK) return show_fatal_message(r, "SetCooperativeLevel FAILED");
+  r = display_query_interface();
+  if (r != DD_OK) return show_fatal_message(r, "QueryInterface FAILED");
+  r = display_set_mode(800, 600, 16);
+  if (r != DD_OK) return show_fatal_message(r, "SetDisplayMode FAILED");
+  r = display_create_primary(&gfx::primary);
+  if (r != DD_OK) return show_fatal_message(r, "CreateSurface FAILED");
+  r = display_get_back_buffer(gfx::primary, &gfx::back_buffer);
+  if (r != DD_OK) return show_fatal_message(r, "GetAttachedSurface FAILED");
+  return 0;
+}
+
+void release_display() {
+  if (gfx::primary) REPORT_DD(plat::surface_release(gfx::primary));  // with its back buffer
+  gfx::primary = nullptr;
+  gfx::back_buffer = nullptr;
+  plat::display_release();
+}
+
+// A round ends when the window is minimised or Escape is pressed in it: back to the title.
+void end_round_to_title() {
+  app::scene = 1;
+  app::game_state = app::state_title;
+}
+
+std::int64_t key_down(std::uint64_t key) {
+  app::last_key = static_cast<int>(key);
+  switch (key) {
+    case plat::VK_RETURN:
+      if (app::game_state == app::state_name_entry) app::game_state = app::state_highscores;
+      return 0;
+    case plat::VK_ESCAPE:
+      switch (app::game_state) {
+        case app::state_title:
+          app::game_state = app::state_exit;
+          reset_exit_screen();
+          break;
+        case app::state_round:
+          end_round_to_title();
+          break;
+        case app::state_highscores:
+        case app::state_help:
+          app::game_state = app::state_title;
+          break;
+        case app::state_exit:
+          if (exit_clock >= exit_screen_patience) quit_game();
+          break;
+        default:
+          break;
+      }
+      return 0;
+    case 'M':
+      return app::game_state == app::state_name_entry ? 0 : -1;
+    case plat::VK_F1:
+    case plat::VK_F1 + 1:
+    case plat::VK_F1 + 2:
+      return -1;
+    default:
+      return 0;
+  }
+}
+
+int clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+
+}  // namespace
+
+int show_fatal_message(int code, const char* format, ...) {
+  char text[128];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  fatal_shown = true;
+  release_all();
+  plat::message_box(text, "GrumboldX");
+  destroy_window();
+  return code;
+}
+
+bool fatal_message_shown() { return fatal_shown; }
+
+int init_display() {
+  if (!plat::window_create("GrumboldX")) return 0;
+  const int result = create_display();
+  if (result != 0) return result;
+  gfx::clear_surface(gfx::primary);
+  gfx::clear_surface(gfx::back_buffer);
+  return 0;
+}
+
+void release_all() {
+  debug_log("terminate sound\n");
+  debug_log("release sprites\n");
+  gfx::release_surfaces(1);
+  debug_log("release text\n");
+  debug_log("release dd\n");
+  if (plat::display_exists()) release_display();
+}
+
+bool leave_fullscreen() {
+  gfx::release_surfaces(0);
+  release_display();
+  return true;
+}
+
+int enter_fullscreen() {
+  const int result = create_display();
+  if (result != 0) return result;
+  gfx::clear_surface(gfx::primary);
+  gfx::clear_surface(gfx::back_buffer);
+  gfx::recreate_surfaces();
+  return 1;
+}
+
+void destroy_window() {
+  if (!plat::window_exists()) return;
+  plat::window_destroy();
+  window_procedure(plat::WM_DESTROY, 0, 0);
+}
+
+std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::int64_t lparam) {
+  using namespace plat;
+  std::int64_t result = 0;
+  switch (message) {
+    case WM_DESTROY:
+      debug_log("saving highscores\n");
+      app::app_active = false;
+      release_all();
+      post_quit_message(0);
+      return 0;
+    case WM_SIZE:
+      if (app::game_state == app::state_round) end_round_to_title();
+      break;
+    case WM_ACTIVATE:
+      return 0;
+    case WM_SETFOCUS:
+      app::app_active = true;
+      return 0;
+    case WM_KILLFOCUS:
+      app::app_active = false;
+      return 0;
+    case WM_SETCURSOR:
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_KEYDOWN:
+      result = key_down(wparam);
+      if (result != -1) return result;
+      break;
+    case WM_MOUSEMOVE:
+      app::cursor_x = clamp(static_cast<int>(lparam & 0xFFFF), 0, 799);
+      app::cursor_y = clamp(static_cast<int>((lparam >> 16) & 0xFFFF), 0, 599);
+      break;
+    case WM_LBUTTONDOWN:
+      app::click_pending = true;
+      app::button_held = true;
+      break;
+    case WM_LBUTTONUP:
+      app::button_held = false;
+      break;
+    case WM_RBUTTONDOWN:
+      app::right_click_pending = true;
+      break;
+    default:
+      break;
+  }
+  // Default processing: closing the window destroys it.
+  if (message == WM_CLOSE) destroy_window();
+  return 0;
+}

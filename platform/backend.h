@@ -1,0 +1,52 @@
+// What differs between the SDL backend and the headless one. Internal to the platform layer.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace plat {
+
+enum class DisplayStep { create, cooperative_level, query_interface, set_mode, create_primary,
+                         get_back_buffer };
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  virtual bool window_create(const char* title) = 0;
+  virtual void window_destroy() = 0;
+  virtual bool window_exists() const = 0;
+  virtual void confine_pointer(bool on) = 0;
+  // Moves every waiting input event into the queue as window messages; never blocks.
+  virtual void pump_events(std::deque<Message>& queue) = 0;
+  // Blocks until at least one message has been queued.
+  virtual void wait_event(std::deque<Message>& queue) = 0;
+  virtual void message_box(const char* text, const char* title) = 0;
+  virtual std::uint32_t time_ms() = 0;
+  virtual void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) = 0;
+  virtual std::int64_t wall_seconds() = 0;
+  virtual HRESULT display_step(DisplayStep step) = 0;
+  virtual void display_release() = 0;
+  // Shows the picture; green_shift tells 565 (6) from 555 (5).
+  virtual HRESULT present(const std::uint16_t* pixels, int pitch_bytes) = 0;
+  virtual PixelFormat pixel_format() const = 0;
+  // Fault injection: whether the named operation should fail now ("Lock", "Flip", ...).
+  virtual bool should_fail(const char* operation) = 0;
+};
+
+std::unique_ptr<Backend> make_sdl_backend();
+std::unique_ptr<Backend> make_headless_backend(bool& ok);
+
+Backend& backend();
+
+// The 565 and 555 pixel layouts the display can have.
+constexpr PixelFormat format_565{0xF800, 0x07E0, 0x001F};
+constexpr PixelFormat format_555{0x7C00, 0x03E0, 0x001F};
+
+// Writes 16-bit pixels as an RGB PNG. False when the file cannot be written.
+bool write_png(const char* path, const std::uint16_t* pixels, int width, int height,
+               int pitch_bytes, const PixelFormat& format);
+
+}  // namespace plat

@@ -1,0 +1,223 @@
+// The headless backend: no window, no device. A virtual clock in which every frame lasts
+// GRUMBOLDX_FRAME_MS milliseconds, input from a script, pictures saved on request, and faults
+// injected on request, so two runs of the same script are identical to the pixel.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/script.h"
+
+namespace plat {
+
+namespace {
+
+volatile std::sig_atomic_t close_signal = 0;
+void on_signal(int) { close_signal = 1; }
+
+bool read_number(const char* name, long low, long high, long& value) {
+  const char* text = std::getenv(name);
+  if (!text || !*text) return true;
+  char* end = nullptr;
+  const long v = std::strtol(text, &end, 10);
+  if (*end != '\0' || v < low || v > high) {
+    std::fprintf(stderr, "%s must be a number from %ld to %ld, not \"%s\"\n", name, low, high, text);
+    return false;
+  }
+  value = v;
+  return true;
+}
+
+// Names of the operations that can be told to fail with GRUMBOLDX_FAIL.
+constexpr const char* fault_names[] = {
+    "CreateWindow",  "DirectDrawCreate", "SetCooperativeLevel", "QueryInterface",
+    "SetDisplayMode", "CreateSurface",   "GetAttachedSurface",  "CreateOffscreen",
+    "Lock",          "Flip",
+};
+
+class HeadlessBackend final : public Backend {
+ public:
+  explicit HeadlessBackend(bool& ok) {
+    long frame_ms = 10, frames = 0, start = 1262304000;  // 2010-01-01 00:00:00 UTC
+    ok = read_number("GRUMBOLDX_FRAME_MS", 1, 60000, frame_ms) &&
+         read_number("GRUMBOLDX_FRAMES", 0, 2000000000L, frames) &&
+         read_number("GRUMBOLDX_TIME", 0, 4000000000L, start);
+    frame_ms_ = static_cast<std::uint32_t>(frame_ms);
+    frame_limit_ = frames;
+    wall_start_ = start;
+    if (const char* pixels = std::getenv("GRUMBOLDX_PIXELS"); pixels && *pixels) {
+      if (std::strcmp(pixels, "555") == 0) format_ = format_555;
+      else if (std::strcmp(pixels, "565") != 0) {
+        std::fprintf(stderr, "GRUMBOLDX_PIXELS must be 565 or 555, not \"%s\"\n", pixels);
+        ok = false;
+      }
+    }
+    if (const char* faults = std::getenv("GRUMBOLDX_FAIL")) {
+      std::stringstream list(faults);
+      std::string name;
+      while (std::getline(list, name, ',')) {
+        if (name.empty()) continue;
+        bool known = false;
+        for (const char* f : fault_names) known = known || name == f;
+        if (!known) {
+          std::fprintf(stderr, "GRUMBOLDX_FAIL: unknown operation \"%s\"\n", name.c_str());
+          ok = false;
+        }
+        faults_.push_back(name);
+      }
+    }
+    if (const char* script = std::getenv("GRUMBOLDX_SCRIPT"); script && *script) {
+      std::ifstream file(script, std::ios::binary);
+      if (!file) {
+        std::fprintf(stderr, "GRUMBOLDX_SCRIPT: cannot read %s\n", script);
+        ok = false;
+      } else {
+        std::stringstream text;
+        text << file.rdbuf();
+        std::string error;
+        if (!parse_script(text.str(), events_, error)) {
+          std::fprintf(stderr, "GRUMBOLDX_SCRIPT %s: %s\n", script, error.c_str());
+          ok = false;
+        }
+      }
+    }
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+  }
+
+  bool window_create(const char*) override {
+    if (should_fail("CreateWindow")) return false;
+    window_ = true;
+    // A new window is shown and takes the keyboard focus.
+    post_message(WM_SETFOCUS);
+    return true;
+  }
+  void window_destroy() override { window_ = false; }
+  bool window_exists() const override { return window_; }
+  void confine_pointer(bool) override {}
+
+  void pump_events(std::deque<Message>&) override {
+    if (close_signal) {
+      close_signal = 0;
+      post_message(WM_CLOSE);
+    }
+    while (next_ < events_.size() && events_[next_].frame <= presented_ + 1) deliver(events_[next_++]);
+  }
+
+  void wait_event(std::deque<Message>& queue) override {
+    // Nothing runs while the window is inactive, so the script goes on at once.
+    while (queue.empty() && next_ < events_.size()) deliver(events_[next_++]);
+    if (!queue.empty()) return;
+    // Nothing will ever arrive: close the window in order rather than wait for ever.
+    if (!close_posted_) {
+      close_posted_ = true;
+      post_message(WM_CLOSE);
+    } else {
+      post_quit_message(0);
+    }
+  }
+
+  void message_box(const char* text, const char* title) override {
+    std::fprintf(stderr, "message box \"%s\": %s\n", title, text);
+  }
+
+  std::uint32_t time_ms() override { return clock_; }
+  void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) override {
+    const std::uint32_t length = frame_ms_ > min_ms ? frame_ms_ : min_ms;
+    if (clock_ - t0 < length) clock_ = t0 + length;
+  }
+  std::int64_t wall_seconds() override { return wall_start_ + clock_ / 1000; }
+
+  HRESULT display_step(DisplayStep step) override {
+    switch (step) {
+      case DisplayStep::create:
+        return should_fail("DirectDrawCreate") ? DDERR_NODIRECTDRAWHW : DD_OK;
+      case DisplayStep::cooperative_level:
+        return should_fail("SetCooperativeLevel") ? DDERR_EXCLUSIVEMODEALREADYSET : DD_OK;
+      case DisplayStep::query_interface:
+        return should_fail("QueryInterface") ? DDERR_GENERIC : DD_OK;
+      case DisplayStep::set_mode:
+        return should_fail("SetDisplayMode") ? DDERR_UNSUPPORTEDMODE : DD_OK;
+      case DisplayStep::create_primary:
+        return should_fail("CreateSurface") ? DDERR_OUTOFVIDEOMEMORY : DD_OK;
+      case DisplayStep::get_back_buffer:
+        return should_fail("GetAttachedSurface") ? DDERR_NOTFOUND : DD_OK;
+    }
+    return DDERR_GENERIC;
+  }
+  void display_release() override {}
+
+  HRESULT present(const std::uint16_t* pixels, int pitch) override {
+    ++presented_;
+    for (const ScriptEvent& e : events_) {
+      if (e.action != ScriptAction::shot || e.frame != presented_) continue;
+      if (!write_png(e.text.c_str(), pixels, 800, 600, pitch, format_))
+        std::fprintf(stderr, "shot: cannot write %s\n", e.text.c_str());
+    }
+    if (frame_limit_ > 0 && presented_ == frame_limit_) post_message(WM_CLOSE);
+    return DD_OK;
+  }
+
+  PixelFormat pixel_format() const override { return format_; }
+
+  bool should_fail(const char* operation) override {
+    for (const std::string& f : faults_)
+      if (f == operation) return true;
+    return false;
+  }
+
+ private:
+  void deliver(const ScriptEvent& e) {
+    switch (e.action) {
+      case ScriptAction::move:
+        mouse_x_ = e.x < 0 ? 0 : e.x > 799 ? 799 : e.x;
+        mouse_y_ = e.y < 0 ? 0 : e.y > 599 ? 599 : e.y;
+        post_message(WM_MOUSEMOVE, 0, make_point_lparam(mouse_x_, mouse_y_));
+        break;
+      case ScriptAction::ldown: post_message(WM_LBUTTONDOWN, 1, point()); break;
+      case ScriptAction::lup: post_message(WM_LBUTTONUP, 0, point()); break;
+      case ScriptAction::rdown: post_message(WM_RBUTTONDOWN, 2, point()); break;
+      case ScriptAction::rup: post_message(WM_RBUTTONUP, 0, point()); break;
+      case ScriptAction::key: post_message(WM_KEYDOWN, e.vk, make_key_lparam(e.scan)); break;
+      case ScriptAction::text:
+        for (unsigned point : utf8_code_points(e.text)) post_message(WM_CHAR, point, 1);
+        break;
+      case ScriptAction::focus: post_message(e.x ? WM_SETFOCUS : WM_KILLFOCUS); break;
+      case ScriptAction::minimise:
+        post_message(WM_SIZE, SIZE_MINIMIZED, 0);
+        post_message(WM_KILLFOCUS);
+        break;
+      case ScriptAction::close: post_message(WM_CLOSE); break;
+      case ScriptAction::shot: break;  // taken when its frame is presented
+      case ScriptAction::lost: lose_all_surfaces(); break;
+      case ScriptAction::sleep: clock_ += static_cast<std::uint32_t>(e.x); break;
+    }
+  }
+  std::int64_t point() const { return make_point_lparam(mouse_x_, mouse_y_); }
+
+  std::uint32_t frame_ms_ = 10;
+  long frame_limit_ = 0;
+  std::int64_t wall_start_ = 0;
+  PixelFormat format_ = format_565;
+  std::vector<std::string> faults_;
+  std::vector<ScriptEvent> events_;
+  std::size_t next_ = 0;
+  long presented_ = 0;
+  std::uint32_t clock_ = 0;
+  bool window_ = false;
+  bool close_posted_ = false;
+  int mouse_x_ = 0, mouse_y_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> make_headless_backend(bool& ok) {
+  return std::make_unique<HeadlessBackend>(ok);
+}
+
+}  // namespace plat

@@ -1,0 +1,102 @@
+// Backend choice, the message queue and the calls that simply pass on to the backend.
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <deque>
+
+#include "platform/backend.h"
+
+namespace plat {
+
+namespace {
+std::unique_ptr<Backend> active;
+bool headless = false;
+std::deque<Message> queue;
+bool quit_posted = false;
+int quit_code = 0;
+int boxes_shown = 0;
+}  // namespace
+
+Backend& backend() {
+  if (!active) init();
+  return *active;
+}
+
+bool init() {
+  if (active) return true;
+  const char* mode = std::getenv("GRUMBOLDX_HEADLESS");
+  headless = mode && mode[0] && mode[0] != '0';
+  bool ok = true;
+  active = headless ? make_headless_backend(ok) : make_sdl_backend();
+  return ok;
+}
+
+void shutdown() {
+  if (!active) return;
+  active->window_destroy();
+  active.reset();
+  queue.clear();
+  quit_posted = false;
+}
+
+bool is_headless() { return headless; }
+
+bool window_create(const char* title) { return backend().window_create(title); }
+void window_destroy() { backend().window_destroy(); }
+bool window_exists() { return backend().window_exists(); }
+void confine_pointer(bool on) { backend().confine_pointer(on); }
+
+bool peek_message(Message& out) {
+  backend().pump_events(queue);
+  if (!queue.empty()) {
+    out = queue.front();
+    queue.pop_front();
+    return true;
+  }
+  if (quit_posted) {
+    quit_posted = false;
+    out = Message{WM_QUIT, static_cast<std::uint64_t>(quit_code), 0};
+    return true;
+  }
+  return false;
+}
+
+void wait_message() {
+  backend().pump_events(queue);
+  if (!queue.empty() || quit_posted) return;
+  backend().wait_event(queue);
+}
+
+void post_message(std::uint32_t message, std::uint64_t wparam, std::int64_t lparam) {
+  queue.push_back(Message{message, wparam, lparam});
+}
+
+void post_quit_message(int exit_code) {
+  quit_posted = true;
+  quit_code = exit_code;
+}
+
+void message_box(const char* text, const char* title) {
+  ++boxes_shown;
+  backend().message_box(text, title);
+}
+
+int message_box_count() { return boxes_shown; }
+
+std::uint32_t time_ms() { return backend().time_ms(); }
+
+void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) {
+  backend().wait_frame_end(t0, min_ms);
+}
+
+WallTime wall_time_utc() {
+  const std::time_t seconds = static_cast<std::time_t>(backend().wall_seconds());
+  std::tm parts{};
+  gmtime_r(&seconds, &parts);
+  return WallTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                  parts.tm_hour, parts.tm_min, parts.tm_sec};
+}
+
+std::int64_t wall_time_seconds() { return backend().wall_seconds(); }
+
+}  // namespace plat
