@@ -1,0 +1,244 @@
+// Background layers and full-screen pictures.
+#include "game/gfx/layers.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "game/GrumboldX/app.h"
+#include "game/gfx/catalogue_table.h"
+#include "game/gfx/draw.h"
+#include "game/gfx/sprites.h"
+#include "game/gfx/surfaces.h"
+#include "game/resources/dx_errors.h"
+#include "game/resources/log.h"
+#include "game/resources/memory.h"
+
+namespace gfx {
+
+Layer layers[5];
+
+namespace {
+
+constexpr const char* source = "game/gfx";
+
+int ring(int column) { return ((column % 800) + 800) % 800; }
+
+bool row_empty(const Picture& p, int y) {
+  const std::uint16_t* row = p.pixels() + static_cast<std::size_t>(y) * p.width;
+  for (int x = 0; x < p.width; ++x)
+    if (row[x]) return false;
+  return true;
+}
+
+// Writes the columns of one copy into a locked layer surface.
+void copy_columns(const Layer& l, const LayerCopy& c, std::uint16_t* px, int pitch) {
+  const int rows = l.height < 600 ? l.height : 600;
+  for (int r = 0; r < rows; ++r) {
+    const std::uint16_t* src = l.picture.pixels() + static_cast<std::size_t>(r) * l.width;
+    std::uint16_t* dst = px + static_cast<std::size_t>(r) * pitch + c.ring_column;
+    for (int k = 0; k < c.count; ++k) {
+      const int column = c.start + k;
+      dst[k] = column >= 0 && column < l.width ? src[column] : 0;
+    }
+  }
+}
+
+// Refills with a plain lock: false when the surface is lost (restore_surfaces is not called).
+bool refill_raw(int i, bool restore_on_loss) {
+  Layer& l = layers[i];
+  plat::Surface* surface = layer_surfaces[i];
+  LayerCopy copies[2];
+  const int n = plan_layer_refill(l.previous_offset, l.offset, copies);
+  if (n == 0 || !surface || !l.picture.data) return true;
+  for (int k = 0; k < n; ++k) {
+    void* p = nullptr;
+    int pitch = 0;
+    const plat::HRESULT r = plat::surface_lock(surface, nullptr, &p, &pitch);
+    if (r == plat::DDERR_SURFACELOST) {
+      if (restore_on_loss) restore_surfaces();
+      return false;
+    }
+    if (report_dd_error(r, source, __LINE__)) std::exit(1);
+    copy_columns(l, copies[k], static_cast<std::uint16_t*>(p), pitch / 2);
+    unlock_surface(surface, __LINE__);
+  }
+  return true;
+}
+
+// Loads an 800 × 600 picture into a surface; a smaller picture leaves the rest black.
+void load_full_screen(plat::Surface* target, const char* name) {
+  if (!target) return;
+  Picture picture;
+  if (!load_picture(name, picture, false)) {
+    debug_log("***ERROR*** could not load %s\n", name);
+    std::exit(1);
+  }
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    void* p = nullptr;
+    int pitch = 0;
+    const plat::HRESULT r = plat::surface_lock(target, nullptr, &p, &pitch);
+    if (r == plat::DDERR_SURFACELOST) {
+      restore_surfaces();
+      continue;
+    }
+    if (report_dd_error(r, source, __LINE__)) std::exit(1);
+    auto* px = static_cast<std::uint16_t*>(p);
+    const int w = picture.width < 800 ? picture.width : 800;
+    for (int y = 0; y < 600; ++y) {
+      std::uint16_t* dst = px + static_cast<std::size_t>(y) * (pitch / 2);
+      if (y < picture.height) {
+        std::memcpy(dst, picture.pixels() + static_cast<std::size_t>(y) * picture.width,
+                    static_cast<std::size_t>(w) * 2);
+        std::memset(dst + w, 0, static_cast<std::size_t>(800 - w) * 2);
+      } else {
+        std::memset(dst, 0, 800 * 2);
+      }
+    }
+    unlock_surface(target, __LINE__);
+    break;
+  }
+  free_picture(picture);
+}
+
+}  // namespace
+
+void load_scene1_layers() {
+  for (int i = 0; i < 5; ++i) {
+    Layer& l = layers[i];
+    free_picture(l.picture);
+    Picture p;
+    if (!load_picture(scene1_layers[i], p, false)) {
+      debug_log("***ERROR*** could not load %s\n", scene1_layers[i]);
+      std::exit(1);
+    }
+    int top = 0, bottom = p.height;
+    while (top < bottom && row_empty(p, top)) ++top;
+    while (bottom > top && row_empty(p, bottom - 1)) --bottom;
+    if (top > 0)
+      std::memmove(p.pixels(), p.pixels() + static_cast<std::size_t>(top) * p.width,
+                   static_cast<std::size_t>(bottom - top) * p.width * 2);
+    p.height = bottom - top;
+    l.picture = p;
+    l.width = p.width;
+    l.height = p.height;
+    l.top_trim = top;
+    l.offset = 0;
+    l.previous_offset = -1000;
+  }
+  const int reference = layers[1].width - 800;
+  for (int i = 0; i < 5; ++i) {
+    const int extra = layers[i].width - 800;
+    if (reference <= 0 || extra <= 0) {
+      layers[i].factor = 0;  // a layer no wider than the screen stands still
+    } else {
+      layers[i].factor = static_cast<std::int32_t>((static_cast<std::int64_t>(extra) << 16) / reference);
+    }
+  }
+}
+
+void set_scroll(int scroll) {
+  for (Layer& l : layers) {
+    l.previous_offset = l.offset;
+    l.offset = static_cast<int>(static_cast<std::int64_t>(scroll) * l.factor / 65536);
+  }
+}
+
+int layer_offset(int layer) {
+  if (app::scene != 1 || layer < 0 || layer >= 5) return 0;
+  return layers[layer].offset;
+}
+
+int plan_layer_refill(int old_offset, int new_offset, LayerCopy out[2]) {
+  int start = 0, count = 0;
+  if (old_offset < 0) {
+    start = new_offset;
+    count = 800;
+  } else if (new_offset < old_offset) {
+    start = new_offset;
+    count = old_offset - new_offset;
+  } else {
+    start = old_offset + 800;
+    count = new_offset - old_offset;
+  }
+  if (count <= 0) return 0;
+  if (count >= 800) {  // a jump of a screen or more refills the visible window once
+    start = new_offset;
+    count = 800;
+  }
+  if (start < 0) start = 0;
+  const int k = start % 800;
+  if (k + count < 800) {
+    out[0] = LayerCopy{start, count, k};
+    return 1;
+  }
+  out[0] = LayerCopy{start, 800 - k, k};
+  const int rest = count - (800 - k);
+  if (rest <= 0) return 1;
+  out[1] = LayerCopy{start - k + 800, rest, 0};
+  return 2;
+}
+
+bool refill_layer(int layer) { return refill_raw(layer, true); }
+
+void update_layers() {
+  bool any = false;
+  for (int i = 0; i < 5; ++i)
+    if (refill_layer(i)) any = true;
+  if (!any) {
+    for (int i = 0; i < 5; ++i) {
+      layers[i].previous_offset = -1000;
+      refill_layer(i);
+    }
+  }
+  for (int i = 0; i < 5; ++i) {
+    const Layer& l = layers[i];
+    const int height = l.height < 600 ? l.height : 600;
+    if (height <= 0) continue;
+    const int g = ring(l.offset);
+    const int band = 12 + 5 * i;
+    if (!draw_band_entry(layer_surfaces[i], shake_x, l.top_trim + shake_y, band,
+                         plat::Rect{g, 0, 800, height}, -1 - i, true))
+      return;
+    if (g > 0 && !draw_band_entry(layer_surfaces[i], shake_x + 800 - g, l.top_trim + shake_y, band,
+                                  plat::Rect{0, 0, g, height}, -1 - i, true))
+      return;
+  }
+}
+
+void load_scene2_layers() {
+  for (int i = 0; i < 3; ++i) load_full_screen(layer_surfaces[i], scene2_layers[i]);
+}
+
+void draw_scene2_layers() {
+  static constexpr int bottoms[3] = {600, 400, 300};
+  for (int i = 0; i < 3; ++i)
+    if (!draw_band_entry(layer_surfaces[i], shake_x, shake_y, 12 + 5 * i,
+                         plat::Rect{0, 0, 800, bottoms[i]}, -1 - i, true))
+      return;
+}
+
+void show_screen_picture(int number) {
+  if (number < 0 || number >= static_cast<int>(std::size(screen_pictures))) return;
+  if (number != screen_image_number) {
+    load_full_screen(screen_image, screen_pictures[number]);
+    screen_image_number = number;
+  }
+  draw_band_entry(screen_image, 0, 0, 17, plat::Rect{0, 0, 800, 600}, 0, false);
+}
+
+void restore_layer(int layer) {
+  if (layer < 0 || layer >= 5) return;
+  if (app::scene == 2) {
+    if (layer < 3) load_full_screen(layer_surfaces[layer], scene2_layers[layer]);
+    return;
+  }
+  Layer& l = layers[layer];
+  l.previous_offset = -1000;
+  refill_raw(layer, false);
+}
+
+void release_layer_pictures() {
+  for (Layer& l : layers) free_picture(l.picture);
+}
+
+}  // namespace gfx

@@ -1,0 +1,245 @@
+// The bitmap font and text drawing.
+#include "game/text/font.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "game/gfx/catalogue_table.h"
+#include "game/gfx/draw.h"
+#include "game/gfx/sprites.h"
+#include "game/resources/archive.h"
+#include "game/resources/dx_errors.h"
+#include "game/resources/log.h"
+#include "game/resources/memory.h"
+
+namespace text {
+
+Font font;
+int country_code = 0;
+std::int32_t last_round_time_shown = 0;
+
+namespace {
+
+// Hands out the definition's lines as a buffered text file does: at most font_line_chars
+// characters at once, a longer line going on as the next one.
+struct LineReader {
+  const char* bytes;
+  std::size_t size;
+  std::size_t at = 0;
+
+  bool next(char (&line)[1000]) {
+    if (at >= size) return false;
+    int n = 0;
+    while (at < size && n < font_line_chars) {
+      const char c = bytes[at++];
+      line[n++] = c;
+      if (c == '\n') break;
+    }
+    line[n] = '\0';
+    return true;
+  }
+};
+
+bool read_pair(LineReader& reader, int& second) {
+  char line[1000];
+  int first = 0;
+  return reader.next(line) && std::sscanf(line, "%d %d", &first, &second) == 2;
+}
+
+}  // namespace
+
+bool parse_font_definition(const char* bytes, std::size_t size, Font& out) {
+  for (GlyphRect& g : out.glyphs) g = GlyphRect{0, 0, 0, 0};
+  for (std::uint16_t& m : out.glyph_map) m = no_glyph;
+  out.glyph_count = 0;
+
+  LineReader reader{bytes, size};
+  char line[1000];
+  int declared = 0;
+  if (!read_pair(reader, out.country_code) || !read_pair(reader, out.image_height) ||
+      !read_pair(reader, out.row_height) || !reader.next(line) ||
+      std::sscanf(line, "%d", &declared) != 1)
+    return false;
+  reader.next(line);  // line 5 is not used
+
+  if (declared > max_glyphs)
+    debug_log("Font definition lists %d glyphs, only %d fit\n", declared, max_glyphs);
+  int row_top = out.image_height;
+  int x = 0;
+  int previous_key = 0;
+  int glyph = 0;
+  for (int listed = 0; listed < declared && glyph < max_glyphs; ++listed) {
+    if (!reader.next(line)) {
+      debug_log("Font definition ends after %d of %d glyphs\n", listed, declared);
+      break;
+    }
+    unsigned low = 0, high = 0;
+    int left = 0, key = 0, right = 0, unused = 0;
+    if (std::sscanf(line, "%x %x %d %d %d %d", &low, &high, &left, &key, &right, &unused) < 5 ||
+        low > 255 || high > 255) {
+      debug_log("Font definition: bad glyph line %d\n", listed + 6);
+      continue;
+    }
+    if (glyph == 0 || key != previous_key) {
+      row_top -= out.row_height;
+      x = 0;
+    }
+    long long width = static_cast<long long>(right) - left + 1;
+    if (width < 0) width = 0;
+    if (width > 65536) width = 65536;
+    out.glyphs[glyph] = GlyphRect{x, row_top, x + static_cast<int>(width), row_top + out.row_height};
+    x += static_cast<int>(width);
+    if (x > 1 << 20) x = 1 << 20;
+    out.glyph_map[low + 256 * high] = static_cast<std::uint16_t>(glyph);
+    previous_key = key;
+    ++glyph;
+  }
+  out.glyph_count = glyph;
+  return true;
+}
+
+void load_font() {
+  std::snprintf(font.image_path, sizeof font.image_path, "%s", gfx::font_picture);
+  const int length = xflen(gfx::font_definition);
+  std::FILE* stream = length > 0 ? xfopen(gfx::font_definition, "r") : nullptr;
+  if (!stream) {
+    debug_log("Error, can't open font-definition file!\n");
+    std::exit(1);
+  }
+  auto* bytes = static_cast<char*>(XMALLOC(static_cast<std::size_t>(length)));
+  const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(length), stream);
+  xfclose(stream);
+  const bool ok = parse_font_definition(bytes, got, font);
+  XFREE(bytes);
+  if (!ok) {
+    debug_log("Error, font-definition file is incomplete!\n");
+    std::exit(1);
+  }
+  country_code = font.country_code;
+  debug_log("country code= %d\n", font.country_code);
+  gfx::load_image_surface(&font.surface, font.image_path);
+}
+
+void release_font() {
+  if (font.surface) report_dd_error(plat::surface_release(font.surface), "game/text", __LINE__);
+  font.surface = nullptr;
+}
+
+void restore_font() {
+  if (!font.surface || plat::surface_is_lost(font.surface) != plat::DDERR_SURFACELOST) return;
+  report_dd_error(plat::surface_restore(font.surface), "game/text", __LINE__);
+  release_font();
+  gfx::load_image_surface(&font.surface, font.image_path);
+}
+
+bool char_available(int code) {
+  return code == 32 || (code >= 0 && code < 65536 && font.glyph_map[code] != no_glyph);
+}
+
+int glyph_width(int code) {
+  if (code == 32) return 10;
+  if (code < 0 || code >= 65536 || font.glyph_map[code] == no_glyph) return 0;
+  const GlyphRect& r = font.glyphs[font.glyph_map[code]];
+  return r.x1 - r.x0 + 1;
+}
+
+namespace {
+
+// Walks the text: spaces, glyphs and the invisible control pairs ("\b" and the unit after it).
+template <typename Glyph>
+int walk_text(const char16_t* text, int& x, int space, Glyph glyph) {
+  int n = 0;
+  for (; text[n]; ++n) {
+    const char16_t u = text[n];
+    if (u == 8) {
+      if (text[n + 1]) ++n;
+      continue;
+    }
+    if (u == 32) {
+      x += space;
+      continue;
+    }
+    const std::uint16_t g = font.glyph_map[u];
+    if (g == no_glyph) {
+      debug_log("Warning, the char with the uni-code#%d is not available!\n", u);
+      continue;
+    }
+    glyph(font.glyphs[g]);
+  }
+  return n;
+}
+
+}  // namespace
+
+int draw_text(int x, int y, const char16_t* text) {
+  return walk_text(text, x, 10, [&](const GlyphRect& r) {
+    if (r.x1 - r.x0 > 0)
+      gfx::draw_surface(font.surface, x + 1, y + 1, 0, plat::Rect{r.x0, r.y0, r.x1, r.y1});
+    x += r.x1 - r.x0 + 1;
+  });
+}
+
+void draw_text_small(int x, int y, const char16_t* text) {
+  walk_text(text, x, 10, [&](const GlyphRect& r) {
+    if (r.x1 - r.x0 > 0)
+      gfx::draw_surface_small(font.surface, x + 1, y + 1, 0, plat::Rect{r.x0, r.y0, r.x1, r.y1});
+    x += (r.x1 - r.x0) * 3 / 4 + 1;
+  });
+}
+
+int text_width(const char16_t* text) {
+  int width = 0;
+  for (int n = 0; text[n]; ++n) {
+    if (text[n] == 8) {
+      if (text[n + 1]) ++n;
+      continue;
+    }
+    width += glyph_width(text[n]);
+  }
+  return width;
+}
+
+int text_width_small(const char16_t* text) {
+  int n = 0;
+  while (text[n]) ++n;
+  return (text_width(text) - n) * 3 / 4 + n;
+}
+
+namespace {
+
+void widen(const char* in, char16_t* out, int size) {
+  int i = 0;
+  for (; in[i] && i < size - 1; ++i) out[i] = static_cast<unsigned char>(in[i]);
+  out[i] = 0;
+}
+
+}  // namespace
+
+int draw_ascii(int x, int y, const char* text) {
+  char16_t wide[128];
+  widen(text, wide, 128);
+  return draw_text(x, y, wide);
+}
+
+void draw_round_time(std::int32_t value) {
+  if (value < 0) value = 0;
+  last_round_time_shown = value;
+  const int seconds = value >> 16;
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%d:%02d", seconds / 60, seconds % 60);
+  draw_ascii(16, 16, buffer);
+}
+
+void draw_score(int player, int score) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "\b1%d", score);
+  char16_t wide[32];
+  widen(buffer, wide, 32);
+  if (player == 0)
+    draw_text(784 - text_width(wide), 16, wide);
+  else
+    draw_text(16, 16, wide);
+}
+
+}  // namespace text
