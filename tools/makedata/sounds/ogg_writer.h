@@ -1,0 +1,16 @@
+// Encodes sounds as Ogg Vorbis files (variable bit rate) through libvorbisenc.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "tools/makedata/sounds/dsp.h"
+
+namespace sounds {
+
+// Encodes a (mono or stereo) sound at the given rate and quality (-0.1 .. 1.0).
+// The stream serial number is fixed, so the same samples always give the same bytes.
+bool write_ogg(const std::filesystem::path& file, const Audio& audio, int rate, float quality,
+               std::string& error);
+
+}  // namespace sounds
