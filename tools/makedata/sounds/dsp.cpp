@@ -268,7 +268,7 @@ double loudest_window(const std::vector<double>& power, int rate) {
 std::vector<double> weighted_power(const Wave& w, int rate) {
   Biquad hp;
   {
-    const double w0 = kTwoPi * 80.0 / rate, cosw = std::cos(w0), alpha = std::sin(w0) / (2 * 0.707);
+    const double w0 = kTwoPi * 40.0 / rate, cosw = std::cos(w0), alpha = std::sin(w0) / (2 * 0.5);
     const double a0 = 1 + alpha;
     hp.b0 = (1 + cosw) / 2 / a0;
     hp.b1 = -(1 + cosw) / a0;

@@ -160,7 +160,7 @@ Wave voice(double seconds, Pitch pitch, Shape shape, Amp amp, double breath, Rng
 void reverb(Audio& a, double room, double damp, double wet, double spread_seconds = 0.0);
 void reverb_mono(Wave& w, double room, double damp, double wet);
 
-// Level measures: the loudest 200 ms of the sound after an 80 Hz high-pass, in dB full scale.
+// Level measures: the loudest 200 ms of the sound after a 40 Hz high-pass, in dB full scale.
 double short_term_loudness_db(const Wave& w, int rate);
 double short_term_loudness_db(const Audio& a, int rate);
 
