@@ -63,14 +63,7 @@ void run_game_state() {
 void run_frame() {
   const std::uint32_t t0 = plat::time_ms();
   frame_timing_start(t0);
-  if (app::click_pending) {
-    app::click = true;
-    app::click_pending = false;
-  }
-  if (app::right_click_pending) {
-    app::right_click = true;
-    app::right_click_pending = false;
-  }
+  latch_clicks();
   // In a window the pointer stays inside while a round runs, so the edges can be reached.
   const bool confine = app::game_state == app::state_round;
   if (confine != pointer_confined) {
@@ -85,6 +78,21 @@ void run_frame() {
   plat::wait_frame_end(t0, 10);
   const std::uint32_t t1 = plat::time_ms();
   frame_timing_finish(t0, t1, screen_transition_running());
+  clear_click_latches();
+}
+
+void latch_clicks() {
+  if (app::click_pending) {
+    app::click = true;
+    app::click_pending = false;
+  }
+  if (app::right_click_pending) {
+    app::right_click = true;
+    app::right_click_pending = false;
+  }
+}
+
+void clear_click_latches() {
   app::click = false;
   app::right_click = false;
 }
