@@ -123,6 +123,7 @@ Wave modes(double seconds, const std::vector<Mode>& list, Rng& rng, double attac
       re = nre;
     }
   }
+  fade_out(w, seconds * 0.2);  // no step where the buffer ends
   return w;
 }
 
@@ -131,6 +132,7 @@ Wave noise_burst(double seconds, double attack, double tau, double centre, doubl
   for (std::size_t i = 0; i < w.size(); ++i)
     w[i] = static_cast<float>(rng.noise() * ad_env(static_cast<double>(i) / kRate, attack, tau));
   if (centre > 0) bandpass(w, centre, q);
+  fade_out(w, seconds * 0.2);
   return w;
 }
 
@@ -152,40 +154,38 @@ float Saw::run(double freq) {
 
 void pluck(Wave& dst, double at, double freq, double seconds, double brightness, double damping,
            double gain, Rng& rng) {
-  const double period = static_cast<double>(kRate) / freq - 0.5;  // the averaging loop adds half a sample
-  const std::size_t n = static_cast<std::size_t>(period);
-  const double frac = period - static_cast<double>(n);
-  std::vector<double> line(n + 2, 0.0);
+  // The loop delays by the line length less the interpolation weight, plus half a sample
+  // for the averaging filter; the line and weight are chosen so the loop lasts one period.
+  const double delay = static_cast<double>(kRate) / freq - 0.5;
+  const std::size_t size = static_cast<std::size_t>(std::ceil(delay));
+  const double frac = static_cast<double>(size) - delay;  // weight of the newer sample
+  std::vector<double> line(size, 0.0);
   // Excitation: noise shaped by brightness (one-pole low-pass), mean removed.
   double lp = 0, mean = 0;
-  for (std::size_t i = 0; i < line.size(); ++i) {
+  for (std::size_t i = 0; i < size; ++i) {
     lp += brightness * (rng.noise() - lp);
     line[i] = lp;
     mean += lp;
   }
-  mean /= static_cast<double>(line.size());
+  mean /= static_cast<double>(size);
   for (double& v : line) v -= mean;
   const std::size_t start = frames_of(at);
   const std::size_t len = frames_of(seconds);
   if (dst.size() < start + len) dst.resize(start + len, 0.0f);
   std::size_t pos = 0;
-  const std::size_t size = line.size();
   double prev = 0;
   const std::size_t release = std::min(len, frames_of(0.03));
   for (std::size_t i = 0; i < len; ++i) {
-    // Fractional delay by linear interpolation between the two oldest samples.
-    const double a = line[pos];
-    const double b = line[(pos + 1) % size];
-    const double out = a * (1.0 - frac) + b * frac;
-    const double next = damping * 0.5 * (out + prev);
+    const double oldest = line[pos];
+    const double newer = line[pos + 1 == size ? 0 : pos + 1];
+    const double out = oldest * (1.0 - frac) + newer * frac;
+    line[pos] = damping * 0.5 * (out + prev);
     prev = out;
-    line[pos] = next;
-    pos = (pos + 1) % size;
+    pos = pos + 1 == size ? 0 : pos + 1;
     double g = gain;
     if (i + release >= len) g *= static_cast<double>(len - i) / static_cast<double>(release);
     dst[start + i] += static_cast<float>(out * g);
   }
-  (void)n;
 }
 
 namespace {

@@ -201,12 +201,15 @@ Audio chick_pan3(Rng& rng) { return pan_hit(rng, 2); }
 Audio chick_grill(Rng& rng) {
   Wave w = silence(1.6);
   mix(w, squawk(rng, 650, 0.25, 1.0), 0.0, 0.8);
-  Wave sizzle = crackle(rng, 1.5, 500, 5000, 0.6, 0.0008);
+  // Fat spitting on the hot tray: sparse pops over a soft high hiss.
+  Wave sizzle = crackle(rng, 1.5, 160, 4500, 0.9, 0.0006);
   Wave hiss = noise_burst(1.5, 0.15, 10.0, 0, 0, rng);
-  highpass(hiss, 4500);
-  mix(sizzle, hiss, 0, 0.25);
+  highpass(hiss, 5000);
+  mix(sizzle, hiss, 0, 0.12);
+  for (std::size_t i = 0; i < sizzle.size(); ++i)
+    sizzle[i] *= static_cast<float>(0.7 + 0.3 * std::sin(kTwoPi * 2.3 * static_cast<double>(i) / kRate));
   fade_out(sizzle, 0.5);
-  mix(w, sizzle, 0.1, 0.8);
+  mix(w, sizzle, 0.1, 0.3);
   w.resize(frames_of(1.6));
   return mono(std::move(w));
 }
@@ -310,7 +313,7 @@ Audio hit1(Rng& rng) {
 Audio hit_wood1(Rng& rng) {
   Wave w = silence(0.4);
   mix(w, wood_knock(rng, 420, 0.035), 0, 1.0);
-  mix(w, crackle(rng, 0.15, 120, 3000, 0.8, 0.002), 0.01, 0.6);
+  mix(w, crackle(rng, 0.1, 60, 3000, 0.8, 0.0015), 0.01, 0.25);
   w.resize(frames_of(0.4));
   fade_out(w, 0.08);
   return mono(std::move(w));
@@ -319,7 +322,7 @@ Audio hit_wood1(Rng& rng) {
 Audio hit_wood2(Rng& rng) {
   Wave w = silence(0.7);
   mix(w, wood_knock(rng, 300, 0.05), 0, 1.0);
-  mix(w, crackle(rng, 0.45, 90, 2500, 0.7, 0.003), 0.0, 0.9);  // the door splinters
+  mix(w, crackle(rng, 0.4, 70, 2500, 0.7, 0.002), 0.0, 0.45);  // the door splinters
   mix(w, wood_knock(rng, 250, 0.04), 0.13, 0.7);
   mix(w, wood_knock(rng, 520, 0.02), 0.33, 0.4);
   w.resize(frames_of(0.7));
@@ -331,7 +334,7 @@ Audio hit_wood3(Rng& rng) {
   Wave w = silence(0.75);
   mix(w, wood_knock(rng, 180, 0.08), 0, 1.0);  // hollow barrel
   mix(w, thud(rng, 110, 0.25), 0, 0.6);
-  mix(w, crackle(rng, 0.4, 110, 2000, 0.7, 0.003), 0.01, 0.8);
+  mix(w, crackle(rng, 0.35, 80, 2000, 0.7, 0.002), 0.01, 0.4);
   mix(w, wood_knock(rng, 340, 0.03), 0.18, 0.5);  // staves fall
   mix(w, wood_knock(rng, 390, 0.03), 0.29, 0.4);
   mix(w, wood_knock(rng, 300, 0.03), 0.41, 0.3);
@@ -415,7 +418,7 @@ Audio hit_glass(Rng& rng) {
 Audio hit_stone(Rng& rng) {
   Wave w = noise_burst(0.05, 0.0002, 0.004, 3500, 1.0, rng);
   mix(w, thud(rng, 95, 0.2), 0, 0.8);
-  mix(w, crackle(rng, 0.3, 120, 4000, 1.0, 0.001), 0.01, 0.6);  // grit
+  mix(w, crackle(rng, 0.25, 80, 4000, 1.0, 0.001), 0.01, 0.3);  // grit
   w.resize(frames_of(0.4));
   fade_out(w, 0.1);
   return mono(std::move(w));
@@ -826,6 +829,7 @@ Audio ambientloop(Rng& rng) {
       wind[i] = rng.noise();
       leaves[i] = rng.noise();
     }
+    Wave breeze = wind;
     filter_circular(wind, Biquad::lowpass(350, 0.7));
     filter_circular(leaves, Biquad::bandpass(3500, 0.7));
     // Gusts: slow swells whose periods divide the loop.
@@ -835,6 +839,18 @@ Audio ambientloop(Rng& rng) {
       const double gust = 0.55 + 0.25 * std::sin(kTwoPi * 2 * x + p1) + 0.15 * std::sin(kTwoPi * 5 * x + p2);
       const double rustle = 0.5 + 0.5 * std::sin(kTwoPi * 3 * x + p3);
       (*ch)[i] = static_cast<float>(2.2 * wind[i] * gust + 0.25 * leaves[i] * rustle * gust);
+    }
+    // The whistle of the wind: a band whose centre wanders with the gusts. Coefficients
+    // follow a periodic path, so the second pass meets the first at the seam.
+    Biquad band;
+    for (int pass = 0; pass < 2; ++pass) {
+      for (std::size_t i = 0; i < n; ++i) {
+        const double x = static_cast<double>(i) / static_cast<double>(n);
+        const double gust = 0.55 + 0.25 * std::sin(kTwoPi * 2 * x + p1) + 0.15 * std::sin(kTwoPi * 5 * x + p2);
+        if (i % 32 == 0) band.set_bandpass(500 + 500 * gust, 3.0);
+        const float y = band.run(breeze[i]);
+        if (pass == 1) (*ch)[i] += static_cast<float>(0.35 * y * gust * gust);
+      }
     }
   }
   // Birds: short songs of chirps and trills, at random places and sides.

@@ -49,6 +49,7 @@ Wave thud(Rng& rng, double freq, double seconds) {
   Wave puff = noise_burst(seconds, 0.001, seconds * 0.12, 0, 0, rng);
   lowpass(puff, freq * 4, 0.8);
   mix(w, puff, 0, 0.8);
+  fade_out(w, seconds * 0.3);
   return w;
 }
 
@@ -102,6 +103,7 @@ Wave crackle(Rng& rng, double seconds, double per_second, double centre, double 
       w[at + k] += static_cast<float>(a * rng.noise() * std::exp(-static_cast<double>(k) / (tau * kRate)));
   }
   bandpass(w, centre, q);
+  fade_out(w, std::min(0.02, seconds * 0.2));
   return w;
 }
 
@@ -135,13 +137,16 @@ Wave glide(double seconds, double f_from, double f_to, double vibrato_hz, double
 }
 
 Wave boing(double f0, double seconds) {
-  double phase = 0;
+  // A twanged spring: a buzzy tone whose pitch wobbles fast and settles low, through a
+  // resonance that closes as it rings out.
+  Saw saw;
+  Biquad tone;
   return render(seconds, [&](double t) {
-    const double wob = 1.0 + 0.35 * std::exp(-t / (seconds * 0.4)) * std::sin(kTwoPi * 18 * t);
-    const double f = f0 * (0.75 + 0.25 * std::exp(-t / (seconds * 0.5))) * wob;
-    phase += kTwoPi * f / kRate;
+    const double wob = 1.0 + 0.3 * std::exp(-t / (seconds * 0.4)) * std::sin(kTwoPi * 16 * t);
+    const double f = f0 * (0.8 + 0.2 * std::exp(-t / (seconds * 0.5))) * wob;
+    if (static_cast<long>(t * kRate) % 32 == 0) tone.set_lowpass(f * (2.0 + 6.0 * std::exp(-t / 0.08)), 4.0);
     const double env = ad_env(t, 0.003, seconds * 0.35) * std::min(1.0, (seconds - t) / 0.03);
-    return (std::sin(phase) + 0.3 * std::sin(2 * phase) + 0.15 * std::sin(3 * phase)) * env;
+    return tone.run(saw.run(f)) * env;
   });
 }
 
