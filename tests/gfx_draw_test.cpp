@@ -310,3 +310,27 @@ TEST_F(DrawTest, TransitionEndsWithEveryStripInPlace) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(DrawTest, LostSurfacesComeBackWithTheirPixels) {
+  load_block(124, "lostblock", 6, 6, green);
+  load_block(125, "lostpacked", 6, 6, blue, true);
+  draw_sprite(125, 0, 20, 0, 0, 0, 0);  // decoded into its group's scratch surface
+  const int group = sprites[125]->group;
+  EXPECT_EQ(packed_groups[group].cached_sprite, 125);
+  plat::lose_all_surfaces();
+  clear_draw_list();
+  draw_sprite(124, 0, 0, 0, 0, 0, 0);
+  flush_draw_list();  // the blit finds the back buffer lost: restore, and this frame stops
+  EXPECT_NE(gfxtest::read_log().find("restore surfaces ok\n"), std::string::npos);
+  EXPECT_EQ(packed_groups[group].cached_sprite, -1);
+  clear_draw_list();
+  draw_sprite(124, 0, 0, 0, 0, 0, 0);
+  draw_sprite(125, 0, 20, 0, 0, 0, 0);
+  flush_draw_list();
+  EXPECT_EQ(back_pixel(1, 1), pack_rgb(0, 31, 0));
+  EXPECT_EQ(back_pixel(21, 1), pack_rgb(0, 0, 31));
+}
+
+}  // namespace

@@ -3,6 +3,9 @@
 #include <cstdlib>
 
 #include "game/GrumboldX/app.h"
+#include "game/gfx/layers.h"
+#include "game/gfx/sprites.h"
+#include "game/text/font.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"
 
@@ -82,19 +85,24 @@ int restore_surfaces() {
   }
   if (is_lost(next_screen)) restore(next_screen);
   if (is_lost(previous_screen)) restore(previous_screen);
-  for (plat::Surface* layer : layer_surfaces)
-    if (is_lost(layer)) restore(layer);
+  for (int i = 0; i < 5; ++i) {
+    if (!is_lost(layer_surfaces[i])) continue;
+    restore(layer_surfaces[i]);
+    restore_layer(i);  // its picture comes back from the kept layer picture or the archive
+  }
+  restore_sprite_surfaces();  // frame surfaces get their pixels again, group caches are emptied
+  text::restore_font();
   debug_log("restore surfaces ok\n");
   return 1;
 }
 
 void release_surfaces(int free_packed) {
-  (void)free_packed;
   for (plat::Surface*& layer : layer_surfaces) release(layer);
   release(next_screen);
   release(previous_screen);
   release(screen_image);
   screen_image_number = -1;
+  release_sprite_surfaces(free_packed);
 }
 
 void recreate_surfaces() {
@@ -103,6 +111,8 @@ void recreate_surfaces() {
   screen_image = create_surface(800, 600);
   screen_image_number = -1;
   for (plat::Surface*& layer : layer_surfaces) layer = create_surface(800, 600);
+  recreate_sprite_surfaces();
+  for (int i = 0; i < 5; ++i) restore_layer(i);
 }
 
 }  // namespace gfx
