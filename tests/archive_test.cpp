@@ -112,6 +112,21 @@ TEST(Archive, CorruptEntriesAreNotFoundInsteadOfReadOutside) {
   xfdone();
 }
 
+TEST(Archive, LooseFilesStandInForTheArchiveWhenSwitchedOff) {
+  InScratchDir here;
+  debug_log_reset();
+  use_data_archive = false;
+  write_file("data/gfx/bg.jpg", "loose bytes");
+  EXPECT_EQ(xfinit("grumboldX.dat"), 1);  // no archive needed
+  EXPECT_EQ(xflen("data\\gfx\\bg.jpg"), 11);
+  EXPECT_EQ(xfexist("data\\gfx\\bg", ".jpg"), 1);
+  EXPECT_EQ(read_stored("data\\gfx\\bg.jpg"), "loose bytes");
+  EXPECT_EQ(xflen("data\\gfx\\none.jpg"), 0);
+  EXPECT_EQ(xfexist("data\\gfx\\none", ".jpg"), 0);
+  EXPECT_EQ(read_file("debug.txt"), "xflen file not found: data\\gfx\\none.jpg\n");
+  use_data_archive = true;
+}
+
 TEST(CommandLine, OptionsAreFoundAnywhereAndCaseSensitive) {
   InScratchDir here;
   debug_log_reset();

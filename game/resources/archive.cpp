@@ -7,7 +7,11 @@
 #include "game/GrumboldX/app.h"
 #include "game/resources/log.h"
 
+#ifdef GRUMBOLDX_LOOSE_FILES
+bool use_data_archive = false;  // a development build that reads the data tree from disk
+#else
 bool use_data_archive = true;
+#endif
 
 namespace {
 
