@@ -66,6 +66,9 @@ HRESULT usable(Surface* s) {
 
 // Copies one row; keyed rows skip the key range. The loops are branch-free so the compiler
 // can vectorise them.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void copy_row(std::uint16_t* dst, const std::uint16_t* src, int count, bool keyed,
               std::uint16_t low, std::uint16_t high) {
   if (!keyed) {
