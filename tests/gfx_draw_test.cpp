@@ -220,6 +220,25 @@ TEST(Blend, AlphaZeroKeepsAndFullCopiesOnBothFormats) {
   }
 }
 
+TEST(Blend, LongRowsMatchThePixelRule) {
+  std::vector<std::uint16_t> src(203), dst(203);
+  unsigned seed = 99;
+  for (std::size_t i = 0; i < src.size(); ++i) {
+    seed = seed * 1103515245u + 12345u;
+    src[i] = i % 5 == 0 ? 0 : static_cast<std::uint16_t>(seed >> 8);
+    dst[i] = static_cast<std::uint16_t>(seed >> 16);
+  }
+  for (int green_shift : {5, 6}) {
+    for (int alpha : {0, 1, 77, 128, 255, 256}) {
+      std::vector<std::uint16_t> row = dst;
+      blend_row(row.data(), src.data(), static_cast<int>(row.size()), alpha, green_shift);
+      for (std::size_t i = 0; i < row.size(); ++i)
+        ASSERT_EQ(row[i], blend_pixel(dst[i], src[i], alpha, green_shift))
+            << green_shift << " " << alpha << " " << i;
+    }
+  }
+}
+
 TEST_F(DrawTest, BlendedEntriesOverTheBackBuffer) {
   std::vector<unsigned> px(6 * 4, key);
   for (int i = 7; i < 11; ++i) px[i] = 0xF8F8F8;

@@ -3,6 +3,10 @@
 
 #include <cstdlib>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "game/GrumboldX/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/rle.h"
@@ -311,36 +315,54 @@ void flush_draw_list() {
 
 // ---- blend ------------------------------------------------------------------------------------
 
-std::uint16_t blend_pixel(std::uint16_t d, std::uint16_t s, int alpha, int green_shift) {
-  if (s == 0) return d;
-  const int rs = green_shift == 6 ? 11 : 10;
-  const int gm = green_shift == 6 ? 63 : 31;
-  const int dr = (d >> rs) & 31, dg = (d >> 5) & gm, db = d & 31;
-  const int sr = (s >> rs) & 31, sg = (s >> 5) & gm, sb = s & 31;
-  const int r = dr + ((alpha * (sr - dr)) >> 8);
-  const int g = dg + ((alpha * (sg - dg)) >> 8);
-  const int b = db + ((alpha * (sb - db)) >> 8);
-  return static_cast<std::uint16_t>((r << rs) | (g << 5) | b);
-}
-
 namespace {
 
 template <int red_shift_, int green_mask>
-void blend_row_format(std::uint16_t* __restrict target, const std::uint16_t* __restrict src,
-                      int count, int alpha) {
-  for (int i = 0; i < count; ++i) {
-    const int s = src[i], d = target[i];
-    const int dr = (d >> red_shift_) & 31, dg = (d >> 5) & green_mask, db = d & 31;
-    const int sr = (s >> red_shift_) & 31, sg = (s >> 5) & green_mask, sb = s & 31;
-    const int r = dr + ((alpha * (sr - dr)) >> 8);
-    const int g = dg + ((alpha * (sg - dg)) >> 8);
-    const int b = db + ((alpha * (sb - db)) >> 8);
-    const int blended = (r << red_shift_) | (g << 5) | b;
-    target[i] = static_cast<std::uint16_t>(s != 0 ? blended : d);
+std::uint16_t blend_one(std::uint16_t d, std::uint16_t s, int alpha) {
+  const int dr = (d >> red_shift_) & 31, dg = (d >> 5) & green_mask, db = d & 31;
+  const int sr = (s >> red_shift_) & 31, sg = (s >> 5) & green_mask, sb = s & 31;
+  const int r = dr + ((alpha * (sr - dr)) >> 8);
+  const int g = dg + ((alpha * (sg - dg)) >> 8);
+  const int b = db + ((alpha * (sb - db)) >> 8);
+  return static_cast<std::uint16_t>(s != 0 ? (r << red_shift_) | (g << 5) | b : d);
+}
+
+// Eight pixels at a time in 16-bit lanes: alpha × difference stays within ±256 × 63, so the
+// low half of the product is exact and the arithmetic shift rounds as the scalar form does.
+template <int red_shift_, int green_mask>
+void blend_row_format(std::uint16_t* target, const std::uint16_t* src, int count, int alpha) {
+  int i = 0;
+#if defined(__SSE2__)
+  const __m128i a = _mm_set1_epi16(static_cast<short>(alpha));
+  const __m128i five = _mm_set1_epi16(31);
+  const __m128i green = _mm_set1_epi16(green_mask);
+  const __m128i zero = _mm_setzero_si128();
+  auto channel = [&](__m128i dc, __m128i sc) {
+    return _mm_add_epi16(dc, _mm_srai_epi16(_mm_mullo_epi16(a, _mm_sub_epi16(sc, dc)), 8));
+  };
+  for (; i + 8 <= count; i += 8) {
+    const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + i));
+    const __m128i r = channel(_mm_and_si128(_mm_srli_epi16(d, red_shift_), five),
+                              _mm_and_si128(_mm_srli_epi16(s, red_shift_), five));
+    const __m128i g = channel(_mm_and_si128(_mm_srli_epi16(d, 5), green),
+                              _mm_and_si128(_mm_srli_epi16(s, 5), green));
+    const __m128i b = channel(_mm_and_si128(d, five), _mm_and_si128(s, five));
+    const __m128i blended =
+        _mm_or_si128(_mm_or_si128(_mm_slli_epi16(r, red_shift_), _mm_slli_epi16(g, 5)), b);
+    const __m128i keep = _mm_cmpeq_epi16(s, zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i),
+                     _mm_or_si128(_mm_and_si128(keep, d), _mm_andnot_si128(keep, blended)));
   }
+#endif
+  for (; i < count; ++i) target[i] = blend_one<red_shift_, green_mask>(target[i], src[i], alpha);
 }
 
 }  // namespace
+
+std::uint16_t blend_pixel(std::uint16_t d, std::uint16_t s, int alpha, int green_shift) {
+  return green_shift == 6 ? blend_one<11, 63>(d, s, alpha) : blend_one<10, 31>(d, s, alpha);
+}
 
 void blend_row(std::uint16_t* target, const std::uint16_t* src, int count, int alpha,
                int green_shift) {
