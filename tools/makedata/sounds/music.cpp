@@ -190,9 +190,9 @@ Audio perform(const Piece& p, std::uint64_t seed) {
   };
   highpass(t.strum, 120);
   pan(t.bass, 0.9, 0.5);
-  pan(t.strum, 0.55, 0.3);
-  pan(t.lead_pluck, 0.75, 0.65);
-  pan(t.lead_whistle, 0.5, 0.6);
+  pan(t.strum, 0.45, 0.3);
+  pan(t.lead_pluck, 0.95, 0.65);
+  pan(t.lead_whistle, 0.6, 0.6);
   pan(t.drums, 0.7, 0.5);
   pan(t.shaker, 0.3, 0.75);
   // Room: the loop is run twice through the reverberation and the second pass kept.
