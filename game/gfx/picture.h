@@ -27,6 +27,9 @@ struct Picture {
 // Adjusted red, green, blue of each index of the last 8-bit picture read with its indices.
 extern std::uint8_t picture_palette[256][3];
 
+// Pictures larger than this in either direction are treated as damaged files.
+constexpr int max_picture_side = 16384;
+
 // ---- colour rules --------------------------------------------------------------------------
 
 struct Rgb {
