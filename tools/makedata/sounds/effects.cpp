@@ -131,7 +131,7 @@ Audio open_megagun(Rng& rng) {
 Audio chicken_close(Rng& rng) {
   Wave w = silence(0.75);
   mix(w, squawk(rng, 520, 0.5, 0.9), 0.0, 1.0);
-  mix(w, crackle(rng, 0.35, 140, 2500, 0.7, 0.002), 0.05, 0.5);  // flapping feathers
+  mix(w, crackle(rng, 0.35, 140, 2500, 0.7, 0.002), 0.05, 0.3);  // flapping feathers
   mix(w, thud(rng, 160, 0.2), 0.52, 0.6);
   w.resize(frames_of(0.75));
   fade_out(w, 0.08);

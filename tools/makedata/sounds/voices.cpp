@@ -22,9 +22,9 @@ Wave squawk(Rng& rng, double pitch, double seconds, double rough) {
     const double env = ad_env(t, 0.012, seconds * 0.55) * std::min(1.0, (seconds - t) / 0.04);
     return env * (1.0 - rough * 0.5 + rough * 0.5 * std::sin(kTwoPi * 75 * t));
   };
-  Wave w = voice(seconds, p, shape, amp, 0.25 + 0.5 * rough, rng);
+  Wave w = voice(seconds, p, shape, amp, 0.12 + 0.25 * rough, rng);
   Wave hiss = noise_burst(seconds, 0.005, seconds * 0.3, 3500, 1.2, rng);
-  mix(w, hiss, 0, 0.25 * rough);
+  mix(w, hiss, 0, 0.12 * rough);
   highpass(w, 250);
   return w;
 }
