@@ -210,4 +210,9 @@ BmpResult decode_bmp(const std::uint8_t* data, std::size_t size, bool keep_indic
   return BmpResult::ok;
 }
 
+void free_picture(Picture& picture) {
+  if (picture.data) XFREE(picture.data);
+  picture = Picture{};
+}
+
 }  // namespace gfx

@@ -151,9 +151,4 @@ bool load_picture(const char* base, Picture& out, bool want_indices) {
   std::exit(1);
 }
 
-void free_picture(Picture& picture) {
-  if (picture.data) XFREE(picture.data);
-  picture = Picture{};
-}
-
 }  // namespace gfx

@@ -49,6 +49,10 @@ bool parse_font_definition(const char* bytes, std::size_t size, Font& out) {
       std::sscanf(line, "%d", &declared) != 1)
     return false;
   reader.next(line);  // line 5 is not used
+  // Sizes beyond any picture are cut, so the row arithmetic cannot overflow.
+  auto clamp_size = [](int v) { return v < 0 ? 0 : v > 65536 ? 65536 : v; };
+  out.image_height = clamp_size(out.image_height);
+  out.row_height = clamp_size(out.row_height);
 
   if (declared > max_glyphs)
     debug_log("Font definition lists %d glyphs, only %d fit\n", declared, max_glyphs);
