@@ -57,10 +57,13 @@ struct Encoder {
 }  // namespace
 
 bool write_ogg(const std::filesystem::path& file, const Audio& audio, int rate, float quality,
-               std::string& error) {
+               double lowpass_khz, std::string& error) {
   const int channels = audio.stereo() ? 2 : 1;
   Encoder enc;
-  if (vorbis_encode_init_vbr(&enc.info, channels, rate, quality) != 0) {
+  bool ready = vorbis_encode_setup_vbr(&enc.info, channels, rate, quality) == 0;
+  if (ready && lowpass_khz > 0) ready = vorbis_encode_ctl(&enc.info, OV_ECTL_LOWPASS_SET, &lowpass_khz) == 0;
+  if (ready) ready = vorbis_encode_setup_init(&enc.info) == 0;
+  if (!ready) {
     error = "Ogg Vorbis encoder set-up failed for " + file.string();
     return false;
   }

@@ -26,6 +26,7 @@ constexpr int kWavRate = kRate / 2;     // WAV effects are stored at 22050 Hz
 constexpr float kEffectQuality = 0.4f;
 constexpr float kLoopQuality = 0.5f;
 constexpr float kMusicQuality = 0.5f;
+constexpr double kEffectBandKhz = 10.5;  // Ogg effects lose everything above 11 kHz at half rate
 
 bool make_effect(const std::filesystem::path& dir, const Effect& e, std::string& error) {
   Rng rng(seed_of(e.name));
@@ -35,7 +36,10 @@ bool make_effect(const std::filesystem::path& dir, const Effect& e, std::string&
   if (a.stereo()) band_limit(a.right, e.loop);
   const bool ogg = e.format == Format::ogg;
   normalise(a, kEffectLevel + e.trim_db, ogg ? kOggCeiling : kWavCeiling);
-  if (ogg) return write_ogg(dir / (std::string(e.name) + ".ogg"), a, kRate, e.loop ? kLoopQuality : kEffectQuality, error);
+  if (ogg) {
+    return write_ogg(dir / (std::string(e.name) + ".ogg"), a, kRate, e.loop ? kLoopQuality : kEffectQuality,
+                     kEffectBandKhz, error);
+  }
   Audio half{halve_rate(a.left), a.stereo() ? halve_rate(a.right) : Wave{}};
   return write_wav(dir / (std::string(e.name) + ".wav"), half, kWavRate, error);
 }
@@ -43,7 +47,7 @@ bool make_effect(const std::filesystem::path& dir, const Effect& e, std::string&
 bool make_music(const std::filesystem::path& file, Audio (*compose)(), std::string& error) {
   Audio a = compose();
   normalise(a, kMusicLevel, kOggCeiling);
-  return write_ogg(file, a, kRate, kMusicQuality, error);
+  return write_ogg(file, a, kRate, kMusicQuality, 0.0, error);
 }
 
 }  // namespace
