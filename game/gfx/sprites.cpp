@@ -369,11 +369,12 @@ void load_catalogue() {
   detect_pixel_format();
   show_loading_screen();
 
-  next_screen = create_surface(800, 600);
-  previous_screen = create_surface(800, 600);
-  screen_image = create_surface(800, 600);
+  if (!next_screen) next_screen = create_surface(800, 600);
+  if (!previous_screen) previous_screen = create_surface(800, 600);
+  if (!screen_image) screen_image = create_surface(800, 600);
   screen_image_number = -1;
-  for (plat::Surface*& layer : layer_surfaces) layer = create_surface(800, 600);
+  for (plat::Surface*& layer : layer_surfaces)
+    if (!layer) layer = create_surface(800, 600);
   load_scene1_layers();
 
   const std::uint8_t bit = edition_bit(app::edition);
