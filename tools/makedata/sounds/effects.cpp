@@ -41,11 +41,11 @@ Wave with_room(Wave w, double tail, double room, double wet) {
 Audio gunblast(Rng& rng) {
   Wave w = silence(1.2);
   Wave crack = noise_burst(0.05, 0.0002, 0.006, 0, 0, rng);
-  mix(w, crack, 0, 1.0);
+  mix(w, crack, 0, 1.8);
   Wave body = noise_burst(0.4, 0.0005, 0.05, 0, 0, rng);
   lowpass(body, 2500, 0.7);
-  mix(w, body, 0, 1.6);
-  mix(w, thud(rng, 120, 0.6), 0, 1.4);
+  mix(w, body, 0, 1.9);
+  mix(w, thud(rng, 110, 0.35), 0, 1.3);
   Wave tail = noise_burst(1.0, 0.01, 0.22, 0, 0, rng);
   lowpass(tail, 700, 0.7);
   mix(w, tail, 0.01, 0.6);
