@@ -284,8 +284,14 @@ std::uint16_t picture_pixel(const Sprite* s, int x, int y) {
   return s->picture.pixels()[static_cast<std::size_t>(y) * s->picture.width + x];
 }
 
-void present_primary() {
-  // The primary is shown as it is written; nothing to flip while loading.
+// The loading screen is drawn whole into the back buffer and shown with a flip, so it is on
+// the screen at once, before the main loop runs.
+void present_loading_screen() {
+  const plat::HRESULT r = plat::surface_flip(primary);
+  if (r == plat::DDERR_SURFACELOST)
+    restore_surfaces();
+  else
+    report_dd_error(r, source, __LINE__);
 }
 
 }  // namespace
@@ -295,13 +301,12 @@ void show_loading_screen() {
   release_sprite(loading_bar_sprite);
   sprites[loading_sprite] = load_animation(loading_picture, 1, 1, false);
   sprites[loading_bar_sprite] = load_animation(loading_bar_picture, 1, 1, false);
-  if (!primary) return;
-  report_dd_error(plat::blt_fill(primary, nullptr, 0), source, __LINE__);
   loading_bar(0);
 }
 
 void loading_bar(int percent) {
-  if (!primary) return;
+  plat::Surface* target = back_buffer ? back_buffer : primary;
+  if (!target) return;
   const Sprite* screen = sprites[loading_sprite];
   const Sprite* bar = sprites[loading_bar_sprite];
   if (percent < 0) percent = 0;
@@ -313,9 +318,9 @@ void loading_bar(int percent) {
 
   std::uint16_t* px = nullptr;
   int pitch = 0;
-  if (!lock_surface(primary, nullptr, &px, &pitch, __LINE__)) return;
-  const int sw = plat::surface_width(primary) < 800 ? plat::surface_width(primary) : 800;
-  const int sh = plat::surface_height(primary) < 600 ? plat::surface_height(primary) : 600;
+  if (!lock_surface(target, nullptr, &px, &pitch, __LINE__)) return;
+  const int sw = plat::surface_width(target) < 800 ? plat::surface_width(target) : 800;
+  const int sh = plat::surface_height(target) < 600 ? plat::surface_height(target) : 600;
   const int fill_top = loading_bar_y + h - fill;
   for (int y = 0; y < sh; ++y) {
     std::uint16_t* row = px + static_cast<std::size_t>(y) * pitch;
@@ -346,8 +351,8 @@ void loading_bar(int percent) {
       debug_log("Unknown color-format!(not 555 nor 565)\n");
     }
   }
-  unlock_surface(primary, __LINE__);
-  present_primary();
+  unlock_surface(target, __LINE__);
+  if (target == back_buffer && primary) present_loading_screen();
 }
 
 void hide_loading_screen() {
