@@ -122,6 +122,7 @@ Audio perform(const Piece& p, std::uint64_t seed) {
       const Chord& c = chord(chords[b]);
       const double at = start + static_cast<double>(b) * bar_len;
       auto strum = [&](double when, double gain, double ring) {
+        gain *= rng.range(0.85, 1.1);  // no two strokes alike
         for (std::size_t k = 0; k < c.voicing.size(); ++k) {
           const double f = note_hz(c.voicing[k]);
           place(t.strum, when + 0.012 * static_cast<double>(k) + human(),
@@ -143,6 +144,10 @@ Audio perform(const Piece& p, std::uint64_t seed) {
         place(t.drums, at + 6 * eighth + human(), [&](Wave& w) { brush(w, 0, 0.5, rng); });
         for (int e = 0; e < 8; ++e)
           place(t.shaker, at + e * eighth + human(), [&](Wave& w) { shaker(w, 0, e % 2 ? 0.35 : 0.6, rng); });
+        // The last bar of a section ends with a little brush fill.
+        if (b + 1 == chords.size())
+          for (int e : {5, 7})
+            place(t.drums, at + e * eighth + human(), [&](Wave& w) { brush(w, 0, 0.3, rng); });
       } else {
         bass_note(at, c.bass_root, eighth * 2.2);
         bass_note(at + 3 * eighth, c.bass_fifth, eighth * 2.2);
@@ -154,6 +159,9 @@ Audio perform(const Piece& p, std::uint64_t seed) {
         place(t.drums, at + 3 * eighth + human(), [&](Wave& w) { brush(w, 0, 0.45, rng); });
         for (int e = 0; e < 6; ++e)
           place(t.shaker, at + e * eighth + human(), [&](Wave& w) { shaker(w, 0, e % 3 ? 0.3 : 0.55, rng); });
+        if (b + 1 == chords.size())
+          for (int e : {4, 5})
+            place(t.drums, at + e * eighth + human(), [&](Wave& w) { brush(w, 0, 0.3, rng); });
       }
     }
     // Melody.
