@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kWidth = 900;
 constexpr int kWaveHeight = 120;
-constexpr int kSpecHeight = 256;
+constexpr int kSpectrogramHeight = 256;
 constexpr int kFft = 512;
 
 struct Decoded {
@@ -93,7 +93,7 @@ void heat(double level, unsigned char* px) {
 }
 
 bool draw(const Decoded& d, const fs::path& png) {
-  const int height = kWaveHeight + kSpecHeight;
+  const int height = kWaveHeight + kSpectrogramHeight;
   std::vector<unsigned char> rgb(static_cast<std::size_t>(kWidth * height * 3), 0);
   const std::size_t n = d.mono.size();
   // Waveform: the range of samples under each column, with a line at full scale.
@@ -117,8 +117,8 @@ bool draw(const Decoded& d, const fs::path& png) {
       bins[static_cast<std::size_t>(k)] = s * (0.5 - 0.5 * std::cos(2 * 3.14159265358979323846 * k / kFft));
     }
     fft(bins);
-    for (int y = 0; y < kSpecHeight; ++y) {
-      const std::size_t bin = static_cast<std::size_t>(kSpecHeight - 1 - y) * (kFft / 2) / kSpecHeight;
+    for (int y = 0; y < kSpectrogramHeight; ++y) {
+      const std::size_t bin = static_cast<std::size_t>(kSpectrogramHeight - 1 - y) * (kFft / 2) / kSpectrogramHeight;
       const double level = 20 * std::log10(std::abs(bins[bin]) / (kFft / 4) + 1e-9);
       heat(level, &rgb[static_cast<std::size_t>(((kWaveHeight + y) * kWidth + x) * 3)]);
     }
