@@ -148,3 +148,39 @@ TEST(LoadingScreen, BarGrowsUpwardWithASoftEdge) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ExtraAnimations, ListLinesLoadIntoSprites65Upward) {
+  gfxtest::open_display();
+  gfxtest::reset_log();
+  gfxtest::LooseFiles files;
+  write_animation(files, "data\\gfx\\windmill", 4, false);
+  write_animation(files, "data\\gfx\\smoke", 2, true);
+  files.write_text("sprites.txt",
+                   "# name layer x y frames speed\n"
+                   "xx\n"
+                   "windmill 1 300 200 4 0.5\n"
+                   "nothing 1 0 0 0 1.0\n"
+                   "smoke 2 10 20 2 1.0\n");
+  load_extra_animations("sprites.txt");
+  ASSERT_EQ(extra_animation_count, 2);
+  EXPECT_EQ(frame_count(65), 4);
+  EXPECT_EQ(frame_count(66), 2);
+  EXPECT_EQ(extra_animations[0].x, 300);
+  EXPECT_EQ(extra_animations[1].layer, 2);
+  // The phase grows by the frame time; a third of a second into four frames is frame 1.
+  app::frame_time = 65536 / 3;
+  clear_draw_list();
+  draw_extra_animations();
+  const DrawEntry* e = draw_band_head(15);  // depth = layer 1
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->sprite, 65);
+  EXPECT_EQ(e->frame, 1);
+  app::frame_time = 1092;
+  release_sprite(65);
+  release_sprite(66);
+  extra_animation_count = 0;
+}
+
+}  // namespace

@@ -119,6 +119,7 @@ void add_sprite(int sprite, int frame, int x, int y, int depth, int flags, int s
     const int band = band_of(depth, flags);
     if (kind == kind_plain && band >= 0 && band < draw_bands) decode_packed(s, frame);
   }
+  if (kind == kind_plain && !surface) return;  // surfaces released around a display rebuild
   DrawEntry* e = add_entry(band_of(depth, flags));
   if (!e) return;
   e->source = surface;
