@@ -20,6 +20,7 @@ int country_code = 0;
 std::int32_t last_round_time_shown = 0;
 
 void load_font() {
+  if (font.surface) release_font();  // loaded again after a display rebuild
   std::snprintf(font.image_path, sizeof font.image_path, "%s", gfx::font_picture);
   const int length = xflen(gfx::font_definition);
   std::FILE* stream = length > 0 ? xfopen(gfx::font_definition, "r") : nullptr;
