@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/GrumboldX/app.h"
+#include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "tests/gfx_fixture.h"
@@ -186,6 +187,31 @@ TEST_F(LayerTest, ScreenPictureLoadsOnlyWhenItsNumberChanges) {
   EXPECT_EQ(entries_of(17).size(), 1u);
   show_screen_picture(9);  // no such picture: nothing
   EXPECT_EQ(screen_image_number, 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LayerTest, SceneTwoLayersComeBackAfterALoss) {
+  const unsigned colours[3] = {0xF80000, 0x00F800, 0x0000F8};
+  for (int i = 0; i < 3; ++i)
+    files.write(std::string(scene2_layers[i]) + ".bmp",
+                gfxtest::make_bmp(24, 800, 600, std::vector<unsigned>(800 * 600, colours[i])));
+  app::scene = 2;
+  load_scene2_layers();
+  EXPECT_EQ(layer_pixel(1, 10, 10), pack_rgb(0, 31, 0));
+  EXPECT_EQ(layer_offset(0), 0);
+  plat::lose_all_surfaces();
+  restore_surfaces();
+  EXPECT_EQ(surface_pixel(0, 799, 599), pack_rgb(31, 0, 0));
+  EXPECT_EQ(surface_pixel(2, 0, 0), pack_rgb(0, 0, 31));
+  EXPECT_EQ(layer_pixel(5, 0, 0), 0);
+  EXPECT_EQ(layer_pixel(1, 799, 10), 0);  // the 2 × 2 read stays inside the surface
+  draw_scene2_layers();
+  ASSERT_EQ(entries_of(22).size(), 1u);
+  EXPECT_EQ(entries_of(22)[0].src.bottom, 300);
+  app::scene = 1;
 }
 
 }  // namespace
