@@ -1,0 +1,507 @@
+// Scene layers, full-screen pictures, the loading picture, the exit-screen link pictures and
+// the scene preview.
+#include <cmath>
+#include <string>
+
+#include "game/gfx/catalogue_table.h"
+#include "tools/makedata/image.h"
+#include "tools/makedata/outputs.h"
+#include "tools/makedata/render.h"
+#include "tools/makedata/scene1.h"
+#include "tools/makedata/scene2.h"
+
+namespace makedata {
+
+namespace {
+
+constexpr int jpeg_quality = 88;
+
+Image paint(int w, int h, const std::function<void(cairo_t*)>& fn) {
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    cairo_t* cr = cairo_create(s);
+    fn(cr);
+    cairo_destroy(cr);
+    Image image = image_from_surface(s);
+    cairo_surface_destroy(s);
+    return image;
+}
+
+// Transparent pixels take the colour of the nearest opaque pixel in their column, so the JPEG
+// has no hard edges to ring around (the mask hides them anyway).
+Image bleed(Image image) {
+    for (int x = 0; x < image.width; ++x) {
+        int first = -1;
+        for (int y = 0; y < image.height; ++y)
+            if (image.is_opaque(x, y)) {
+                first = y;
+                break;
+            }
+        if (first < 0) continue;
+        for (int y = 0; y < first; ++y) image.at(x, y) = image.at(x, first);
+        Rgb8 last = image.at(x, first);
+        for (int y = first; y < image.height; ++y) {
+            if (image.is_opaque(x, y)) {
+                last = image.at(x, y);
+            } else {
+                image.at(x, y) = last;
+            }
+        }
+    }
+    return image;
+}
+
+bool write_masked_jpeg(const std::filesystem::path& root, const std::string& name, const Image& image,
+                       std::string& error) {
+    return write_jpeg(archive_path(root, name, ".jpg"), bleed(image), jpeg_quality, error) &&
+           write_mask(archive_path(root, name + "mask", ".bmp"), image, error);
+}
+
+Image scene1_layer(int layer) {
+    return paint(scene1_widths[layer], 600, [layer](cairo_t* cr) { paint_scene1_layer(cr, layer); });
+}
+
+// The first scene as the player sees it at one scroll position (layer 1 columns), targets
+// drawn in their frames when a table is given.
+cairo_surface_t* compose_scene1(const Image (&layers)[5], int scroll, const ArtTable* art) {
+    cairo_surface_t* out = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 600);
+    cairo_t* cr = cairo_create(out);
+    for (int layer = 4; layer >= 0; --layer) {
+        const double factor = double(scene1_widths[layer] - 800) / (scene1_widths[1] - 800);
+        const int offset = int(scroll * factor);
+        if (art && layer == 1)  // field runners pass behind the ground layer
+            for (int k = 0; k < scene1_placement_count; ++k) {
+                const Placement& p = scene1_placements[k];
+                if (std::string(p.name).find("chickenruns") == std::string::npos) continue;
+                const Art& a = art->at(p.name);
+                cairo_surface_t* strip = render_surface(a, p.frame + 1);
+                cairo_set_source_surface(cr, strip, p.x - offset, p.y - double(p.frame) * a.h);
+                cairo_rectangle(cr, p.x - offset, p.y, a.w, a.h);
+                cairo_fill(cr);
+                cairo_surface_destroy(strip);
+            }
+        cairo_surface_t* s = surface_from_image(layers[layer]);
+        cairo_set_source_surface(cr, s, -offset, 0);
+        cairo_paint(cr);
+        cairo_surface_destroy(s);
+        if (!art) continue;
+        for (int k = 0; k < scene1_placement_count; ++k) {
+            const Placement& p = scene1_placements[k];
+            if (p.depth != layer || std::string(p.name).find("chickenruns") != std::string::npos) continue;
+            const Art& a = art->at(p.name);
+            cairo_surface_t* strip = render_surface(a, p.frame + 1);
+            cairo_set_source_surface(cr, strip, p.x - offset, p.y - double(p.frame) * a.h);
+            cairo_rectangle(cr, p.x - offset, p.y, a.w, a.h);
+            cairo_fill(cr);
+            cairo_surface_destroy(strip);
+        }
+    }
+    cairo_destroy(cr);
+    return out;
+}
+
+Image compose_scene2(bool with_targets, const ArtTable* art);
+
+// A wooden board panel for menus.
+void panel(cairo_t* cr, double x, double y, double w, double h) {
+    rrect_path(cr, x + 8, y + 10, w, h, 22);
+    set_col(cr, hex(0x000000), 0.35);
+    cairo_fill(cr);
+    box(cr, x, y, w, h, 22, hex(0x8a5a32), 4, false);
+    rrect_path(cr, x + 14, y + 14, w - 28, h - 28, 14);
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, y, 0, y + h);
+    cairo_pattern_add_color_stop_rgba(g, 0, 0.18, 0.12, 0.08, 0.82);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0.12, 0.08, 0.05, 0.88);
+    cairo_set_source(cr, g);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
+    for (double nx : {x + 14, x + w - 14})
+        for (double ny : {y + 14, y + h - 14}) blob(cr, nx, ny, 4, 4, pal::metal, 1.5, false);
+}
+
+void scene_backdrop(cairo_t* cr, cairo_surface_t* scene, double dim) {
+    cairo_set_source_surface(cr, scene, 0, 0);
+    cairo_paint(cr);
+    if (dim > 0) {
+        cairo_set_source_rgba(cr, 0.1, 0.06, 0.02, dim);
+        cairo_paint(cr);
+    }
+}
+
+void flying_chicken(cairo_t* cr, double x, double y, double scale, bool right, double wing) {
+    ChickenPose p;
+    p.x = x;
+    p.y = y;
+    p.scale = scale;
+    p.face_right = right;
+    p.wing = wing;
+    draw_chicken(cr, p);
+}
+
+void title_logo(cairo_t* cr, double cx, double y, double size) {
+    draw_label(cr, "GrumboldX", cx + 6, y + 8, size, hex(0x3a2410), 0);
+    draw_label(cr, "GrumboldX", cx, y, size, hex(0xffb020), size * 0.06);
+}
+
+}  // namespace
+
+void paint_screen_picture(cairo_t* cr, int number, cairo_surface_t* scene) {
+    switch (number) {
+    case 0: {  // title card
+        scene_backdrop(cr, scene, 0.1);
+        flying_chicken(cr, 140, 250, 1.2, true, 0.9);
+        flying_chicken(cr, 640, 300, 0.9, false, -0.5);
+        flying_chicken(cr, 520, 190, 0.5, false, 0.6);
+        title_logo(cr, 400, 150, 120);
+        draw_label(cr, "Die große Hühnerjagd auf dem Land", 400, 205, 30, hex(0xfff4d0), 2.5);
+        break;
+    }
+    case 1: {  // help
+        scene_backdrop(cr, scene, 0.35);
+        panel(cr, 60, 160, 680, 386);
+        draw_label(cr, "Hilfe", 400, 138, 60, hex(0xffd040), 3);
+        break;
+    }
+    case 2: {  // highscores
+        scene_backdrop(cr, scene, 0.35);
+        panel(cr, 160, 130, 480, 336);
+        draw_label(cr, "Bestenliste", 400, 112, 60, hex(0xffd040), 3);
+        break;
+    }
+    case 3: {  // credits / exit screen
+        scene_backdrop(cr, scene, 0.25);
+        panel(cr, 330, 20, 410, 560);
+        // the mascot with a sign on the left (a link area in some editions)
+        box(cr, 40, 140, 250, 150, 14, hex(0xe6b04a), 3);
+        draw_label(cr, "Auf Wiedersehen!", 165, 205, 28, hex(0xc8322a), 1.5);
+        draw_label(cr, "Bis bald auf dem Hof", 165, 250, 22, hex(0x5a2a10), 0);
+        stick(cr, 160, 290, 160, 420, 10, pal::wood_dark, 2);
+        ChickenPose hen;
+        hen.x = 170;
+        hen.y = 440;
+        hen.scale = 1.1;
+        hen.legs = Legs::standing;
+        hen.eyes = Eyes::happy;
+        hen.wing = 1;
+        draw_chicken(cr, hen);
+        break;
+    }
+    case 4: {  // start branding (XS)
+        cairo_set_source_rgb(cr, 0.98, 0.86, 0.55);
+        cairo_paint(cr);
+        title_logo(cr, 400, 280, 110);
+        draw_label(cr, "XS", 400, 380, 80, hex(0xc8322a), 4);
+        draw_label(cr, "Ein Spiel vom Hühnerhof", 400, 460, 30, hex(0x5a2a10), 0);
+        flying_chicken(cr, 660, 140, 0.8, false, 0.8);
+        break;
+    }
+    case 5: {  // end branding
+        scene_backdrop(cr, scene, 0.5);
+        title_logo(cr, 400, 260, 100);
+        draw_label(cr, "Danke fürs Spielen!", 400, 360, 44, hex(0xfff4d0), 3);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void paint_loading_screen(cairo_t* cr) {
+    cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, 600);
+    cairo_pattern_add_color_stop_rgb(g, 0, 0.40, 0.65, 0.90);
+    cairo_pattern_add_color_stop_rgb(g, 0.7, 0.98, 0.88, 0.66);
+    cairo_pattern_add_color_stop_rgb(g, 1, 0.45, 0.70, 0.28);
+    cairo_set_source(cr, g);
+    cairo_paint(cr);
+    cairo_pattern_destroy(g);
+    cairo_rectangle(cr, 0, 520, 800, 80);
+    flat(cr, pal::grass);
+    // the nest and the empty egg the bar fills (bar picture 368 × 380 at 216, 110)
+    blob(cr, 400, 500, 230, 40, hex(0xc89a50), 3);
+    ellipse_path(cr, 216 + 184, 110 + 196, 150, 182);
+    set_col(cr, hex(0xfff8ec));
+    cairo_fill_preserve(cr);
+    set_col(cr, pal::outline);
+    cairo_set_line_width(cr, 4);
+    cairo_stroke(cr);
+    for (int k = 0; k < 9; ++k) {
+        const double a = M_PI * (0.1 + 0.8 * k / 8.0);
+        stick(cr, 400 + 240 * std::cos(a), 500 - 30 * std::sin(a), 400 + 180 * std::cos(a), 520, 5, hex(0xa87a38), 1);
+    }
+    ChickenPose hen;
+    hen.x = 660;
+    hen.y = 460;
+    hen.scale = 0.9;
+    hen.legs = Legs::standing;
+    hen.eyes = Eyes::happy;
+    draw_chicken(cr, hen);
+    title_logo(cr, 400, 70, 64);
+    draw_label(cr, "Lade ...", 400, 575, 34, hex(0xfff4d0), 2.5);
+}
+
+bool write_backgrounds(const Roots& roots, const ArtTable& art, std::string& error) {
+    // scene 1 layers
+    Image layers[5];
+    for (int i = 0; i < 5; ++i) {
+        layers[i] = scene1_layer(i);
+        const bool ok = i == 4 ? write_jpeg(archive_path(roots.common, gfx::scene1_layers[i], ".jpg"), layers[i],
+                                            jpeg_quality, error)
+                               : write_masked_jpeg(roots.common, gfx::scene1_layers[i], layers[i], error);
+        if (!ok) return false;
+    }
+    // scene 2 layers (XXL only)
+    for (int i = 0; i < 3; ++i) {
+        const Image image = paint(800, 600, [i](cairo_t* cr) { paint_scene2_layer(cr, i); });
+        const bool ok = i == 2 ? write_jpeg(archive_path(roots.edition[2], gfx::scene2_layers[i], ".jpg"), image,
+                                            jpeg_quality, error)
+                               : write_masked_jpeg(roots.edition[2], gfx::scene2_layers[i], image, error);
+        if (!ok) return false;
+    }
+
+    cairo_surface_t* scene = compose_scene1(layers, 380, &art);
+    auto screen = [&](int number, const std::function<void(cairo_t*)>& fn) {
+        const Image image = paint(800, 600, fn);
+        return write_jpeg(archive_path(roots.common, gfx::screen_pictures[number], ".jpg"), image, 90, error);
+    };
+    bool ok = true;
+    for (int n = 0; n < 6 && ok; ++n) ok = screen(n, [&](cairo_t* cr) { paint_screen_picture(cr, n, scene); });
+    if (!ok) {
+        cairo_surface_destroy(scene);
+        return false;
+    }
+
+    // exit-screen link pictures (XS: three, XL: one)
+    auto ad = [&](int edition, int n, int w, int h, const char* line1, const char* line2) {
+        const Image image = paint(w, h, [&](cairo_t* cr) {
+            cairo_set_source_surface(cr, scene, -200, -300);
+            cairo_paint(cr);
+            box(cr, 4, 4, w - 8, h - 8, 16, hex(0xe6b04a), 4);
+            draw_label(cr, line1, w / 2.0, h * (line2 ? 0.45 : 0.7), std::min(36.0, h * 0.55), hex(0xc8322a), 2);
+            if (line2) draw_label(cr, line2, w / 2.0, h * 0.78, std::min(24.0, h * 0.25), hex(0x5a2a10), 0);
+        });
+        return write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(n), ".jpg"), image, 90,
+                          error);
+    };
+    ok = ad(0, 1, 380, 320, "Online-Bestenliste", "Trag deinen Rekord ein!") &&
+         ad(0, 2, 420, 140, "Mehr Spiele", "auf unserer Seite") && ad(0, 3, 380, 34, "Hilfe und Tipps", nullptr) &&
+         ad(1, 1, 330, 150, "Online-Bestenliste", "Zeig allen deinen Rekord!");
+    cairo_surface_destroy(scene);
+    return ok;
+}
+
+namespace {
+
+// Draws a text with the bitmap font as the game does (glyph after glyph, one pixel apart, a
+// space 10 pixels); scale 0.75 for the small font.
+struct FontView {
+    const FontPicture* font;
+    cairo_surface_t* surface;
+    const FontGlyph* find(char16_t c) const {
+        for (const FontGlyph& g : font->glyphs)
+            if (g.code == c) return &g;
+        return nullptr;
+    }
+    double width(const std::u16string& text, double scale) const {
+        double w = 0;
+        for (char16_t c : text) {
+            if (c == u' ') {
+                w += 10;
+            } else if (const FontGlyph* g = find(c)) {
+                w += scale == 1 ? g->width + 1 : int((g->width) * 3 / 4) + 1;
+            }
+        }
+        return w;
+    }
+    void draw(cairo_t* cr, double x, double y, const std::u16string& text, double scale) const {
+        const int h = font->image.height;
+        for (char16_t c : text) {
+            if (c == u' ') {
+                x += 10;
+                continue;
+            }
+            const FontGlyph* g = find(c);
+            if (!g) continue;
+            const int top = h - (g->row + 1) * font->row_height;
+            cairo_save(cr);
+            cairo_translate(cr, x + 1, y + 1);
+            cairo_scale(cr, scale, scale);
+            cairo_set_source_surface(cr, surface, -g->x, -top);
+            cairo_rectangle(cr, 0, 0, g->width, font->row_height);
+            cairo_fill(cr);
+            cairo_restore(cr);
+            x += scale == 1 ? g->width + 1 : int((g->width) * 3 / 4) + 1;
+        }
+    }
+};
+
+std::u16string text_of(int index) {
+    for (const auto& [n, t] : text_table())
+        if (n == index) return t;
+    return u"Can't find text!";
+}
+
+bool save_png(cairo_surface_t* s, const std::filesystem::path& file, std::string& error) {
+    const bool ok = cairo_surface_write_to_png(s, file.string().c_str()) == CAIRO_STATUS_SUCCESS;
+    if (!ok) error = "cannot write " + file.string();
+    return ok;
+}
+
+// The menu screens with their buttons and texts, laid out as the game shows them.
+bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art, std::string& error) {
+    FontPicture font;
+    if (!build_font(font, error)) return false;
+    cairo_surface_t* font_surface = surface_from_image(font.image);
+    const FontView view{&font, font_surface};
+    Image layers[5];
+    for (int i = 0; i < 5; ++i) layers[i] = scene1_layer(i);
+    cairo_surface_t* scene = compose_scene1(layers, 380, &art);
+    auto button = [&](cairo_t* cr, int index, int frame) {
+        const gfx::MenuButton& b = gfx::menu_buttons[index];
+        const Art& a = art.at(b.name);
+        cairo_surface_t* strip = render_surface(a, 3);
+        cairo_set_source_surface(cr, strip, b.x, b.y - double(frame) * a.h);
+        cairo_rectangle(cr, b.x, b.y, a.w, a.h);
+        cairo_fill(cr);
+        cairo_surface_destroy(strip);
+    };
+    bool ok = true;
+    auto screen = [&](const char* file, const std::function<void(cairo_t*)>& fn) {
+        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 800, 600);
+        cairo_t* cr = cairo_create(s);
+        fn(cr);
+        cairo_destroy(cr);
+        ok = ok && save_png(s, dir / file, error);
+        cairo_surface_destroy(s);
+    };
+    screen("title.png", [&](cairo_t* cr) {
+        paint_screen_picture(cr, 0, scene);
+        for (int b = 0; b < 4; ++b) button(cr, b, b == 1 ? 1 : 0);
+        view.draw(cr, 729, 565, u"V1.1", 1);
+    });
+    screen("help.png", [&](cairo_t* cr) {
+        paint_screen_picture(cr, 1, scene);
+        button(cr, 5, 0);
+        double y = 191;
+        for (int k = 50; k <= 59; ++k) {
+            const std::u16string t = text_of(k);
+            view.draw(cr, 400 - int(view.width(t, 1)) / 2, y, t, 1);
+            y += t.size() > 1 ? 34 : 18;
+        }
+    });
+    screen("highscore.png", [&](cairo_t* cr) {
+        paint_screen_picture(cr, 2, scene);
+        button(cr, 4, 0);
+        button(cr, 5, 1);
+        std::u16string line = text_of(13);
+        line.replace(line.find(u"%d"), 2, u"1234");
+        view.draw(cr, 400 - int(view.width(line, 1)) / 2, 151, line, 1);
+        for (int k = 0; k < 8; ++k) {
+            const double y = 192 + 33 * k;
+            view.draw(cr, 200, y, text_of(20 + k), 1);
+            std::u16string score;
+            for (char c : std::to_string(1000 - k * 120)) score.push_back(char16_t(c));
+            view.draw(cr, 610 - view.width(score, 1), y, score, 1);
+        }
+    });
+    screen("credits.png", [&](cairo_t* cr) {
+        paint_screen_picture(cr, 3, scene);
+        double y = 40;
+        for (int k = 0; y < 600; ++k) {
+            std::u16string t = text_of(100 + k);
+            if (t == u"*ENDE*") break;
+            const bool big = !t.empty() && t[0] == u'#';
+            if (big) t.erase(0, 1);
+            const double scale = big ? 1 : 0.75;
+            const double w = big ? view.width(t, 1) : (view.width(t, 1) - t.size()) * 3 / 4 + t.size();
+            view.draw(cr, 533 - int(w) / 2, y, t, scale);
+            y += 34;
+        }
+    });
+    screen("loading.png", [&](cairo_t* cr) {
+        paint_loading_screen(cr);
+        // the bar at 60 percent, growing upwards from the bottom of its picture
+        const Art& bar = art.at(gfx::loading_bar_picture);
+        cairo_surface_t* strip = render_surface(bar, 1);
+        const int fill = 60 * bar.h / 100;
+        cairo_set_source_surface(cr, strip, gfx::loading_bar_x, gfx::loading_bar_y);
+        cairo_rectangle(cr, gfx::loading_bar_x, gfx::loading_bar_y + bar.h - fill, bar.w, fill);
+        cairo_fill(cr);
+        cairo_surface_destroy(strip);
+    });
+    cairo_surface_destroy(scene);
+    ok = ok && save_png(font_surface, dir / "font.png", error);
+    cairo_surface_destroy(font_surface);
+    return ok;
+}
+
+}  // namespace
+
+bool write_scene_preview(const std::filesystem::path& dir, const ArtTable& art, std::string& error) {
+    if (!write_screen_previews(dir, art, error)) return false;
+    Image layers[5];
+    for (int i = 0; i < 5; ++i) layers[i] = scene1_layer(i);
+    for (int scroll : {0, 550, 1100, 1650, 2200}) {
+        cairo_surface_t* s = compose_scene1(layers, scroll, &art);
+        const auto file = dir / ("scene1_" + std::to_string(scroll) + ".png");
+        const bool ok = cairo_surface_write_to_png(s, file.string().c_str()) == CAIRO_STATUS_SUCCESS;
+        cairo_surface_destroy(s);
+        if (!ok) {
+            error = "cannot write " + file.string();
+            return false;
+        }
+    }
+    const Image scene2 = compose_scene2(true, &art);
+    cairo_surface_t* s = surface_from_image(scene2);
+    const auto file = dir / "scene2.png";
+    const bool ok = cairo_surface_write_to_png(s, file.string().c_str()) == CAIRO_STATUS_SUCCESS;
+    cairo_surface_destroy(s);
+    if (!ok) error = "cannot write " + file.string();
+    return ok;
+}
+
+namespace {
+
+struct Placement2 {
+    const char* name;
+    int frame, x, y;
+};
+constexpr Placement2 scene2_placements[] = {
+    {"doghouse", 0, 654, 305},       {"barrels", 0, 311, 298},        {"chimneyshoot", 0, 157, 54},
+    {"chimneyshoot2", 0, 192, 54},   {"barrel01", 12, 299, 238},      {"barrel03", 10, 472, 320},
+    {"chimney", 10, 147, 0},         {"windowrshoot", 0, 408, 59},    {"windowr", 12, 408, 59},
+    {"topcorner", 12, 549, 0},       {"behindwood", 12, 89, 233},     {"doghouse_", 10, 594, 334},
+    {"frontbigbarrel", 8, 526, 458}, {"dooropen", 5, 175, 227},       {"door", 10, 200, 241},
+    {"tree", 0, 532, 258},           {"windowopenclose", 0, 408, 201}, {"axe", 0, 114, 360},
+    {"shore", 0, 553, 275},          {"cloth1", 0, 606, 260},          {"cloth2", 0, 660, 257},
+    {"cloth3", 0, 686, 252},         {"trambo", 0, 330, 120},          {"grave", 17, 303, 424},
+    {"ghost", 0, 325, 340},
+};
+
+Image compose_scene2(bool with_targets, const ArtTable* art) {
+    return paint(800, 600, [&](cairo_t* cr) {
+        const int rows[3] = {600, 400, 300};
+        for (int layer = 2; layer >= 0; --layer) {
+            const Image image = paint(800, 600, [layer](cairo_t* c) { paint_scene2_layer(c, layer); });
+            cairo_surface_t* s = surface_from_image(image);
+            cairo_set_source_surface(cr, s, 0, 0);
+            cairo_rectangle(cr, 0, 0, 800, rows[layer]);
+            cairo_fill(cr);
+            cairo_surface_destroy(s);
+            if (!with_targets || !art) continue;
+            for (const Placement2& p : scene2_placements) {
+                const std::string name = std::string("data\\gfx2\\") + p.name;
+                const bool depth1 = name.find("cloth") != std::string::npos || name.find("trambo") != std::string::npos;
+                if ((layer == 1) != depth1 || (layer == 2)) continue;
+                const Art& a = art->at(name);
+                cairo_surface_t* strip = render_surface(a, p.frame + 1);
+                cairo_set_source_surface(cr, strip, p.x, p.y - double(p.frame) * a.h);
+                cairo_rectangle(cr, p.x, p.y, a.w, a.h);
+                cairo_fill(cr);
+                cairo_surface_destroy(strip);
+            }
+        }
+    });
+}
+
+}  // namespace
+
+}  // namespace makedata

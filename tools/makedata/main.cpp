@@ -1,0 +1,124 @@
+// makedata: draws every picture of the game, builds the font and writes the texts, as the
+// data tree that packdat turns into one archive per edition:
+//   <out>/common/...   files all editions share
+//   <out>/XS|XL|XXL/... pictures that differ by edition
+// Options: --out DIR, --contact-sheet FILE.png [--only TEXT], --preview-scene DIR.
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "tools/makedata/art.h"
+#include "tools/makedata/gfx_names.h"
+#include "tools/makedata/image.h"
+#include "tools/makedata/outputs.h"
+#include "tools/makedata/render.h"
+#include "tools/makedata/sounds/sounds.h"
+#include "tools/makedata/typeface.h"
+
+namespace fs = std::filesystem;
+using namespace makedata;
+
+namespace {
+
+constexpr const char* edition_dirs[3] = {"XS", "XL", "XXL"};
+
+bool write_picture(const fs::path& root, const std::string& name, const Art& art, int frames, std::string& error) {
+    const Image image = render_art(art, frames);
+    switch (art.format) {
+    case Format::bmp24:
+        return write_bmp24(archive_path(root, name, ".bmp"), image, error);
+    case Format::bmp8:
+        return write_bmp8(archive_path(root, name, ".bmp"), image, error);
+    case Format::jpeg:
+        return write_jpeg(archive_path(root, name, ".jpg"), image, 90, error);
+    }
+    return false;
+}
+
+bool write_animations(const Roots& roots, const ArtTable& table, std::string& error) {
+    for (const PlannedAnimation& a : planned_animations()) {
+        const auto it = table.find(a.name);
+        if (it == table.end()) {
+            error = "no drawing for " + a.name;
+            return false;
+        }
+        const bool shared = a.rows[0] > 0 && a.rows[0] == a.rows[1] && a.rows[1] == a.rows[2];
+        if (shared) {
+            if (!write_picture(roots.common, a.name, it->second, a.rows[0], error)) return false;
+            continue;
+        }
+        for (int e = 0; e < 3; ++e)
+            if (a.rows[e] > 0 && !write_picture(roots.edition[e], a.name, it->second, a.rows[e], error))
+                return false;
+    }
+    return true;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: makedata [--out DIR] [--contact-sheet FILE.png] [--preview-scene DIR]\n"
+                 "  --out DIR            write the data tree (DIR/common, DIR/XS, DIR/XL, DIR/XXL)\n"
+                 "  --contact-sheet FILE every animation frame by frame in one PNG\n"
+                 "  --only TEXT          the contact sheet shows only names containing TEXT\n"
+                 "  --preview-scene DIR  the first scene assembled at several scroll positions\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    fs::path out, sheet, preview;
+    std::string only;
+    for (int i = 1; i < argc; ++i) {
+        const bool has_value = i + 1 < argc;
+        if (std::strcmp(argv[i], "--out") == 0 && has_value) {
+            out = argv[++i];
+        } else if (std::strcmp(argv[i], "--contact-sheet") == 0 && has_value) {
+            sheet = argv[++i];
+        } else if (std::strcmp(argv[i], "--only") == 0 && has_value) {
+            only = argv[++i];
+        } else if (std::strcmp(argv[i], "--preview-scene") == 0 && has_value) {
+            preview = argv[++i];
+        } else {
+            return usage();
+        }
+    }
+    if (out.empty() && sheet.empty() && preview.empty()) return usage();
+
+    const auto start = std::chrono::steady_clock::now();
+    std::string error;
+    if (!open_typeface(error)) {
+        std::fprintf(stderr, "makedata: %s\n", error.c_str());
+        return 1;
+    }
+    const ArtTable table = all_art();
+    auto fail = [&error]() {
+        std::fprintf(stderr, "makedata: %s\n", error.c_str());
+        return 1;
+    };
+
+    if (!out.empty()) {
+        Roots roots;
+        roots.common = out / "common";
+        for (int e = 0; e < 3; ++e) roots.edition[e] = out / edition_dirs[e];
+        std::error_code ec;
+        fs::create_directories(roots.common, ec);
+        for (const fs::path& p : roots.edition) fs::create_directories(p, ec);
+        if (!write_animations(roots, table, error) || !write_backgrounds(roots, table, error) ||
+            !write_font(roots.common, error) || !write_texts(roots.common, error))
+            return fail();
+        if (!sounds::make_sounds(roots.common, error)) return fail();
+    }
+    if (!sheet.empty() && !write_contact_sheet(table, sheet, only, error)) return fail();
+    if (!preview.empty()) {
+        std::error_code ec;
+        fs::create_directories(preview, ec);
+        if (!write_scene_preview(preview, table, error)) return fail();
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("makedata: done in %.1f s\n", seconds);
+    return 0;
+}

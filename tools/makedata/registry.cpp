@@ -1,0 +1,14 @@
+#include "tools/makedata/art.h"
+
+namespace makedata {
+
+ArtTable all_art() {
+    ArtTable table;
+    add_chicken_art(table);
+    add_ui_art(table);
+    add_scene1_art(table);
+    add_scene2_art(table);
+    return table;
+}
+
+}  // namespace makedata

@@ -1,0 +1,164 @@
+// The text table "data\text.txt": UTF-16 little-endian with a byte-order mark, one text a line
+// as <index> "<text>"; lines numbered 100 count up from 100 (the credits), 9999 ends the file.
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "game/gfx/catalogue_table.h"
+#include "tools/makedata/image.h"
+#include "tools/makedata/outputs.h"
+
+namespace makedata {
+
+namespace {
+
+struct Text {
+    int index;
+    const char* utf8;
+};
+
+// Bonus texts, card game, bee sting, score line, default names, help, upload messages.
+constexpr Text texts[] = {
+    {1, "Dreifach-Treffer!"},
+    {2, "Vierfach-Treffer!"},
+    {3, "Fünffach-Treffer!"},
+    {4, "Hühner-Hagel!"},
+    {10, "Einundzwanzig!"},
+    {11, "Überkauft!"},
+    {12, "Autsch! Die Bienen haben dich erwischt!"},
+    {13, "Deine Punkte: %d"},
+    {20, "Hofmeister"},
+    {21, "Eierdieb"},
+    {22, "Federfuchs"},
+    {23, "Kornkönig"},
+    {24, "Stallwache"},
+    {25, "Flatterer"},
+    {26, "Gockel"},
+    {27, "Küken"},
+    {50, "Zielen: die Maus bewegen"},
+    {51, "Schießen: linke Maustaste"},
+    {52, "Nachladen: rechte Maustaste (8 Schuss)"},
+    {53, "Zu frühes Nachladen kostet 5 Punkte"},
+    {54, "Umsehen: Maus an den Bildrand"},
+    {55, "oder Pfeiltasten, beides zusammen: doppelt"},
+    {56, "Kleine, ferne Hühner bringen mehr Punkte"},
+    {57, "Schnelle Treffer-Serien geben Bonus"},
+    {58, "Die Kulisse steckt voller Überraschungen!"},
+    {59, "Taste M schaltet die Musik um"},
+    {80, "Der Highscore-Server ist gerade nicht erreichbar. Bitte versuche es später noch einmal."},
+    {81, "<html><body style='font-family:sans-serif'><h3>Keine Verbindung</h3><p>Der Highscore-Server ist gerade "
+         "nicht erreichbar. Bitte versuche es später noch einmal.</p></body></html>"},
+    {82, "Der Server hat keine Nachricht geschickt."},
+    {83, "<html><body style='font-family:sans-serif'><p>Der Server hat keine Nachricht geschickt.</p></body></html>"},
+    {84, "Dein Ergebnis: %d Punkte"},
+};
+
+// The credits (75 % font; a leading # means full size), ended by *ENDE*.
+constexpr const char* credits[] = {
+    "#GrumboldX",
+    "Die große Hühnerjagd auf dem Land",
+    "",
+    "#Spielidee und Programm",
+    "Das GrumboldX-Team",
+    "",
+    "#Grafik",
+    "Jedes Bild ist im Code gezeichnet,",
+    "mit cairo (LGPL 2.1 oder MPL 1.1)",
+    "",
+    "#Schrift",
+    "Comic Neue Bold",
+    "unter der SIL Open Font License 1.1,",
+    "gesetzt mit FreeType (FreeType-Lizenz)",
+    "",
+    "#Klang und Musik",
+    "Jeder Klang ist im Code erzeugt,",
+    "gespeichert mit libogg und libvorbis",
+    "(BSD-Lizenz)",
+    "",
+    "#Technik",
+    "SDL2 (zlib-Lizenz)",
+    "libjpeg-turbo (IJG- und BSD-Lizenz)",
+    "zlib (zlib-Lizenz), libpng (libpng-Lizenz)",
+    "",
+    "#Prüfstand",
+    "GoogleTest (BSD-Lizenz)",
+    "Google Benchmark (Apache 2.0)",
+    "",
+    "#Besonderer Dank",
+    "an alle Hühner vom Hof:",
+    "Keines kam zu Schaden!",
+    "",
+    "#Danke fürs Spielen!",
+    "*ENDE*",
+};
+
+// UTF-8 to UTF-16 code units (the texts use only the Basic Multilingual Plane).
+void append_utf16(std::u16string& out, const char* s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s);
+    while (*p) {
+        char32_t c = *p++;
+        if (c >= 0xE0) {
+            c = ((c & 0x0F) << 12) | ((p[0] & 0x3F) << 6) | (p[1] & 0x3F);
+            p += 2;
+        } else if (c >= 0xC0) {
+            c = ((c & 0x1F) << 6) | (p[0] & 0x3F);
+            p += 1;
+        }
+        out.push_back(char16_t(c));
+    }
+}
+
+}  // namespace
+
+std::vector<std::pair<int, std::u16string>> text_table() {
+    std::vector<std::pair<int, std::u16string>> out;
+    for (const Text& t : texts) {
+        std::u16string u;
+        append_utf16(u, t.utf8);
+        out.emplace_back(t.index, u);
+    }
+    int next = 100;
+    for (const char* line : credits) {
+        std::u16string u;
+        append_utf16(u, line);
+        out.emplace_back(next++, u);
+    }
+    return out;
+}
+
+bool write_texts(const std::filesystem::path& root, std::string& error) {
+    std::u16string body;
+    body.push_back(u'\xFEFF');
+    append_utf16(body, "# GrumboldX texts: <index> \"<text>\"; index 100 counts up for the credits\r\n");
+    for (const Text& t : texts) {
+        append_utf16(body, (std::to_string(t.index) + " \"").c_str());
+        append_utf16(body, t.utf8);
+        append_utf16(body, "\"\r\n");
+    }
+    for (const char* line : credits) {
+        append_utf16(body, "100 \"");
+        append_utf16(body, line);
+        append_utf16(body, "\"\r\n");
+    }
+    append_utf16(body, "9999\r\n");
+
+    const auto path = archive_path(root, gfx::text_file, "");
+    std::error_code ec;
+    std::filesystem::create_directories(path.parent_path(), ec);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        error = "cannot create " + path.string();
+        return false;
+    }
+    for (char16_t u : body) {
+        const char bytes[2] = {char(u & 0xFF), char(u >> 8)};
+        file.write(bytes, 2);
+    }
+    if (!file) {
+        error = "cannot write " + path.string();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace makedata
