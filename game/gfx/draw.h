@@ -1,4 +1,4 @@
-// The per-frame draw list. During a frame every part adds entries (a source surface, a source
+// The per-frame draw list. During a frame every module adds entries (a source surface, a source
 // rectangle, a screen position and a depth); at the end of the frame flush_draw_list draws them
 // from the back band (63) to the front band (0) with a colour-keyed copy, a colour-keyed stretch
 // or a software blend. Inside a band the entry added first ends up in front.
@@ -46,7 +46,7 @@ void draw_sprite_blended(int sprite, int frame, int x, int y, int depth, int fla
 void draw_surface(plat::Surface* surface, int x, int y, int depth, const plat::Rect& src);
 void draw_surface_small(plat::Surface* surface, int x, int y, int depth, const plat::Rect& src);
 void draw_cursor(int frame);
-// A plain entry of a layer or screen picture in a given band (Part of the background drawing);
+// A plain entry of a layer or screen picture in a given band (the background drawing);
 // clip: apply the screen clipping. Returns false when the list is full.
 bool draw_band_entry(plat::Surface* surface, int x, int y, int band, const plat::Rect& src,
                      int sprite, bool clip);
