@@ -449,7 +449,7 @@ void car_chicken_window(cairo_t* cr, double rise, Eyes eyes, double turn, double
     const double win[] = {-4, 37, 4, 8, 26, 8, 26, 37};
     poly_path(cr, win, 4);
     cairo_clip(cr);
-    ChickenPose p = pose_at(14, 40 - rise * 22, 0.36, eyes);
+    ChickenPose p = pose_at(24, 44 - rise * 26, 0.36, eyes);
     p.face_right = turn > 0.5;
     p.look = turn > 0.2 && turn < 0.8 ? 1 : 0;
     p.beak_open = beak;

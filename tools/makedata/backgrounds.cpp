@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/gfx/catalogue_table.h"
+#include "tools/makedata/gfx_names.h"
 #include "tools/makedata/image.h"
 #include "tools/makedata/outputs.h"
 #include "tools/makedata/render.h"
@@ -15,6 +16,22 @@ namespace makedata {
 namespace {
 
 constexpr int jpeg_quality = 88;
+
+// Frames an animation is drawn with (its largest count over the editions).
+int frames_of(const std::string& name) {
+    for (const auto& [n, frames] : animation_frames())
+        if (n == name) return frames;
+    return 1;
+}
+
+// Draws one frame of an animation with its cell's top left corner at x, y.
+void draw_frame(cairo_t* cr, const Art& a, const std::string& name, int frame, double x, double y) {
+    cairo_surface_t* strip = render_surface(a, frames_of(name));
+    cairo_set_source_surface(cr, strip, x, y - double(frame) * a.h);
+    cairo_rectangle(cr, x, y, a.w, a.h);
+    cairo_fill(cr);
+    cairo_surface_destroy(strip);
+}
 
 Image paint(int w, int h, const std::function<void(cairo_t*)>& fn) {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
@@ -72,12 +89,7 @@ cairo_surface_t* compose_scene1(const Image (&layers)[5], int scroll, const ArtT
             for (int k = 0; k < scene1_placement_count; ++k) {
                 const Placement& p = scene1_placements[k];
                 if (std::string(p.name).find("chickenruns") == std::string::npos) continue;
-                const Art& a = art->at(p.name);
-                cairo_surface_t* strip = render_surface(a, p.frame + 1);
-                cairo_set_source_surface(cr, strip, p.x - offset, p.y - double(p.frame) * a.h);
-                cairo_rectangle(cr, p.x - offset, p.y, a.w, a.h);
-                cairo_fill(cr);
-                cairo_surface_destroy(strip);
+                draw_frame(cr, art->at(p.name), p.name, p.frame, p.x - offset, p.y);
             }
         cairo_surface_t* s = surface_from_image(layers[layer]);
         cairo_set_source_surface(cr, s, -offset, 0);
@@ -87,12 +99,7 @@ cairo_surface_t* compose_scene1(const Image (&layers)[5], int scroll, const ArtT
         for (int k = 0; k < scene1_placement_count; ++k) {
             const Placement& p = scene1_placements[k];
             if (p.depth != layer || std::string(p.name).find("chickenruns") != std::string::npos) continue;
-            const Art& a = art->at(p.name);
-            cairo_surface_t* strip = render_surface(a, p.frame + 1);
-            cairo_set_source_surface(cr, strip, p.x - offset, p.y - double(p.frame) * a.h);
-            cairo_rectangle(cr, p.x - offset, p.y, a.w, a.h);
-            cairo_fill(cr);
-            cairo_surface_destroy(strip);
+            draw_frame(cr, art->at(p.name), p.name, p.frame, p.x - offset, p.y);
         }
     }
     cairo_destroy(cr);
@@ -238,7 +245,7 @@ void paint_loading_screen(cairo_t* cr) {
     draw_label(cr, "Lade ...", 400, 575, 34, hex(0xfff4d0), 2.5);
 }
 
-bool write_backgrounds(const Roots& roots, const ArtTable& art, std::string& error) {
+bool write_backgrounds(const Roots& roots, std::string& error) {
     // scene 1 layers
     Image layers[5];
     for (int i = 0; i < 5; ++i) {
@@ -257,7 +264,7 @@ bool write_backgrounds(const Roots& roots, const ArtTable& art, std::string& err
         if (!ok) return false;
     }
 
-    cairo_surface_t* scene = compose_scene1(layers, 380, &art);
+    cairo_surface_t* scene = compose_scene1(layers, 380, nullptr);
     auto screen = [&](int number, const std::function<void(cairo_t*)>& fn) {
         const Image image = paint(800, 600, fn);
         return write_jpeg(archive_path(roots.common, gfx::screen_pictures[number], ".jpg"), image, 90, error);
@@ -353,7 +360,7 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
     const FontView view{&font, font_surface};
     Image layers[5];
     for (int i = 0; i < 5; ++i) layers[i] = scene1_layer(i);
-    cairo_surface_t* scene = compose_scene1(layers, 380, &art);
+    cairo_surface_t* scene = compose_scene1(layers, 380, nullptr);
     auto button = [&](cairo_t* cr, int index, int frame) {
         const gfx::MenuButton& b = gfx::menu_buttons[index];
         const Art& a = art.at(b.name);
@@ -491,12 +498,7 @@ Image compose_scene2(bool with_targets, const ArtTable* art) {
                 const std::string name = std::string("data\\gfx2\\") + p.name;
                 const bool depth1 = name.find("cloth") != std::string::npos || name.find("trambo") != std::string::npos;
                 if ((layer == 1) != depth1 || (layer == 2)) continue;
-                const Art& a = art->at(name);
-                cairo_surface_t* strip = render_surface(a, p.frame + 1);
-                cairo_set_source_surface(cr, strip, p.x, p.y - double(p.frame) * a.h);
-                cairo_rectangle(cr, p.x, p.y, a.w, a.h);
-                cairo_fill(cr);
-                cairo_surface_destroy(strip);
+                draw_frame(cr, art->at(name), name, p.frame, p.x, p.y);
             }
         }
     });

@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
         std::error_code ec;
         fs::create_directories(roots.common, ec);
         for (const fs::path& p : roots.edition) fs::create_directories(p, ec);
-        if (!write_animations(roots, table, error) || !write_backgrounds(roots, table, error) ||
+        if (!write_animations(roots, table, error) || !write_backgrounds(roots, error) ||
             !write_font(roots.common, error) || !write_texts(roots.common, error))
             return fail();
         if (!sounds::make_sounds(roots.common, error)) return fail();

@@ -20,7 +20,7 @@ struct Roots {
 
 // Scene layers of both scenes, the full-screen pictures, the loading picture and the
 // exit-screen link pictures.
-bool write_backgrounds(const Roots& roots, const ArtTable& art, std::string& error);
+bool write_backgrounds(const Roots& roots, std::string& error);
 // The loading picture (800 × 600) with the empty egg the loading bar fills.
 void paint_loading_screen(cairo_t* cr);
 

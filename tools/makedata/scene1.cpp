@@ -303,6 +303,11 @@ void ground_layer(cairo_t* cr) {
     // lakeside path and reeds
     for (int k = 0; k < 14; ++k) stick(cr, 290 + k * 4, 430, 288 + k * 4, 404 - (k % 3) * 6, 2, hex(0x5a8a3a), 0.6);
 
+    // barn in the back of the yard
+    box(cr, 590, 190, 84, 140, 3, hex(0xb0443a), 2);
+    const double barn_roof[] = {582, 194, 632, 150, 682, 194};
+    poly_path(cr, barn_roof, 3);
+    styled(cr, hex(0x6a4a3a), 2);
     // hedge hiding the first field runners' feet (x 320..720)
     hedge(cr, 320, 720, 318);
     // pump (metal)
@@ -326,11 +331,6 @@ void ground_layer(cairo_t* cr) {
     metal_part(cr, 1288, 1310, 258, 262, pal::metal_dark);
     highlight(cr, 1284, 270, 8, 6, 0.5);
     the_car(cr);
-    // barn in the back of the yard
-    box(cr, 760, 150, 80, 146, 3, hex(0xb0443a), 2);
-    const double barn_roof[] = {752, 154, 800, 112, 848, 154};
-    poly_path(cr, barn_roof, 3);
-    styled(cr, hex(0x6a4a3a), 2);
     // second field: the hedge the runners pass behind (x 1540..1890, top 392)
     hedge(cr, 1530, 1900, 390);
     // a mound for the pan chicken

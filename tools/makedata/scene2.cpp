@@ -98,7 +98,7 @@ void draw_door(cairo_t* cr, double open) {
 
 void draw_grave(cairo_t* cr, double open, double light) {
     // a mound with a headstone; the slab (x 116..221, y 19..131) slides aside when it opens
-    blob(cr, 168, 128, 100, 20, hex(0x5a7a3a), 2, false);
+    blob(cr, 160, 128, 92, 18, hex(0x5a7a3a), 2, false);
     if (open > 0) {  // the dark pit under the slab
         rrect_path(cr, 122, 30, 94, 96, 8);
         set_col(cr, mix(hex(0x10101a), hex(0xb8f0ff), light * 0.8));
