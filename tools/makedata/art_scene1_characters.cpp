@@ -129,21 +129,26 @@ void stove(cairo_t* cr, double door_open, double glow, int chicken /*0 none, 1 r
 
 constexpr double front_scale = 1.25;
 
-void front_chicken(cairo_t* cr, double rise, double arm, Eyes eyes, double beak, bool knock, int knock_phase) {
-    ChickenPose p = pose_at(72, 200 - rise * 120 + 30, front_scale, eyes);
-    p.beak_open = beak;
-    p.legs = Legs::none;
-    p.wing = 0.2;
-    draw_chicken(cr, p);
-    if (arm > 0) {
-        // the near wing raised like a fist against the glass
-        const double x = 40 + (knock ? (knock_phase % 2) * 6 : 0);
-        const double y = 200 - rise * 120 - 40 * arm;
-        blob(cr, x, y, 16, 14, lighter(pal::chicken_brown, 0.05), 2);
-        if (knock && knock_phase % 2 == 1) {
+// Seen from the front, rising from the bottom edge of the screen; the board with the picture
+// is held at x 35..105, y 6..66 of the cell (where "front_cards" is drawn).
+void front_chicken(cairo_t* cr, double rise, double arm, Eyes eyes, double beak, bool knock, int knock_phase,
+                   double board = 0) {
+    const double y = 150 + (1 - rise) * 115;  // fully down, the comb still peeks over the edge
+    const double knock_dx = knock ? (knock_phase % 2) * 5 : 0;
+    draw_chicken_front(cr, 70, y, 1.05, eyes, beak, board > 0 ? 1 : arm, board > 0 ? 1 : 0);
+    if (board > 0) {
+        const double up = board;
+        box(cr, 31, 2 + (1 - up) * 60, 78, 70, 6, hex(0xc8843a), 2.5);
+        rrect_path(cr, 35, 6 + (1 - up) * 60, 70, 62, 4);
+        set_col(cr, hex(0xfffdf0));
+        cairo_fill(cr);
+    }
+    if (arm > 0 && board <= 0) {
+        // the raised wing knocks against the glass
+        const double wx = 14 + knock_dx, wy = y - 70;
+        if (knock && knock_phase % 2 == 1)
             for (int k = 0; k < 3; ++k)
-                stick(cr, x - 20 - k * 2, y - 14 + k * 12, x - 28 - k * 4, y - 18 + k * 14, 2, hex(0xffffff), 0.8);
-        }
+                stick(cr, wx - 16 - k * 2, wy - 12 + k * 12, wx - 24 - k * 4, wy - 16 + k * 14, 2, hex(0xffffff), 0.8);
     }
 }
 
@@ -414,30 +419,41 @@ void hive(cairo_t* cr, double x, double y) {
 }
 
 void beekeeper(cairo_t* cr, double arm_up, double turn, double knock, Eyes eyes, double fall) {
-    // the hive hangs from the raised arm at x 5..31, y 0..28
+    // the hive hangs from a hook on a pole and stays at x 5..31, y 0..28
+    stick(cr, 18, 24, 18, 128, 5, pal::wood, 1.2);
+    stick(cr, 18, 24, 24, 30, 2, pal::metal_dark, 0.6);
+    hive(cr, 5, 0);
     cairo_save(cr);
-    cairo_translate(cr, 48, 126);
-    cairo_rotate(cr, -fall * 1.4);
-    cairo_translate(cr, -48, -126);
-    ChickenPose p = pose_at(58, 86, 0.55, eyes);
+    cairo_translate(cr, 64, 128);
+    cairo_rotate(cr, fall * 1.45);
+    cairo_translate(cr, -64, -128);
+    ChickenPose p = pose_at(62, 96, 0.6, eyes);
     p.legs = Legs::standing;
     p.face_right = turn > 0.5;
     p.white = true;
     p.beak_open = eyes == Eyes::crossed ? 1 : 0;
+    // the far wing reaches for the pole
+    const double hand_y = 104 - arm_up * 60;
+    stick(cr, p.x - 4, p.y - 6, 24, hand_y, 7, darker(pal::chicken_white, 0.12), 1.5);
     draw_chicken(cr, p);
-    // beekeeper hat with veil
-    const double hx = p.face_right ? 72 : 42;
-    box(cr, hx - 18, 58, 36, 5, 2, hex(0xf0e8d0), 1.5, false);
-    blob(cr, hx, 56, 11, 8, hex(0xf0e8d0), 1.5, false);
-    rrect_path(cr, hx - 16, 62, 32, 18, 3);
-    set_col(cr, hex(0x202020), 0.35);
+    blob(cr, 24, hand_y, 6, 5, pal::chicken_white, 1.5, false);
+    // straw hat with a veil around the head
+    const double hx = p.x + (p.face_right ? 1 : -1) * 32 * p.scale, hy = p.y - 20 * p.scale;
+    ellipse_path(cr, hx, hy + 2, 15, 14);
+    set_col(cr, hex(0x303030), 0.35);
     cairo_fill(cr);
-    // arm (a stick in the wing) up to the hive
-    const double ax = 18, ay = 28 + (1 - arm_up) * 36;
-    stick(cr, 52, 84, ax, ay, 5, p.white ? pal::chicken_white : pal::chicken_brown, 1.5);
-    if (knock > 0) stick(cr, 74, 86, 34 + knock * 6, 20 + knock * 4, 3, pal::wood, 1);
+    set_col(cr, hex(0x303030), 0.5);
+    cairo_set_line_width(cr, 0.8);
+    for (int k = -2; k <= 2; ++k) {
+        cairo_move_to(cr, hx + k * 5, hy - 10);
+        cairo_line_to(cr, hx + k * 5, hy + 15);
+    }
+    cairo_stroke(cr);
+    blob(cr, hx, hy - 10, 20, 4.5, hex(0xe8d090), 1.5, false);
+    box(cr, hx - 9, hy - 22, 18, 12, 5, hex(0xe8d090), 1.5, true);
+    // knocking: the near wing taps the hive with a short stick
+    if (knock > 0) stick(cr, p.x - 6, p.y - 2, 30 + knock * 4, 22 + knock * 3, 3, pal::wood_dark, 1);
     cairo_restore(cr);
-    if (fall < 0.5) hive(cr, 5, ay - 28 + (1 - arm_up) * 0);
 }
 
 // ---------------------------------------------------------------- the car (scene coordinates)
@@ -530,16 +546,15 @@ void add_scene1_characters(ArtTable& t) {
                                            front_chicken(cr, 1, 1 - ease(f.t), Eyes::open, 0, false, 0);
                                        }};
     t[g + "front_show_pics_action"] = {140, 200, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
-                                           front_chicken(cr, 1, 0, Eyes::happy, 0.3, false, 0);
-                                           const double up = ease(span(f.t, 0, 0.4));
-                                           box(cr, 30, 150 - up * 90, 80, 70, 6, hex(0xc8843a), 2);
+                                           front_chicken(cr, 1, 0, Eyes::happy, 0.3, false, 0,
+                                                         ease(span(f.t, 0, 0.4)));
                                        }};
     t[g + "front_cards"] = {70, 60, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
                                 picture_card(cr, 2, 2, 66, 56, f.i);
                             }};
     t[g + "front_die"] = {140, 200, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
                               front_chicken(cr, 1 - ease(span(f.t, 0.3, 1.0)), 0, Eyes::crossed, 1, false, 0);
-                              stars_ring(cr, 60, 90 + f.t * 80, 24, f.i);
+                              stars_ring(cr, 70, 40 + f.t * 100, 26, f.i);
                           }};
 
     // tupo (90 × 76) at (105, 179), depth 2
@@ -702,20 +717,20 @@ void add_scene1_characters(ArtTable& t) {
                             draw_chicken(cr, p);
                         }};
 
-    // beekeeper (96 × 130)
-    t[g + "beehive_handup"] = {96, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
+    // beekeeper (130 × 130)
+    t[g + "beehive_handup"] = {130, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                                    beekeeper(cr, ease(f.t), 0, 0, Eyes::open, 0);
                                }};
-    t[g + "beehive_handdown"] = {96, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
+    t[g + "beehive_handdown"] = {130, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                                      beekeeper(cr, 1 - ease(f.t), 0, 0, Eyes::open, 0);
                                  }};
-    t[g + "beehive_knock"] = {96, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
+    t[g + "beehive_knock"] = {130, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                                   beekeeper(cr, 1, 0, f.i % 2 ? 1 : 0.3, Eyes::open, 0);
                               }};
-    t[g + "beehive_turn"] = {96, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
+    t[g + "beehive_turn"] = {130, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                                  beekeeper(cr, 1, std::sin(f.t * M_PI) > 0.5 ? 1 : 0, 0, Eyes::open, 0);
                              }};
-    t[g + "beehive_die"] = {96, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
+    t[g + "beehive_die"] = {130, 130, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                                 beekeeper(cr, 1, 0, 0, Eyes::crossed, ease(f.t));
                             }};
 

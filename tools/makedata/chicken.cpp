@@ -121,6 +121,90 @@ void draw_feather(cairo_t* cr, double x, double y, double angle, double scale, b
     cairo_restore(cr);
 }
 
+void draw_chicken_front(cairo_t* cr, double x, double y, double scale, Eyes eyes, double beak_open,
+                        double left_wing, double right_wing) {
+    const double lw = outline_width(scale) / scale;
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_scale(cr, scale, scale);
+    // wings behind the body edges
+    for (int side = -1; side <= 1; side += 2) {
+        const double up = side < 0 ? left_wing : right_wing;
+        cairo_save(cr);
+        cairo_translate(cr, side * 36, -6);
+        cairo_rotate(cr, side * (0.3 + up * 1.9));
+        ellipse_path(cr, 0, 24, 13, 30);
+        styled(cr, darker(pal::chicken_brown, 0.08), lw);
+        cairo_restore(cr);
+    }
+    // body and belly
+    ellipse_path(cr, 0, 20, 46, 52);
+    styled(cr, pal::chicken_brown, lw);
+    ellipse_path(cr, 0, 34, 30, 36);
+    flat(cr, pal::chicken_white);
+    highlight(cr, -16, -6, 16, 12, 0.45);
+    // head
+    ellipse_path(cr, 0, -36, 30, 27);
+    styled(cr, lighter(pal::chicken_brown, 0.1), lw);
+    highlight(cr, -10, -48, 10, 6, 0.4);
+    // comb
+    cairo_move_to(cr, -14, -58);
+    cairo_curve_to(cr, -18, -78, -6, -80, -4, -66);
+    cairo_curve_to(cr, -2, -86, 10, -84, 6, -66);
+    cairo_curve_to(cr, 14, -78, 22, -70, 14, -58);
+    cairo_close_path(cr);
+    styled(cr, pal::comb_red, lw);
+    // eyes
+    for (int side = -1; side <= 1; side += 2) {
+        cairo_save(cr);
+        cairo_translate(cr, side * 12, -42);
+        if (eyes == Eyes::crossed) {
+            ellipse_path(cr, 0, 0, 9, 9);
+            styled(cr, pal::eye_white, lw);
+            set_col(cr, pal::outline);
+            cairo_set_line_width(cr, lw * 1.2);
+            cairo_move_to(cr, -5, -5);
+            cairo_line_to(cr, 5, 5);
+            cairo_move_to(cr, 5, -5);
+            cairo_line_to(cr, -5, 5);
+            cairo_stroke(cr);
+        } else if (eyes == Eyes::happy || eyes == Eyes::closed) {
+            cairo_arc(cr, 0, 2, 7, eyes == Eyes::happy ? M_PI : 0, eyes == Eyes::happy ? 2 * M_PI : M_PI);
+            set_col(cr, pal::outline);
+            cairo_set_line_width(cr, lw * 1.4);
+            cairo_stroke(cr);
+        } else {
+            const double r = eyes == Eyes::shocked ? 11 : 9;
+            ellipse_path(cr, 0, 0, r, r * 1.1);
+            styled(cr, pal::eye_white, lw);
+            ellipse_path(cr, -side * 1.5, 1, r * 0.45, r * 0.5);
+            set_col(cr, pal::outline);
+            cairo_fill(cr);
+            ellipse_path(cr, -side * 1.5 - 1.5, -2, r * 0.15, r * 0.15);
+            set_col(cr, {1, 1, 1});
+            cairo_fill(cr);
+        }
+        cairo_restore(cr);
+    }
+    // beak and wattle
+    const double open = 8 * beak_open;
+    cairo_move_to(cr, -9, -30);
+    cairo_line_to(cr, 9, -30);
+    cairo_line_to(cr, 0, -18 - open * 0.3);
+    cairo_close_path(cr);
+    styled(cr, pal::beak_yellow, lw);
+    if (open > 0) {
+        cairo_move_to(cr, -7, -24);
+        cairo_line_to(cr, 7, -24);
+        cairo_line_to(cr, 0, -14 + open);
+        cairo_close_path(cr);
+        styled(cr, darker(pal::beak_yellow, 0.15), lw);
+    }
+    ellipse_path(cr, 0, -10, 5, 8);
+    styled(cr, pal::comb_red, lw);
+    cairo_restore(cr);
+}
+
 void draw_chicken_head(cairo_t* cr, double x, double y, double scale, bool face_right, Eyes eyes,
                        double beak_open, double look) {
     cairo_save(cr);

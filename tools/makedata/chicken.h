@@ -32,6 +32,11 @@ void draw_chicken(cairo_t* cr, const ChickenPose& pose);
 void draw_chicken_head(cairo_t* cr, double x, double y, double scale, bool face_right, Eyes eyes,
                        double beak_open = 0, double look = 0);
 
+// A chicken seen from the front (body centre x, y; the body is about 90 units wide): wings
+// raised by left_wing / right_wing (0 down .. 1 up).
+void draw_chicken_front(cairo_t* cr, double x, double y, double scale, Eyes eyes, double beak_open,
+                        double left_wing, double right_wing);
+
 // One loose feather.
 void draw_feather(cairo_t* cr, double x, double y, double angle, double scale, bool white);
 

@@ -63,6 +63,52 @@ void tree(cairo_t* cr, double x, double ground, double size, Col leaf) {
     highlight(cr, x - size * 0.2, ground - size * 1.35, size * 0.25, size * 0.15);
 }
 
+// A soft shadow on the ground, cast to the lower right (the light comes from the upper left).
+void ground_shadow(cairo_t* cr, double cx, double cy, double rx, double ry, double alpha = 0.35) {
+    cairo_save(cr);
+    cairo_translate(cr, cx + rx * 0.15, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_pattern_t* g = cairo_pattern_create_radial(0, 0, 0, 0, 0, 1);
+    cairo_pattern_add_color_stop_rgba(g, 0, 0.12, 0.2, 0.05, alpha);
+    cairo_pattern_add_color_stop_rgba(g, 0.7, 0.12, 0.2, 0.05, alpha * 0.7);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0.12, 0.2, 0.05, 0);
+    cairo_set_source(cr, g);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * M_PI);
+    cairo_fill(cr);
+    cairo_pattern_destroy(g);
+    cairo_restore(cr);
+}
+
+// A big tree with a tapered trunk and roots; crown centre about size above the ground.
+void big_tree(cairo_t* cr, double x, double ground, double size) {
+    const double w = size * 0.22;
+    cairo_move_to(cr, x - w * 1.6, ground);
+    cairo_curve_to(cr, x - w * 0.8, ground - size * 0.1, x - w * 0.6, ground - size * 0.3, x - w * 0.5, ground - size);
+    cairo_line_to(cr, x + w * 0.5, ground - size);
+    cairo_curve_to(cr, x + w * 0.6, ground - size * 0.3, x + w * 0.8, ground - size * 0.1, x + w * 1.7, ground);
+    cairo_close_path(cr);
+    styled(cr, hex(0x8a5a32), 2.5);
+    set_col(cr, hex(0x6b4426));
+    cairo_set_line_width(cr, 2);
+    for (int k = -1; k <= 1; ++k) {
+        cairo_move_to(cr, x + k * w * 0.3, ground - size * 0.9);
+        cairo_curve_to(cr, x + k * w * 0.4 + 4, ground - size * 0.6, x + k * w * 0.3 - 4, ground - size * 0.3,
+                       x + k * w * 0.5, ground - 6);
+    }
+    cairo_stroke(cr);
+    const double crown_y = ground - size * 1.15;
+    Rng rng{std::uint32_t(x)};
+    for (int k = 0; k < 7; ++k) {
+        const double a = k * 2 * M_PI / 7, r = size * 0.38;
+        blob(cr, x + std::cos(a) * r * 1.1, crown_y + std::sin(a) * r * 0.6, size * 0.36, size * 0.3,
+             k % 2 ? pal::leaf : darker(pal::leaf, 0.08), 2, false);
+    }
+    blob(cr, x - size * 0.1, crown_y - size * 0.12, size * 0.45, size * 0.34, lighter(pal::leaf, 0.06), 2, true);
+    for (int k = 0; k < 8; ++k)
+        blob(cr, x + rng.range(-size * 0.5, size * 0.5), crown_y + rng.range(-size * 0.3, size * 0.3), 3, 3,
+             hex(0xe8402a), 1, false);
+}
+
 void grass_band(cairo_t* cr, double width, double top_fn_seed, double base, double amp, Col c, double bottom) {
     cairo_move_to(cr, 0, bottom);
     for (double x = 0; x <= width; x += 10) cairo_line_to(cr, x, base + amp * hash_noise(x, int(top_fn_seed)));
@@ -297,9 +343,33 @@ void ground_layer(cairo_t* cr) {
     cairo_pattern_destroy(gg);
     tufts(cr, w, 340, 600, 1600, 7, hex(0x3f7f28));
     tufts(cr, w, 340, 600, 900, 8, hex(0x78b848));
+    // light patches on the meadow and a worn path from the lake up to the yard
+    Rng patches{77};
+    for (int k = 0; k < 30; ++k)
+        ground_shadow(cr, patches.range(0, w), patches.range(380, 590), patches.range(60, 160), patches.range(10, 22), 0.12);
+    cairo_move_to(cr, 520, 600);
+    cairo_curve_to(cr, 560, 480, 640, 420, 760, 330);
+    cairo_line_to(cr, 800, 330);
+    cairo_curve_to(cr, 700, 430, 640, 500, 620, 600);
+    cairo_close_path(cr);
+    set_col(cr, hex(0xc8aa78), 0.75);
+    cairo_fill(cr);
     // the yard plateau (x 700..1340): packed earth
     rrect_path(cr, 700, 296, 640, 40, 14);
     flat(cr, hex(0xc2a070));
+    // ground shadows of everything that stands in the yard
+    ground_shadow(cr, 965, 298, 120, 10);
+    ground_shadow(cr, 742, 288, 30, 5);
+    ground_shadow(cr, 1100, 300, 30, 5);
+    ground_shadow(cr, 1230, 308, 54, 6);
+    ground_shadow(cr, 1295, 296, 26, 4);
+    ground_shadow(cr, 2215, 420, 90, 14);
+    ground_shadow(cr, 2236, 520, 100, 12);
+    ground_shadow(cr, 2750, 338, 70, 6);
+    ground_shadow(cr, 2966, 306, 50, 6);
+    ground_shadow(cr, 200, 420, 40, 6);
+    // a big tree on the left, behind the beekeeper
+    big_tree(cr, -14, 340, 130);
     // lakeside path and reeds
     for (int k = 0; k < 14; ++k) stick(cr, 290 + k * 4, 430, 288 + k * 4, 404 - (k % 3) * 6, 2, hex(0x5a8a3a), 0.6);
 
@@ -308,6 +378,10 @@ void ground_layer(cairo_t* cr) {
     const double barn_roof[] = {582, 194, 632, 150, 682, 194};
     poly_path(cr, barn_roof, 3);
     styled(cr, hex(0x6a4a3a), 2);
+    box(cr, 618, 200, 28, 22, 2, hex(0x3a2414), 1.5, false);  // hay loft
+    box(cr, 608, 250, 48, 68, 2, hex(0x8a2f28), 2, false);    // door with its white cross
+    stick(cr, 612, 254, 652, 314, 3, hex(0xf0e6d0), 0.8);
+    stick(cr, 652, 254, 612, 314, 3, hex(0xf0e6d0), 0.8);
     // hedge hiding the first field runners' feet (x 320..720)
     hedge(cr, 320, 720, 318);
     // pump (metal)
@@ -336,7 +410,19 @@ void ground_layer(cairo_t* cr) {
     // a mound for the pan chicken
     blob(cr, 1950, 345, 70, 14, hex(0x7ab048), 2, false);
     // the big tree whose crown hides the key (crown x 2000..2350, trunk x 2150..2260)
-    box(cr, 2150, 180, 110, 240, 20, hex(0x8a5a32), 2.5);
+    cairo_move_to(cr, 2120, 420);
+    cairo_curve_to(cr, 2150, 400, 2152, 300, 2156, 170);
+    cairo_line_to(cr, 2254, 170);
+    cairo_curve_to(cr, 2258, 300, 2262, 400, 2296, 420);
+    cairo_close_path(cr);
+    styled(cr, hex(0x8a5a32), 2.5);
+    set_col(cr, hex(0x6b4426));
+    cairo_set_line_width(cr, 2);
+    for (double bx : {2166.0, 2244.0}) {
+        cairo_move_to(cr, bx, 200);
+        cairo_curve_to(cr, bx + 4, 280, bx - 4, 340, bx + 2, 410);
+    }
+    cairo_stroke(cr);
     for (int k = 0; k < 7; ++k) {
         const double cx = 2040 + k * 48, cy = 80 + 40 * std::sin(k * 1.9);
         blob(cr, cx, cy, 70, 60, k % 2 ? pal::leaf : darker(pal::leaf, 0.08), 2, k % 3 == 0);
