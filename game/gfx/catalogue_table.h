@@ -412,6 +412,39 @@ inline constexpr ExitPicture exit_pictures[] = {
     {269, "data\\gfx\\but_xit", ed_xs | ed_xl, false},
 };
 
+// Where the pictures expect the targets whose places the scene leaves to the artwork: the top
+// left corner of the cell in the coordinates of the layer the target stands on (depth), or,
+// for parts drawn with another sprite, the offset from that sprite's position.
+struct ArtAnchor {
+    const char* name;  // the sprite, or the first of a family drawn at the same place
+    std::int16_t x, y;
+    std::int8_t depth;
+    const char* note;
+};
+inline constexpr ArtAnchor art_anchors[] = {
+    {"data\\gfx\\beehive_handup", 150, 288, 1, "every beehive_* animation; the hive box is x 5..31, y 0..28"},
+    {"data\\gfx\\toilet_bg", 2830, 175, 1, "every toilet_* animation"},
+    {"data\\gfx\\lake_play_up", 300, 406, 1, "every lake chicken animation shares the lake's place"},
+    {"data\\gfx\\safe", 460, 228, 1, "x above the chicken on the bank; it stops falling at y 228"},
+    {"data\\gfx\\car_frontshoot1", 846, 184, 1, "the car's front light"},
+    {"data\\gfx\\car_door", 985, 184, 1, "the car's door"},
+    {"data\\gfx\\car_bumper", 846, 254, 1, "the car's bumper"},
+    {"data\\gfx\\oilbarrel", 1034, 246, 1, "the oil pool lies at (1051, 295)"},
+    {"data\\gfx\\cornfield_up", 1250, 275, 2, "x anywhere from 1250 to 1649; also the flag_* animations"},
+    {"data\\gfx\\front_up_down_action", 0, 420, 0, "every front_* animation; rises from below the screen"},
+    {"data\\gfx\\front_cards", 35, 6, 0, "offset from the front character, onto the board it holds up"},
+    {"data\\gfx\\weapon", 290, 308, 0, "the megagun's resting place on the screen"},
+    {"data\\gfx\\barrel", 160, 44, 0, "offset from the megagun"},
+    {"data\\gfx\\fire", 272, 40, 0, "offset from the megagun, at the barrel's muzzle"},
+    {"data\\gfx\\bullets", -20, 56, 0, "offset from the megagun"},
+    {"data\\gfx\\pluesch", 88, -2, 0, "offset from the megagun, sitting on top"},
+    {"data\\gfx\\rocket", 4, 20, 0, "offset from the megagun"},
+    {"data\\gfx\\screen", 70, 98, 0, "offset from the megagun"},
+    {"data\\gfx\\arrowspin", 130, 100, 0, "offset from the megagun"},
+    {"data\\gfx2\\trambo", 330, 200, 1, "y is the lowest point of the jump"},
+    {"data\\gfx2\\ghost", 325, 424, 0, "rises from the grave"},
+};
+
 // Text table and font.
 inline constexpr const char* text_file = "data\\text.txt";
 inline constexpr const char* font_definition = "data\\qzt.fnt";

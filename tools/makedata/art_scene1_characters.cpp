@@ -673,19 +673,21 @@ void add_scene1_characters(ArtTable& t) {
         stars_ring(cr, 192, 14, 20, f.i);
     });
 
-    // safe (64 × 180): released above the lake chicken, lands with its bottom at row 178
-    t[g + "safe"] = {64, 180, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
+    // safe (64 × 216): released above the lake chicken, it stops at y 228 with its bottom on row
+    // 214, where the chicken stands on the bank
+    t[g + "safe"] = {64, 216, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
+                         constexpr double bottom = 214;
                          const double squash = f.i == 1 ? 0.15 : f.i == 2 ? -0.06 : 0;
                          const double h = 56 * (1 - squash), w = 56 * (1 + squash);
                          if (f.i == 0)
-                             for (int k = 0; k < 3; ++k) stick(cr, 14 + k * 18, 90, 14 + k * 18, 112, 2, hex(0xffffff), 0.5);
-                         box(cr, 32 - w / 2, 178 - h, w, h, 5, hex(0x4a5560), 2.5);
-                         blob(cr, 32, 178 - h / 2, 10, 10, hex(0xb0b8c0), 2, false);
-                         stick(cr, 32, 178 - h / 2, 38, 178 - h / 2 - 6, 2, pal::outline, 0);
-                         box(cr, 12, 178 - h + 6, 40, 6, 2, hex(0xe8c040), 1, false);
+                             for (int k = 0; k < 3; ++k) stick(cr, 14 + k * 18, bottom - 88, 14 + k * 18, bottom - 64, 2, hex(0xffffff), 0.5);
+                         box(cr, 32 - w / 2, bottom - h, w, h, 5, hex(0x4a5560), 2.5);
+                         blob(cr, 32, bottom - h / 2, 10, 10, hex(0xb0b8c0), 2, false);
+                         stick(cr, 32, bottom - h / 2, 38, bottom - h / 2 - 6, 2, pal::outline, 0);
+                         box(cr, 12, bottom - h + 6, 40, 6, 2, hex(0xe8c040), 1, false);
                          if (f.i >= 1 && f.i <= 3)
                              for (int k = 0; k < 2; ++k)
-                                 blob(cr, k ? 58 - f.i * 2 : 6 + f.i * 2, 172 - f.i * 3, 6 + f.i * 2, 4 + f.i, hex(0xd8c8a8), 1, false);
+                                 blob(cr, k ? 58 - f.i * 2 : 6 + f.i * 2, bottom - 6 - f.i * 3, 6 + f.i * 2, 4 + f.i, hex(0xd8c8a8), 1, false);
                      }};
 
     // outhouse (170 × 135)

@@ -444,6 +444,27 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
 
 bool write_scene_preview(const std::filesystem::path& dir, const ArtTable& art, std::string& error) {
     if (!write_screen_previews(dir, art, error)) return false;
+    {  // the megagun assembled from its parts at their offsets, firing
+        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 400, 240);
+        cairo_t* cr = cairo_create(s);
+        cairo_set_source_rgb(cr, 0.62, 0.80, 0.70);
+        cairo_paint(cr);
+        const char* parts[] = {"data\\gfx\\weapon", "data\\gfx\\barrel",  "data\\gfx\\bullets",   "data\\gfx\\fire",
+                               "data\\gfx\\pluesch", "data\\gfx\\rocket", "data\\gfx\\screen", "data\\gfx\\arrowspin"};
+        for (const char* part : parts) {
+            int x = 0, y = 0;
+            for (const gfx::ArtAnchor& a : gfx::art_anchors)
+                if (std::string(a.name) == part && std::string(part) != "data\\gfx\\weapon") {
+                    x = a.x;
+                    y = a.y;
+                }
+            draw_frame(cr, art.at(part), part, 0, 20 + x, 40 + y);
+        }
+        cairo_destroy(cr);
+        const bool ok = save_png(s, dir / "megagun.png", error);
+        cairo_surface_destroy(s);
+        if (!ok) return false;
+    }
     Image layers[5];
     for (int i = 0; i < 5; ++i) layers[i] = scene1_layer(i);
     for (int scroll : {0, 550, 1100, 1650, 2200}) {
