@@ -300,7 +300,7 @@ void snail_body(cairo_t* cr, double stretch, double head_up, double mouth, Eyes 
     blob(cr, 0, 0, 20, 19, hex(0xc4743a), 2);
     set_col(cr, hex(0x6b3a18));
     cairo_set_line_width(cr, 2);
-    for (double a = 0, r = 2; a < 5 * M_PI; a += 0.2, r += 0.55)
+    for (double a = 0, r = 2; a < 5 * M_PI; a += 0.2, r += 0.19)
         cairo_line_to(cr, r * std::cos(a), r * std::sin(a));
     cairo_stroke(cr);
     cairo_restore(cr);
@@ -662,7 +662,7 @@ void add_scene1_art(ArtTable& t) {
                           }};
     t[g + "snail_eat"] = {76, 64, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                               const double chew = std::abs(std::sin(f.i * M_PI / 5));
-                              snail_body(cr, 0.8 + chew * 0.5, 0.4, chew, Eyes::open, 0, 0);
+                              snail_body(cr, 0.2 + chew * 0.4, 0.4, chew, Eyes::open, 0, 0);
                           }};
     for (int big = 0; big < 2; ++big)
         t[g + (big ? "snailshoot_big" : "snailshoot_small")] = {

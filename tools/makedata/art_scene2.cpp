@@ -43,7 +43,8 @@ void popup_frame(cairo_t* cr, const Hideout& h, const FrameInfo& f, bool dead) {
     double look = 0, beak = 0;
     if (!dead) {
         const double up = ease(span(f.i, 0, h.first + 0.5));
-        const double down = ease(span(f.i, h.last - 0.5, f.n - 1));
+        // a place whose shootable frames run to the end stays up to the last frame
+        const double down = h.last >= f.n - 1 ? 0.0 : ease(span(f.i, h.last - 0.5, f.n - 1));
         rise = up * (1 - down);
         if (f.i > h.first && f.i < h.last) {
             look = std::sin(f.i * 0.7);

@@ -129,16 +129,24 @@ void add_ui_art(ArtTable& table) {
 
     table["data\\gfx\\loading"] = {800, 600, Format::jpeg, [](cairo_t* cr, const FrameInfo&) { paint_loading_screen(cr); }};
 
-    // The loading bar: a big egg that fills from the bottom (the loading picture holds its frame).
+    // The loading bar: the part of the loading picture under it with the egg full. It is opaque,
+    // so it shows right however the bar is copied onto the screen.
     table["data\\gfx\\loadingbar"] = {368, 380, Format::bmp24, [](cairo_t* cr, const FrameInfo&) {
+                                          cairo_save(cr);
+                                          cairo_translate(cr, -216, -110);
+                                          paint_loading_screen(cr);
+                                          cairo_restore(cr);
                                           ellipse_path(cr, 184, 196, 150, 182);
                                           cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 368, 380);
                                           cairo_pattern_add_color_stop_rgb(g, 0, 1.0, 0.93, 0.55);
                                           cairo_pattern_add_color_stop_rgb(g, 0.5, 0.98, 0.75, 0.15);
                                           cairo_pattern_add_color_stop_rgb(g, 1, 0.86, 0.45, 0.05);
                                           cairo_set_source(cr, g);
-                                          cairo_fill(cr);
+                                          cairo_fill_preserve(cr);
                                           cairo_pattern_destroy(g);
+                                          set_col(cr, pal::outline);
+                                          cairo_set_line_width(cr, 4);
+                                          cairo_stroke(cr);
                                           highlight(cr, 130, 110, 50, 70, 0.55);
                                           set_col(cr, hex(0xffffff), 0.35);
                                           cairo_set_line_width(cr, 3);
