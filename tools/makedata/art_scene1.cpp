@@ -68,7 +68,10 @@ void gate(cairo_t* cr, const FrameInfo& f) {
 void sign_board(cairo_t* cr, const FrameInfo& f) {
     // 80 × 120: a post with a board that spins about the post
     box(cr, 36, 30, 9, 90, 2, pal::wood_dark, 2);
-    const double angle = M_PI * f.i / 7.0;
+    // frames 0..5 turn the front away, 5..11 spin a full turn (both ends edge-on, so the spin
+    // can bounce between them), 11..14 come to rest on the far side
+    const double deg = f.i <= 5 ? f.i * 18.0 : f.i <= 11 ? 90 + (f.i - 5) * 60.0 : 450 + (f.i - 11) * 30.0;
+    const double angle = f.n > 1 ? deg * M_PI / 180 : 0;
     const double c = std::cos(angle);
     const double w = 70 * std::abs(c);
     const bool back = c < 0;

@@ -693,8 +693,23 @@ void add_scene1_characters(ArtTable& t) {
     // outhouse (170 × 135)
     t[g + "toilet_bg"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo&) { outhouse(cr, 0, 0, 0, 0, true); }};
     t[g + "toilet_acting"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
-                                  // the door rattles now and then
-                                  outhouse(cr, (f.i % 9 < 3) ? ((f.i % 2) ? 1.5 : -1.5) : 0, 0, 0, 0, false);
+                                  // someone is in there: the hut rattles now and then
+                                  const bool rattle = f.i % 9 < 3;
+                                  outhouse(cr, rattle ? ((f.i % 2) ? 2 : -2) : 0, 0, 0, 0, false);
+                                  if (rattle) {
+                                      set_col(cr, pal::outline);
+                                      cairo_set_line_width(cr, 2);
+                                      for (int k = 0; k < 3; ++k) {
+                                          cairo_move_to(cr, 92 - k * 2, 50 + k * 14);
+                                          cairo_line_to(cr, 84 - k * 2, 48 + k * 14);
+                                          cairo_move_to(cr, 170 - 4 + k, 50 + k * 14);
+                                          cairo_line_to(cr, 170, 48 + k * 14);
+                                      }
+                                      cairo_stroke(cr);
+                                  }
+                                  if (f.i >= 18 && f.i <= 24)  // a little cloud of relief puffs from the roof
+                                      blob(cr, 150 + (f.i - 18) * 2, 12 - (f.i - 18) * 1.5, 5 + (f.i - 18), 4 + (f.i - 18) * 0.7,
+                                           hex(0xf4f0e8), 1.2, false);
                               }};
     t[g + "toilet_shaking"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                                    outhouse(cr, (f.i % 2 ? 3 : -3) * (1 - f.t), 0, 0, 0, false);

@@ -159,7 +159,14 @@ void paint_screen_picture(cairo_t* cr, int number, cairo_surface_t* scene) {
         flying_chicken(cr, 640, 300, 0.9, false, -0.5);
         flying_chicken(cr, 520, 190, 0.5, false, 0.6);
         title_logo(cr, 400, 150, 120);
-        draw_label(cr, "Die große Hühnerjagd auf dem Land", 400, 205, 30, hex(0xfff4d0), 2.5);
+        // a ribbon under the title
+        cairo_move_to(cr, 150, 176);
+        cairo_curve_to(cr, 300, 168, 500, 168, 650, 176);
+        cairo_line_to(cr, 640, 218);
+        cairo_curve_to(cr, 500, 210, 300, 210, 160, 218);
+        cairo_close_path(cr);
+        styled(cr, hex(0xc8322a), 3);
+        draw_label(cr, "Die große Hühnerjagd auf dem Land", 400, 204, 28, hex(0xfff4d0), 2);
         break;
     }
     case 1: {  // help
