@@ -429,7 +429,7 @@ inline constexpr ArtAnchor art_anchors[] = {
     {"data\\gfx\\car_frontshoot1", 846, 184, 1, "the car's front light"},
     {"data\\gfx\\car_door", 985, 184, 1, "the car's door"},
     {"data\\gfx\\car_bumper", 846, 254, 1, "the car's bumper"},
-    {"data\\gfx\\oilbarrel", 1034, 246, 1, "the oil pool lies at (1051, 295)"},
+    {"data\\gfx\\oilbarrel", 1092, 262, 1, "the oil pool lies at (1051, 295)"},
     {"data\\gfx\\cornfield_up", 1250, 275, 2, "x anywhere from 1250 to 1649; also the flag_* animations"},
     {"data\\gfx\\front_up_down_action", 0, 420, 0, "every front_* animation; rises from below the screen"},
     {"data\\gfx\\front_cards", 35, 6, 0, "offset from the front character, onto the board it holds up"},

@@ -462,10 +462,10 @@ void beekeeper(cairo_t* cr, double arm_up, double turn, double knock, Eyes eyes,
 void car_chicken_window(cairo_t* cr, double rise, Eyes eyes, double turn, double beak, bool honk) {
     // cell at (948, 153), 60 × 60; the windshield is x -4..25, y 5..37 of the cell
     cairo_save(cr);
-    const double win[] = {-4, 37, 4, 8, 26, 8, 26, 37};
+    const double win[] = {-24, 37, -3, 6, 25, 5, 25, 37};
     poly_path(cr, win, 4);
     cairo_clip(cr);
-    ChickenPose p = pose_at(24, 44 - rise * 26, 0.36, eyes);
+    ChickenPose p = pose_at(20, 52 - rise * 24, 0.45, eyes);
     p.face_right = turn > 0.5;
     p.look = turn > 0.2 && turn < 0.8 ? 1 : 0;
     p.beak_open = beak;
@@ -814,7 +814,7 @@ void add_scene1_characters(ArtTable& t) {
                                box(cr, 0, drop * 12, 224, 12, 5, hex(0xc8d0d8), 2);
                                cairo_restore(cr);
                            }};
-    // oil barrel (32 × 46) at (1034, 246); the pool it spills (72 × 26) at (1051, 295)
+    // oil barrel (32 × 46) at (1092, 262), in front of the drum; the pool it spills (72 × 26) at (1051, 295)
     t[g + "oilbarrel"] = {32, 46, Format::bmp8, [](cairo_t* cr, const FrameInfo&) {
                               box(cr, 2, 2, 28, 42, 4, hex(0x2f6a3a), 2);
                               for (double y : {12.0, 32.0}) box(cr, 1, y, 30, 3, 1, hex(0x244f2c), 1, false);

@@ -16,7 +16,7 @@ const Placement scene1_placements[] = {
     {"data\\gfx\\car_door", 0, 985, 184, 1},
     {"data\\gfx\\car_bumper", 0, 846, 254, 1},
     {"data\\gfx\\barrel_up", 8, 1064, 192, 1},
-    {"data\\gfx\\oilbarrel", 0, 1034, 246, 1},
+    {"data\\gfx\\oilbarrel", 0, 1092, 262, 1},
     {"data\\gfx\\xbox1", 0, 1167, 260, 1},
     {"data\\gfx\\stove_open_action", 0, 1188, 219, 1},
     {"data\\gfx\\flower_blink", 0, 1209, 478, 0},
@@ -384,13 +384,15 @@ void ground_layer(cairo_t* cr) {
     stick(cr, 652, 254, 612, 314, 3, hex(0xf0e6d0), 0.8);
     // hedge hiding the first field runners' feet (x 320..720)
     hedge(cr, 320, 720, 318);
-    // pump (metal)
-    metal_part(cr, 719, 741, 246, 285, pal::metal);
-    metal_part(cr, 742, 751, 246, 283, pal::metal_dark);
-    metal_part(cr, 752, 757, 246, 258, pal::metal_dark);
-    metal_part(cr, 734, 763, 238, 245, pal::metal);
-    box(cr, 714, 283, 48, 8, 2, pal::stone, 1.5, false);
-    highlight(cr, 726, 256, 4, 10, 0.5);
+    // hand pump (metal): column, riser pipe, spout, the handle on top, a trough below
+    box(cr, 704, 280, 64, 12, 3, pal::wood, 1.5, false);
+    box(cr, 719, 248, 23, 38, 4, hex(0x3f6f5a), 2);
+    box(cr, 742, 246, 10, 38, 3, hex(0x35604d), 1.5, false);
+    box(cr, 750, 246, 9, 12, 3, hex(0x35604d), 1.5, false);
+    blob(cr, 730, 247, 13, 4, hex(0x4f8a70), 1.5, false);
+    stick(cr, 732, 241, 762, 239, 5, hex(0x35604d), 1.2);
+    blob(cr, 762, 239, 3.5, 3.5, hex(0x4f8a70), 1, false);
+    highlight(cr, 725, 262, 4, 12, 0.5);
     // drum the barrel chicken hides in (metal)
     box(cr, 1077, 239, 43, 62, 5, hex(0x5a7a8a), 2);
     metal_part(cr, 1070, 1076, 240, 247, pal::metal_dark);
