@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "tools/makedata/art.h"
 #include "tools/makedata/gfx_names.h"
@@ -52,6 +53,31 @@ bool write_animations(const Roots& roots, const ArtTable& table, std::string& er
         for (int e = 0; e < 3; ++e)
             if (a.rows[e] > 0 && !write_picture(roots.edition[e], a.name, it->second, a.rows[e], error))
                 return false;
+    }
+    return true;
+}
+
+// The archive holds at most 498 files an edition, each named with at most 47 characters.
+bool check_tree(const Roots& roots, std::string& error) {
+    auto files_under = [](const fs::path& root, std::vector<std::string>& names) {
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(root, ec); it != fs::recursive_directory_iterator(); ++it)
+            if (it->is_regular_file()) names.push_back(fs::relative(it->path(), root).string());
+    };
+    std::vector<std::string> common;
+    files_under(roots.common, common);
+    for (int e = 0; e < 3; ++e) {
+        std::vector<std::string> names = common;
+        files_under(roots.edition[e], names);
+        if (names.size() > 498) {
+            error = std::string(edition_dirs[e]) + " has " + std::to_string(names.size()) + " files, more than 498";
+            return false;
+        }
+        for (const std::string& n : names)
+            if (n.size() > 47) {
+                error = "name longer than 47 characters: " + n;
+                return false;
+            }
     }
     return true;
 }
@@ -109,7 +135,7 @@ int main(int argc, char** argv) {
         if (!write_animations(roots, table, error) || !write_backgrounds(roots, error) ||
             !write_font(roots.common, error) || !write_texts(roots.common, error))
             return fail();
-        if (!sounds::make_sounds(roots.common, error)) return fail();
+        if (!sounds::make_sounds(roots.common, error) || !check_tree(roots, error)) return fail();
     }
     if (!sheet.empty() && !write_contact_sheet(table, sheet, only, error)) return fail();
     if (!preview.empty()) {
