@@ -230,19 +230,23 @@ void drum_chicken(cairo_t* cr, double rise, Eyes eyes, double look) {
 
 // ---------------------------------------------------------------- pan chicken (90 × 90)
 
+// Facing us it holds the pan before its body like a shield; turned away it holds the pan up
+// beside its head and admires itself in it.
 void pan_chicken(cairo_t* cr, double face /*0 to us, 1 to pan*/, bool repel, Eyes eyes, double sink) {
-    ChickenPose p = pose_at(44, 48 + sink * 40, 0.5, eyes);
+    ChickenPose p = pose_at(40, 48 + sink * 40, 0.5, eyes);
     p.legs = Legs::standing;
     p.face_right = face > 0.5;
     p.look = face > 0.5 ? 0 : 0.6 - face;
+    p.beak_open = repel ? 0.7 : 0;
     cairo_save(cr);
     clip_above(cr, 90);
+    const double px = 40 + 34 * face, py = 62 - 34 * face + sink * 40;
     draw_chicken(cr, p);
-    // the pan held out in front like a shield
-    const double px = face > 0.5 ? 70 : 16, py = 30 + sink * 40;
-    stick(cr, px + (face > 0.5 ? -10 : 10), py + 10, px + (face > 0.5 ? -24 : 24), py + 22, 4, hex(0x3a2a1a), 1);
-    blob(cr, px, py, 14, 16, hex(0x2e2e34), 2);
-    if (repel) stars_ring(cr, px, py - 18, 12, 0.3);
+    stick(cr, px + 4, py + 12, px + 2 - 14 * (1 - face), py + 30 - 6 * face, 4, hex(0x3a2a1a), 1);
+    ellipse_path(cr, px, py, 15 - 3 * face, 15);
+    styled(cr, hex(0x2e2e34), 2);
+    highlight(cr, px - 4, py - 5, 5, 4, 0.5);
+    if (repel) stars_ring(cr, px, py - 16, 12, 0.3);
     cairo_restore(cr);
 }
 

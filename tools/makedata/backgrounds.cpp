@@ -295,9 +295,10 @@ bool write_backgrounds(const Roots& roots, std::string& error) {
         return write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(n), ".jpg"), image, 90,
                           error);
     };
+    // sizes keep each picture clear of the next one and of the exit button
     ok = ad(0, 1, 380, 320, "Online-Bestenliste", "Trag deinen Rekord ein!") &&
-         ad(0, 2, 420, 140, "Mehr Spiele", "auf unserer Seite") && ad(0, 3, 380, 34, "Hilfe und Tipps", nullptr) &&
-         ad(1, 1, 330, 150, "Online-Bestenliste", "Zeig allen deinen Rekord!");
+         ad(0, 2, 320, 110, "Mehr Spiele", "auf unserer Seite") && ad(0, 3, 280, 34, "Hilfe und Tipps", nullptr) &&
+         ad(1, 1, 228, 96, "Bestenliste", "Zeig deinen Rekord!");
     cairo_surface_destroy(scene);
     return ok;
 }

@@ -227,7 +227,10 @@ void fields(cairo_t* cr) {
         cairo_stroke(cr);
     }
     // hedgerows between fields
-    for (double x = 120; x < w; x += 260) blob(cr, x, 280, 40, 8, hex(0x4f8a38), 1.5, false);
+    for (double x = 80; x < w; x += 260) {
+        if (x > 1180 && x < 1700) continue;  // not across the cornfield
+        for (int k = 0; k < 6; ++k) blob(cr, x + k * 14, 280 - (k % 2) * 2, 9, 7, k % 2 ? hex(0x4f8a38) : hex(0x5a9a40), 1.2, false);
+    }
     // the cornfield (x 1250..1649, corn tops at y 300)
     cairo_rectangle(cr, 1230, 300, 440, 60);
     flat(cr, hex(0xb8a040));
@@ -440,6 +443,20 @@ void ground_layer(cairo_t* cr) {
     for (int k = 0; k < 6; ++k) stick(cr, 2692 + k * 20, 284, 2700 + k * 20, 330, 1.5, hex(0xb89a30), 0);
     // ground line behind the outhouse
     blob(cr, 2960, 304, 80, 10, hex(0x7ab048), 1.5, false);
+    // bushes and stones on the meadow, clear of the targets down there
+    const double bushes[][2] = {{860, 430}, {960, 470}, {1290, 520}, {1760, 470}, {1990, 520}, {2470, 440}, {2600, 520}, {2880, 460}};
+    for (const auto& b : bushes) {
+        ground_shadow(cr, b[0] + 6, b[1] + 14, 46, 8);
+        blob(cr, b[0] - 18, b[1], 20, 16, darker(pal::leaf, 0.05), 1.8, false);
+        blob(cr, b[0] + 18, b[1] + 2, 20, 15, darker(pal::leaf, 0.1), 1.8, false);
+        blob(cr, b[0], b[1] - 8, 24, 19, pal::leaf, 2, true);
+        for (int k = 0; k < 4; ++k) blob(cr, b[0] - 16 + k * 11, b[1] - 6 + (k % 2) * 10, 3, 3, k % 2 ? hex(0xff7aa0) : hex(0xffffff), 1, false);
+    }
+    const double stones[][2] = {{740, 520}, {1120, 560}, {1850, 570}, {2420, 560}, {2760, 480}};
+    for (const auto& st : stones) {
+        ground_shadow(cr, st[0] + 4, st[1] + 6, 18, 4);
+        blob(cr, st[0], st[1], 14, 9, pal::stone, 1.8, true);
+    }
     // the beekeeper's meadow: a few flowers
     Rng rng(3);
     for (int k = 0; k < 40; ++k) {
@@ -467,6 +484,15 @@ void front_layer(cairo_t* cr) {
             styled(cr, k % 2 ? pal::leaf : darker(pal::leaf, 0.1), 1.5);
         }
         blob(cr, x + 4, 520, 9, 9, hex(0xf05a3a), 1.5);
+    }
+    // clumps of flowers along the bottom edge
+    Rng fl{99};
+    for (int k = 0; k < 60; ++k) {
+        const double x = fl.range(0, w), y = fl.range(576, 596);
+        stick(cr, x, 600, x + fl.range(-3, 3), y, 2, pal::grass_dark, 0.6);
+        const Col c = k % 3 == 0 ? hex(0xffffff) : k % 3 == 1 ? hex(0xffd23a) : hex(0xe85a8a);
+        for (int p = 0; p < 5; ++p) blob(cr, x + 3.5 * std::cos(p * 1.256), y + 3.5 * std::sin(p * 1.256), 2.6, 2.6, c, 0.8, false);
+        blob(cr, x, y, 1.8, 1.8, hex(0xf0a020), 0.5, false);
     }
     // fence posts at the very front edges
     box(cr, 1040, 500, 18, 100, 4, pal::wood_dark, 2);
