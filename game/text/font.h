@@ -34,6 +34,10 @@ struct Font {
   plat::Surface* surface = nullptr;
   GlyphRect glyphs[max_glyphs] = {};
   std::uint16_t glyph_map[65536];  // glyph number per UTF-16 code
+
+  Font() {
+    for (std::uint16_t& g : glyph_map) g = 0xFFFF;  // no glyph until a definition is read
+  }
   char image_path[64] = {};
 };
 

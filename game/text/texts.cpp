@@ -87,6 +87,11 @@ void parse_text_table(const std::uint8_t* bytes, std::size_t size) {
   }
 }
 
+namespace {
+// Until the table is read every text is undefined.
+[[maybe_unused]] const bool table_emptied = (parse_text_table(nullptr, 0), true);
+}  // namespace
+
 const char16_t* get_text(int index) {
   if (index < 1 || index >= text_index_count || text_index[index] == text_undefined) {
     debug_log("Error, can't find text with index#%d!\n", index);
