@@ -219,6 +219,63 @@ void paint_screen_picture(cairo_t* cr, int number, cairo_surface_t* scene) {
     }
 }
 
+// An exit-screen link picture: a painted sign over a piece of the landscape; tall ones show a
+// trophy with a chicken on it, wide ones a chicken beside the words.
+void paint_link_picture(cairo_t* cr, cairo_surface_t* scene, int w, int h, const char* line1, const char* line2) {
+    cairo_set_source_surface(cr, scene, -200, -300);
+    cairo_paint(cr);
+    box(cr, 4, 4, w - 8, h - 8, std::min(16, h / 3), hex(0xe6b04a), 3);
+    if (h >= 200) {
+        draw_label(cr, line1, w / 2.0, h * 0.17, std::min(34.0, h * 0.12), hex(0xc8322a), 2);
+        // trophy
+        const double cx = w / 2.0, top = h * 0.4;
+        cairo_move_to(cr, cx - 50, top);
+        cairo_line_to(cr, cx + 50, top);
+        cairo_curve_to(cr, cx + 48, top + 60, cx + 20, top + 80, cx, top + 82);
+        cairo_curve_to(cr, cx - 20, top + 80, cx - 48, top + 60, cx - 50, top);
+        cairo_close_path(cr);
+        styled(cr, hex(0xf0c030), 3);
+        for (int side = -1; side <= 1; side += 2) {
+            cairo_new_sub_path(cr);
+            cairo_arc(cr, cx + side * 52, top + 24, 16, 0, 2 * M_PI);
+            set_col(cr, pal::outline);
+            cairo_set_line_width(cr, 8);
+            cairo_stroke_preserve(cr);
+            set_col(cr, hex(0xf0c030));
+            cairo_set_line_width(cr, 4);
+            cairo_stroke(cr);
+        }
+        box(cr, cx - 8, top + 80, 16, 24, 3, hex(0xd8a820), 2, false);
+        box(cr, cx - 34, top + 102, 68, 16, 4, hex(0x8a5a32), 2, false);
+        draw_label(cr, "1.", cx, top + 50, 36, hex(0xfff4c0), 2);
+        ChickenPose hen;
+        hen.x = cx + 6;
+        hen.y = top - 22;
+        hen.scale = 0.42;
+        hen.legs = Legs::standing;
+        hen.eyes = Eyes::happy;
+        hen.wing = 0.9;
+        draw_chicken(cr, hen);
+        if (line2) draw_label(cr, line2, w / 2.0, h * 0.9, std::min(24.0, h * 0.08), hex(0x5a2a10), 0);
+        return;
+    }
+    const bool roomy = h >= 60;
+    const double text_x = roomy ? w / 2.0 + 30 : w / 2.0;
+    if (roomy) {
+        ChickenPose hen;
+        hen.x = 46;
+        hen.y = h * 0.55;
+        hen.scale = std::min(0.45, h / 220.0);
+        hen.face_right = true;
+        hen.legs = Legs::none;
+        hen.eyes = Eyes::happy;
+        hen.wing = 0.8;
+        draw_chicken(cr, hen);
+    }
+    draw_label(cr, line1, text_x, h * (line2 ? 0.46 : 0.72), std::min(32.0, h * 0.55), hex(0xc8322a), 2);
+    if (line2) draw_label(cr, line2, text_x, h * 0.8, std::min(22.0, h * 0.22), hex(0x5a2a10), 0);
+}
+
 void paint_loading_screen(cairo_t* cr) {
     cairo_pattern_t* g = cairo_pattern_create_linear(0, 0, 0, 600);
     cairo_pattern_add_color_stop_rgb(g, 0, 0.40, 0.65, 0.90);
@@ -285,13 +342,7 @@ bool write_backgrounds(const Roots& roots, std::string& error) {
 
     // exit-screen link pictures (XS: three, XL: one)
     auto ad = [&](int edition, int n, int w, int h, const char* line1, const char* line2) {
-        const Image image = paint(w, h, [&](cairo_t* cr) {
-            cairo_set_source_surface(cr, scene, -200, -300);
-            cairo_paint(cr);
-            box(cr, 4, 4, w - 8, h - 8, 16, hex(0xe6b04a), 4);
-            draw_label(cr, line1, w / 2.0, h * (line2 ? 0.45 : 0.7), std::min(36.0, h * 0.55), hex(0xc8322a), 2);
-            if (line2) draw_label(cr, line2, w / 2.0, h * 0.78, std::min(24.0, h * 0.25), hex(0x5a2a10), 0);
-        });
+        const Image image = paint(w, h, [&](cairo_t* cr) { paint_link_picture(cr, scene, w, h, line1, line2); });
         return write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(n), ".jpg"), image, 90,
                           error);
     };
@@ -430,6 +481,28 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
             view.draw(cr, 533 - int(w) / 2, y, t, scale);
             y += 34;
         }
+    });
+    auto link = [&](cairo_t* cr, int x, int y, int w, int h, const char* a, const char* b) {
+        cairo_save(cr);
+        cairo_translate(cr, x, y);
+        cairo_rectangle(cr, 0, 0, w, h);
+        cairo_clip(cr);
+        paint_link_picture(cr, scene, w, h, a, b);
+        cairo_restore(cr);
+    };
+    screen("exit_xs.png", [&](cairo_t* cr) {
+        paint_screen_picture(cr, 3, scene);
+        link(cr, 383, 59, 380, 320, "Online-Bestenliste", "Trag deinen Rekord ein!");
+        link(cr, 358, 408, 320, 110, "Mehr Spiele", "auf unserer Seite");
+        link(cr, 396, 562, 280, 34, "Hilfe und Tipps", nullptr);
+        const Art& x = art.at("data\\gfx\\but_xit");
+        draw_frame(cr, x, "data\\gfx\\but_xit", 0, 688, 525);
+    });
+    screen("exit_xl.png", [&](cairo_t* cr) {
+        paint_screen_picture(cr, 3, scene);
+        link(cr, 448, 420, 228, 96, "Bestenliste", "Zeig deinen Rekord!");
+        const Art& x = art.at("data\\gfx\\but_xit");
+        draw_frame(cr, x, "data\\gfx\\but_xit", 0, 680, 520);
     });
     screen("loading.png", [&](cairo_t* cr) {
         paint_loading_screen(cr);
