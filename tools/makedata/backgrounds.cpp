@@ -108,6 +108,22 @@ cairo_surface_t* compose_scene1(const Image (&layers)[5], int scroll, const ArtT
 
 Image compose_scene2(bool with_targets, const ArtTable* art);
 
+// The exit screen's link pictures: where the screen shows them and their sizes, which keep
+// each clear of the next one and of the exit button.
+struct LinkPicture {
+    int edition;  // 0 XS, 1 XL
+    int number;   // "ad<number>"
+    int x, y, w, h;
+    const char* line1;
+    const char* line2;
+};
+constexpr LinkPicture link_pictures[] = {
+    {0, 1, 383, 59, 380, 320, "Online-Bestenliste", "Trag deinen Rekord ein!"},
+    {0, 2, 358, 408, 320, 110, "Mehr Spiele", "auf unserer Seite"},
+    {0, 3, 396, 562, 280, 34, "Hilfe und Tipps", nullptr},
+    {1, 1, 448, 420, 228, 96, "Bestenliste", "Zeig deinen Rekord!"},
+};
+
 // A wooden board panel for menus.
 void panel(cairo_t* cr, double x, double y, double w, double h) {
     rrect_path(cr, x + 8, y + 10, w, h, 22);
@@ -346,10 +362,7 @@ bool write_backgrounds(const Roots& roots, std::string& error) {
         return write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(n), ".jpg"), image, 90,
                           error);
     };
-    // sizes keep each picture clear of the next one and of the exit button
-    ok = ad(0, 1, 380, 320, "Online-Bestenliste", "Trag deinen Rekord ein!") &&
-         ad(0, 2, 320, 110, "Mehr Spiele", "auf unserer Seite") && ad(0, 3, 280, 34, "Hilfe und Tipps", nullptr) &&
-         ad(1, 1, 228, 96, "Bestenliste", "Zeig deinen Rekord!");
+    for (const LinkPicture& l : link_pictures) ok = ok && ad(l.edition, l.number, l.w, l.h, l.line1, l.line2);
     cairo_surface_destroy(scene);
     return ok;
 }
@@ -490,20 +503,14 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
         paint_link_picture(cr, scene, w, h, a, b);
         cairo_restore(cr);
     };
-    screen("exit_xs.png", [&](cairo_t* cr) {
-        paint_screen_picture(cr, 3, scene);
-        link(cr, 383, 59, 380, 320, "Online-Bestenliste", "Trag deinen Rekord ein!");
-        link(cr, 358, 408, 320, 110, "Mehr Spiele", "auf unserer Seite");
-        link(cr, 396, 562, 280, 34, "Hilfe und Tipps", nullptr);
-        const Art& x = art.at("data\\gfx\\but_xit");
-        draw_frame(cr, x, "data\\gfx\\but_xit", 0, 688, 525);
-    });
-    screen("exit_xl.png", [&](cairo_t* cr) {
-        paint_screen_picture(cr, 3, scene);
-        link(cr, 448, 420, 228, 96, "Bestenliste", "Zeig deinen Rekord!");
-        const Art& x = art.at("data\\gfx\\but_xit");
-        draw_frame(cr, x, "data\\gfx\\but_xit", 0, 680, 520);
-    });
+    for (int edition = 0; edition < 2; ++edition)
+        screen(edition == 0 ? "exit_xs.png" : "exit_xl.png", [&](cairo_t* cr) {
+            paint_screen_picture(cr, 3, scene);
+            for (const LinkPicture& l : link_pictures)
+                if (l.edition == edition) link(cr, l.x, l.y, l.w, l.h, l.line1, l.line2);
+            draw_frame(cr, art.at("data\\gfx\\but_xit"), "data\\gfx\\but_xit", 0, edition == 0 ? 688 : 680,
+                       edition == 0 ? 525 : 520);
+        });
     screen("loading.png", [&](cairo_t* cr) {
         paint_loading_screen(cr);
         // the bar at 60 percent, growing upwards from the bottom of its picture
