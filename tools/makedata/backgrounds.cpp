@@ -160,6 +160,46 @@ void flying_chicken(cairo_t* cr, double x, double y, double scale, bool right, d
     draw_chicken(cr, p);
 }
 
+// Warm rays from a point, for the branding screens.
+void sunburst(cairo_t* cr, double cx, double cy) {
+    cairo_set_source_rgb(cr, 0.98, 0.84, 0.50);
+    cairo_paint(cr);
+    for (int k = 0; k < 24; k += 2) {
+        const double a0 = k * M_PI / 12, a1 = (k + 1) * M_PI / 12;
+        cairo_move_to(cr, cx, cy);
+        cairo_line_to(cr, cx + 1200 * std::cos(a0), cy + 1200 * std::sin(a0));
+        cairo_line_to(cr, cx + 1200 * std::cos(a1), cy + 1200 * std::sin(a1));
+        cairo_close_path(cr);
+    }
+    set_col(cr, hex(0xfce7a8));
+    cairo_fill(cr);
+    cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 50, cx, cy, 600);
+    cairo_pattern_add_color_stop_rgba(g, 0, 1, 1, 0.9, 0.6);
+    cairo_pattern_add_color_stop_rgba(g, 1, 0.9, 0.6, 0.3, 0.3);
+    cairo_set_source(cr, g);
+    cairo_paint(cr);
+    cairo_pattern_destroy(g);
+}
+
+// A hen on her nest with eggs, bottom centre.
+void nesting_hen(cairo_t* cr, double cx, double ground) {
+    blob(cr, cx, ground - 20, 150, 34, hex(0xc89a50), 3);
+    for (int k = 0; k < 3; ++k) blob(cr, cx - 90 + k * 22, ground - 40, 13, 17, hex(0xfff6e4), 2);
+    ChickenPose hen;
+    hen.x = cx + 30;
+    hen.y = ground - 70;
+    hen.scale = 1.0;
+    hen.legs = Legs::none;
+    hen.eyes = Eyes::happy;
+    hen.wing = 0.2;
+    draw_chicken(cr, hen);
+    for (int k = 0; k < 9; ++k) {
+        const double a = M_PI * (0.05 + 0.9 * k / 8.0);
+        stick(cr, cx + 150 * std::cos(a), ground - 20 - 20 * std::sin(a), cx + 120 * std::cos(a), ground - 4, 5,
+              hex(0xa87a38), 1);
+    }
+}
+
 void title_logo(cairo_t* cr, double cx, double y, double size) {
     draw_label(cr, "GrumboldX", cx + 6, y + 8, size, hex(0x3a2410), 0);
     draw_label(cr, "GrumboldX", cx, y, size, hex(0xffb020), size * 0.06);
@@ -216,18 +256,22 @@ void paint_screen_picture(cairo_t* cr, int number, cairo_surface_t* scene) {
         break;
     }
     case 4: {  // start branding (XS)
-        cairo_set_source_rgb(cr, 0.98, 0.86, 0.55);
-        cairo_paint(cr);
-        title_logo(cr, 400, 280, 110);
-        draw_label(cr, "XS", 400, 380, 80, hex(0xc8322a), 4);
-        draw_label(cr, "Ein Spiel vom Hühnerhof", 400, 460, 30, hex(0x5a2a10), 0);
-        flying_chicken(cr, 660, 140, 0.8, false, 0.8);
+        sunburst(cr, 400, 250);
+        title_logo(cr, 400, 210, 110);
+        draw_label(cr, "XS", 400, 300, 80, hex(0xc8322a), 4);
+        draw_label(cr, "Ein Spiel vom Hühnerhof", 400, 350, 30, hex(0x5a2a10), 0);
+        flying_chicken(cr, 660, 110, 0.8, false, 0.8);
+        flying_chicken(cr, 130, 150, 0.5, true, -0.4);
+        nesting_hen(cr, 400, 590);
         break;
     }
     case 5: {  // end branding
-        scene_backdrop(cr, scene, 0.5);
-        title_logo(cr, 400, 260, 100);
-        draw_label(cr, "Danke fürs Spielen!", 400, 360, 44, hex(0xfff4d0), 3);
+        sunburst(cr, 400, 250);
+        title_logo(cr, 400, 200, 100);
+        draw_label(cr, "Danke fürs Spielen!", 400, 290, 44, hex(0xc8322a), 3);
+        flying_chicken(cr, 150, 110, 0.7, true, 0.9);
+        flying_chicken(cr, 650, 90, 0.5, false, -0.3);
+        nesting_hen(cr, 400, 590);
         break;
     }
     default:
