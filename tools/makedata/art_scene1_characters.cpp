@@ -286,6 +286,24 @@ void corn_flag(cairo_t* cr, double rise, double wave) {
 
 // ---------------------------------------------------------------- lake (220 × 80)
 
+// The water itself lies in the ground layer; "lake" draws only the moving ripples and glints
+// on it, so a chicken swimming there shows whichever of the two is drawn first.
+void lake_ripples(cairo_t* cr, double phase) {
+    set_col(cr, hex(0xe8f6ff));
+    cairo_set_line_width(cr, 2);
+    for (int k = 0; k < 5; ++k) {
+        const double x = 30 + k * 38 + 8 * std::sin(phase + k * 1.3), y = 24 + (k % 3) * 14;
+        cairo_move_to(cr, x, y);
+        cairo_curve_to(cr, x + 6, y - 3 - std::sin(phase + k), x + 12, y - 3, x + 18, y);
+    }
+    cairo_stroke(cr);
+    for (int k = 0; k < 3; ++k) {
+        const double a = phase * 2 + k * 2.1;
+        blob(cr, 60 + k * 50 + 6 * std::cos(a), 30 + 10 * std::sin(a + k), 1.6 + std::abs(std::sin(a)) * 1.5, 1.6,
+             hex(0xffffff), 0, false);
+    }
+}
+
 void lake_water(cairo_t* cr, double phase, double calm) {
     ellipse_path(cr, 110, 40, 106, 34);
     styled(cr, pal::water, 2.5);
@@ -324,18 +342,15 @@ void swimmer(cairo_t* cr, double x, double depth, double tilt, Eyes eyes, bool f
 
 // ---------------------------------------------------------------- outhouse (170 × 135)
 
-// Door x 110..152, y 52..122; latch x 136..148, y 58..70.
-void outhouse(cairo_t* cr, double shake, double door_off, int inside /*0 none 1 sitting 2 hit*/, double hit_t,
-              bool background_only) {
+// Door x 110..152, y 52..122; latch x 136..148, y 58..70. "toilet_bg" is the hut around the
+// doorway (open there); the other animations draw only in the doorway: the door, the dark
+// inside and the chicken. So the two never cover each other, whichever is drawn first.
+void outhouse_hut(cairo_t* cr) {
     cairo_save(cr);
-    cairo_translate(cr, shake, 0);
-    if (background_only) {
-        box(cr, 100, 24, 62, 104, 3, hex(0x4a3020), 2, false);
-        box(cr, 114, 96, 34, 26, 3, pal::wood, 2, false);  // the seat
-        cairo_restore(cr);
-        return;
-    }
-    // walls
+    cairo_rectangle(cr, 0, 0, 170, 135);
+    rrect_path(cr, 110, 52, 42, 70, 2);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_clip(cr);
     box(cr, 100, 24, 62, 104, 3, hex(0x8a5a30), 2);
     set_col(cr, hex(0x6b4426));
     cairo_set_line_width(cr, 1.5);
@@ -344,47 +359,56 @@ void outhouse(cairo_t* cr, double shake, double door_off, int inside /*0 none 1 
         cairo_line_to(cr, 100 + k * 12.4, 126);
     }
     cairo_stroke(cr);
-    // roof
+    cairo_restore(cr);
+    rrect_path(cr, 110, 52, 42, 70, 2);
+    set_col(cr, hex(0x4a3020));
+    cairo_set_line_width(cr, 2);
+    cairo_stroke(cr);
     const double roof[] = {92, 30, 170, 18, 170, 28, 92, 40};
     poly_path(cr, roof, 4);
     styled(cr, hex(0x6a6f4a), 2);
-    // inside when the door is gone
-    if (door_off > 0) {
+    // a little moon window in the gable
+    cairo_arc(cr, 131, 36, 5, 0.6, 5.7);
+    cairo_arc_negative(cr, 133.5, 36, 4, 5.2, 1.1);
+    cairo_close_path(cr);
+    set_col(cr, hex(0x2a1a10));
+    cairo_fill(cr);
+}
+
+void outhouse(cairo_t* cr, double shake, double door_off, int inside /*0 none 1 sitting 2 hit*/, double hit_t) {
+    // inside (seen once the door is gone)
+    rrect_path(cr, 110, 52, 42, 70, 2);
+    set_col(cr, hex(0x2a1a10));
+    cairo_fill(cr);
+    box(cr, 114, 100, 34, 22, 3, pal::wood, 1.5, false);  // the seat
+    if (inside > 0 && door_off > 0) {
+        ChickenPose p = pose_at(131, 88, 0.42, inside == 2 ? Eyes::crossed : Eyes::shocked);
+        p.legs = Legs::dangling;
+        p.beak_open = inside == 2 ? 1 : 0.5;
+        p.ruffle = inside == 2 ? hit_t : 0;
+        cairo_save(cr);
         rrect_path(cr, 110, 52, 42, 70, 2);
-        set_col(cr, hex(0x2a1a10));
-        cairo_fill(cr);
-        if (inside > 0) {
-            ChickenPose p = pose_at(131, 92, 0.42, inside == 2 ? Eyes::crossed : Eyes::shocked);
-            p.legs = Legs::dangling;
-            p.beak_open = inside == 2 ? 1 : 0.5;
-            p.ruffle = inside == 2 ? hit_t : 0;
-            cairo_save(cr);
-            rrect_path(cr, 110, 52, 42, 70, 2);
-            cairo_clip(cr);
-            draw_chicken(cr, p);
-            // a newspaper
-            if (inside == 1) box(cr, 112, 84, 22, 16, 1, hex(0xf4f0e0), 1, false);
-            cairo_restore(cr);
-        }
+        cairo_clip(cr);
+        draw_chicken(cr, p);
+        if (inside == 1) box(cr, 112, 82, 22, 16, 1, hex(0xf4f0e0), 1, false);  // a newspaper
+        cairo_restore(cr);
     }
     // the door, falling forward when broken
     if (door_off < 1) {
         cairo_save(cr);
+        cairo_translate(cr, shake, 0);
         cairo_translate(cr, 131, 122);
         cairo_scale(cr, 1, 1 - door_off);
         cairo_translate(cr, -131, -122);
         box(cr, 110, 52, 42, 70, 2, hex(0xa87040), 2);
-        // the heart
-        cairo_move_to(cr, 128, 68);
+        cairo_move_to(cr, 128, 68);  // the heart
         cairo_curve_to(cr, 122, 62, 124, 56, 128, 60);
         cairo_curve_to(cr, 132, 56, 134, 62, 128, 68);
         set_col(cr, hex(0x2a1a10));
         cairo_fill(cr);
-        // latch
-        box(cr, 136, 60, 12, 8, 2, pal::metal, 1.5, false);
+        box(cr, 136, 60, 12, 8, 2, pal::metal, 1.5, false);  // latch
         cairo_restore(cr);
     }
-    cairo_restore(cr);
 }
 
 // ---------------------------------------------------------------- kite
@@ -618,11 +642,11 @@ void add_scene1_characters(ArtTable& t) {
 
     // lake (220 × 80) at (300, 406) and its swimming chicken in the same cell
     t[g + "lake"] = {220, 80, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
-                         lake_water(cr, f.i * 2 * M_PI / f.n, 0);
+                         lake_ripples(cr, f.i * 2 * M_PI / f.n);
                      }};
     t[g + "lake_flat"] = {220, 80, Format::bmp8, [](cairo_t* cr, const FrameInfo&) { lake_water(cr, 0, 1); }};
     t[g + "lake_goingout"] = {220, 80, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
-                                  lake_water(cr, f.i * 0.5, f.t);
+                                  lake_ripples(cr, f.i * 0.5);
                                   ripple(cr, 170, 46, 10 + f.t * 30);
                               }};
     auto swim = [&t](const char* name, auto body) {
@@ -695,34 +719,31 @@ void add_scene1_characters(ArtTable& t) {
                      }};
 
     // outhouse (170 × 135)
-    t[g + "toilet_bg"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo&) { outhouse(cr, 0, 0, 0, 0, true); }};
+    t[g + "toilet_bg"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo&) { outhouse_hut(cr); }};
     t[g + "toilet_acting"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
                                   // someone is in there: the hut rattles now and then
                                   const bool rattle = f.i % 9 < 3;
-                                  outhouse(cr, rattle ? ((f.i % 2) ? 2 : -2) : 0, 0, 0, 0, false);
+                                  outhouse(cr, rattle ? ((f.i % 2) ? 2 : -2) : 0, 0, 0, 0);
                                   if (rattle) {
                                       set_col(cr, pal::outline);
                                       cairo_set_line_width(cr, 2);
                                       for (int k = 0; k < 3; ++k) {
-                                          cairo_move_to(cr, 92 - k * 2, 50 + k * 14);
-                                          cairo_line_to(cr, 84 - k * 2, 48 + k * 14);
-                                          cairo_move_to(cr, 170 - 4 + k, 50 + k * 14);
-                                          cairo_line_to(cr, 170, 48 + k * 14);
+                                          cairo_move_to(cr, 116, 62 + k * 18);
+                                          cairo_line_to(cr, 112, 60 + k * 18);
+                                          cairo_move_to(cr, 146, 62 + k * 18);
+                                          cairo_line_to(cr, 150, 60 + k * 18);
                                       }
                                       cairo_stroke(cr);
                                   }
-                                  if (f.i >= 18 && f.i <= 24)  // a little cloud of relief puffs from the roof
-                                      blob(cr, 150 + (f.i - 18) * 2, 12 - (f.i - 18) * 1.5, 5 + (f.i - 18), 4 + (f.i - 18) * 0.7,
-                                           hex(0xf4f0e8), 1.2, false);
                               }};
     t[g + "toilet_shaking"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
-                                   outhouse(cr, (f.i % 2 ? 3 : -3) * (1 - f.t), 0, 0, 0, false);
+                                   outhouse(cr, (f.i % 2 ? 3 : -3) * (1 - f.t), 0, 0, 0);
                                }};
     t[g + "toilet_distruction"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
-                                       outhouse(cr, 0, ease(span(f.t, 0.1, 0.4)), 1, 0, false);
+                                       outhouse(cr, 0, ease(span(f.t, 0.1, 0.4)), 1, 0);
                                    }};
     t[g + "toilet_die"] = {170, 135, Format::bmp8, [](cairo_t* cr, const FrameInfo& f) {
-                               outhouse(cr, 0, 1, 2, f.t, false);
+                               outhouse(cr, 0, 1, 2, f.t);
                            }};
 
     // kite (54 × 64) and its chicken (34 × 40), depth 3

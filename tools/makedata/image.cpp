@@ -2,6 +2,8 @@
 
 #include <jpeglib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 
@@ -56,12 +58,6 @@ bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_
     }
     return true;
 }
-
-// Level of each palette cube axis: 6 reds, 7 greens, 6 blues (252 colours after the key).
-constexpr int cube_r = 6, cube_g = 7, cube_b = 6;
-
-int cube_level(int value, int levels) { return (value * (levels - 1) + 127) / 255; }
-int cube_value(int level, int levels) { return level * 255 / (levels - 1); }
 
 }  // namespace
 
@@ -123,31 +119,128 @@ bool write_bmp24(const std::filesystem::path& path, const Image& image, std::str
     return write_file(path, out, error);
 }
 
+namespace {
+
+// A box of the median cut over 5-bit colours (the display keeps 5 bits per channel).
+struct ColourBox {
+    std::vector<std::uint16_t> colours;  // 15-bit keys r << 10 | g << 5 | b, each once
+    std::uint64_t weight = 0;
+};
+
+int channel(std::uint16_t c, int k) { return (c >> (10 - 5 * k)) & 31; }
+
+// Up to 255 palette colours for the picture's opaque pixels: the median cut of the colour
+// histogram, each box giving its weighted mean.
+std::vector<Rgb8> build_palette(const Image& image) {
+    std::vector<std::uint32_t> count(32768, 0);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i)
+        if (image.opaque[i]) {
+            const Rgb8 c = image.pixels[i];
+            ++count[(c.r >> 3) << 10 | (c.g >> 3) << 5 | (c.b >> 3)];
+        }
+    std::vector<ColourBox> boxes(1);
+    for (std::uint32_t c = 0; c < 32768; ++c)
+        if (count[c]) {
+            boxes[0].colours.push_back(std::uint16_t(c));
+            boxes[0].weight += count[c];
+        }
+    if (boxes[0].colours.empty()) return {};
+    while (boxes.size() < 255) {
+        // split the box with the widest channel range (weighted by its pixel count)
+        int best = -1, best_channel = 0;
+        double best_score = 0;
+        for (std::size_t i = 0; i < boxes.size(); ++i) {
+            if (boxes[i].colours.size() < 2) continue;
+            for (int k = 0; k < 3; ++k) {
+                int lo = 31, hi = 0;
+                for (std::uint16_t c : boxes[i].colours) {
+                    lo = std::min(lo, channel(c, k));
+                    hi = std::max(hi, channel(c, k));
+                }
+                const double score = double(hi - lo) * std::sqrt(double(boxes[i].weight));
+                if (score > best_score) {
+                    best_score = score;
+                    best = int(i);
+                    best_channel = k;
+                }
+            }
+        }
+        if (best < 0) break;
+        ColourBox& box = boxes[std::size_t(best)];
+        std::sort(box.colours.begin(), box.colours.end(), [best_channel](std::uint16_t a, std::uint16_t b) {
+            const int ca = channel(a, best_channel), cb = channel(b, best_channel);
+            return ca != cb ? ca < cb : a < b;
+        });
+        std::uint64_t half = 0, acc = 0;
+        for (std::uint16_t c : box.colours) half += count[c];
+        half /= 2;
+        std::size_t cut = 1;
+        for (std::size_t i = 0; i + 1 < box.colours.size(); ++i) {
+            acc += count[box.colours[i]];
+            cut = i + 1;
+            if (acc >= half) break;
+        }
+        ColourBox upper;
+        upper.colours.assign(box.colours.begin() + std::ptrdiff_t(cut), box.colours.end());
+        box.colours.resize(cut);
+        box.weight = 0;
+        for (std::uint16_t c : box.colours) box.weight += count[c];
+        for (std::uint16_t c : upper.colours) upper.weight += count[c];
+        boxes.push_back(std::move(upper));
+    }
+    std::vector<Rgb8> palette;
+    for (const ColourBox& box : boxes) {
+        double r = 0, g = 0, b = 0, w = 0;
+        for (std::uint16_t c : box.colours) {
+            const double n = count[c];
+            r += n * (channel(c, 0) * 8 + 4);
+            g += n * (channel(c, 1) * 8 + 4);
+            b += n * (channel(c, 2) * 8 + 4);
+            w += n;
+        }
+        Rgb8 p{std::uint8_t(std::min(255.0, r / w)), std::uint8_t(std::min(255.0, g / w)),
+               std::uint8_t(std::min(255.0, b / w))};
+        if (p.r >= 240 && p.b >= 240 && p.g < 8) p.g = 8;  // never the key
+        if (p.r < 8 && p.g < 8 && p.b < 8) p = {8, 8, 8};
+        palette.push_back(p);
+    }
+    return palette;
+}
+
+}  // namespace
+
 bool write_bmp8(const std::filesystem::path& path, const Image& image, std::string& error) {
     const int row_bytes = (image.width + 3) & ~3;
+    const std::vector<Rgb8> palette = build_palette(image);
     std::vector<std::uint8_t> out;
     bmp_headers(out, image.width, image.height, 8, 256, std::uint32_t(row_bytes) * image.height);
-    // Palette: 0 = key, 1..252 = cube, the rest unused (grey).
+    // Palette: 0 = the magenta key, then the picture's own colours, the rest unused (grey).
     out.insert(out.end(), {255, 0, 255, 0});
-    for (int r = 0; r < cube_r; ++r)
-        for (int g = 0; g < cube_g; ++g)
-            for (int b = 0; b < cube_b; ++b) {
-                out.push_back(std::uint8_t(cube_value(b, cube_b)));
-                out.push_back(std::uint8_t(cube_value(g, cube_g)));
-                out.push_back(std::uint8_t(cube_value(r, cube_r)));
-                out.push_back(0);
+    for (const Rgb8& p : palette) out.insert(out.end(), {p.b, p.g, p.r, 0});
+    for (std::size_t i = 1 + palette.size(); i < 256; ++i) out.insert(out.end(), {128, 128, 128, 0});
+    // each 5-bit colour maps to its nearest palette entry, found once
+    std::vector<std::int16_t> nearest(32768, -1);
+    auto index_of = [&](Rgb8 c) {
+        const int key = (c.r >> 3) << 10 | (c.g >> 3) << 5 | (c.b >> 3);
+        if (nearest[std::size_t(key)] < 0) {
+            int best = 0, best_d = 1 << 30;
+            for (std::size_t i = 0; i < palette.size(); ++i) {
+                const int dr = int(palette[i].r) - ((key >> 10) * 8 + 4), dg = int(palette[i].g) - (((key >> 5) & 31) * 8 + 4),
+                          db = int(palette[i].b) - ((key & 31) * 8 + 4);
+                const int d = 3 * dr * dr + 4 * dg * dg + 2 * db * db;
+                if (d < best_d) {
+                    best_d = d;
+                    best = int(i);
+                }
             }
-    for (int i = 1 + cube_r * cube_g * cube_b; i < 256; ++i) out.insert(out.end(), {128, 128, 128, 0});
+            nearest[std::size_t(key)] = std::int16_t(best);
+        }
+        return std::uint8_t(1 + nearest[std::size_t(key)]);
+    };
     for (int y = image.height - 1; y >= 0; --y) {
         for (int x = 0; x < image.width; ++x) {
             const std::size_t i = std::size_t(y) * image.width + x;
-            if (!image.opaque[i]) {
-                out.push_back(0);
-                continue;
-            }
-            const Rgb8 c = image.pixels[i];
-            out.push_back(std::uint8_t(1 + (cube_level(c.r, cube_r) * cube_g + cube_level(c.g, cube_g)) * cube_b +
-                                       cube_level(c.b, cube_b)));
+            out.push_back(image.opaque[i] ? index_of(image.pixels[i]) : 0);
         }
         for (int p = image.width; p < row_bytes; ++p) out.push_back(0);
     }

@@ -37,7 +37,7 @@ cairo_surface_t* surface_from_image(const Image& image);
 
 // Writers; false and a message on failure. 24-bit: transparent pixels are written as the key.
 bool write_bmp24(const std::filesystem::path& path, const Image& image, std::string& error);
-// 8-bit palette: index 0 is the key, the rest a fixed colour cube; pixels are matched to it.
+// 8-bit palette: index 0 is the key, the rest the picture's own colours (median cut).
 bool write_bmp8(const std::filesystem::path& path, const Image& image, std::string& error);
 // 1-bit mask of the transparency: a set bit means transparent.
 bool write_mask(const std::filesystem::path& path, const Image& image, std::string& error);

@@ -34,6 +34,7 @@ const Placement scene1_placements[] = {
     {"data\\gfx\\gate", 0, 2320, 241, 1},
     {"data\\gfx\\sign", 0, 2482, 216, 1},
     {"data\\gfx\\pumpkin1", 0, 2698, 189, 1},
+    {"data\\gfx\\toilet_bg", 0, 2830, 175, 1},
     {"data\\gfx\\toilet_acting", 0, 2830, 175, 1},
     {"data\\gfx\\postbox", 0, 3008, 408, 0},
     {"data\\gfx\\kite_broken", 0, 1500, 60, 3},
@@ -373,6 +374,11 @@ void ground_layer(cairo_t* cr) {
     ground_shadow(cr, 200, 420, 40, 6);
     // a big tree on the left, behind the beekeeper
     big_tree(cr, -14, 340, 130);
+    // the lake's water (its ripples and the swimming chicken are targets at (300, 406))
+    ground_shadow(cr, 410, 450, 118, 40, 0.2);
+    ellipse_path(cr, 410, 446, 106, 34);
+    styled(cr, pal::water, 2.5);
+    highlight(cr, 380, 432, 50, 10, 0.35);
     // lakeside path and reeds
     for (int k = 0; k < 14; ++k) stick(cr, 290 + k * 4, 430, 288 + k * 4, 404 - (k % 3) * 6, 2, hex(0x5a8a3a), 0.6);
 

@@ -51,14 +51,13 @@ void draw_casement(cairo_t* cr, double open, double crack) {
     for (int side = 0; side < 2; ++side) {
         const double hinge = side == 0 ? 13 : 57;
         const double x0 = side == 0 ? hinge : hinge - w;
+        // the wing's frame; the glass is clear (what is behind it shows through) with a glint
         rrect_path(cr, x0, 17, std::max(3.0, w), 58, 2);
+        if (w > 8) rrect_path(cr, x0 + 3, 20, w - 6, 52, 1);
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
         styled(cr, hex(0xf4ecd8), 2);
-        if (w > 8) {
-            rrect_path(cr, x0 + 3, 20, w - 6, 52, 1);
-            set_col(cr, mix(hex(0x9cc8e8), hex(0xffffff), crack * 0.3));
-            cairo_fill(cr);
-            highlight(cr, x0 + w * 0.35, 30, w * 0.2, 8, 0.5);
-        }
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        if (w > 8) stick(cr, x0 + w * 0.3, 30, x0 + w * 0.55, 24, 2, hex(0xffffff), 0);
     }
     if (crack > 0) {
         set_col(cr, hex(0xffffff));
