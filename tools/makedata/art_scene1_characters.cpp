@@ -219,12 +219,12 @@ void sheep_rider(cairo_t* cr, double hop, double run, bool hit, double t) {
 // ---------------------------------------------------------------- barrel chicken (60 × 50)
 
 void drum_chicken(cairo_t* cr, double rise, Eyes eyes, double look) {
+    // seen from the front; ducked, only its comb shows over the rim
     cairo_save(cr);
     clip_above(cr, 47);
-    ChickenPose p = pose_at(31, 64 - rise * 18, 0.38, eyes);  // ducked, the comb still shows
-    p.look = look;
-    p.beak_open = eyes == Eyes::crossed ? 1 : 0;
-    draw_chicken(cr, p);
+    const double fs = 0.42;
+    draw_chicken_front(cr, 31, 47 + 12 * fs + (1 - rise) * 64 * fs, fs, eyes, eyes == Eyes::crossed ? 1 : 0,
+                       look > 0 ? 0.9 : 0, 0);
     cairo_restore(cr);
 }
 

@@ -40,14 +40,13 @@ constexpr Hideout hideouts[] = {
 void popup_frame(cairo_t* cr, const Hideout& h, const FrameInfo& f, bool dead) {
     double rise;
     Eyes eyes = Eyes::open;
-    double look = 0, beak = 0;
+    double beak = 0;
     if (!dead) {
         const double up = ease(span(f.i, 0, h.first + 0.5));
         // a place whose shootable frames run to the end stays up to the last frame
         const double down = h.last >= f.n - 1 ? 0.0 : ease(span(f.i, h.last - 0.5, f.n - 1));
         rise = up * (1 - down);
         if (f.i > h.first && f.i < h.last) {
-            look = std::sin(f.i * 0.7);
             if (f.i % 7 == 3) eyes = Eyes::closed;
             beak = f.i % 5 == 0 ? 0.6 : 0;
         }
@@ -69,19 +68,11 @@ void popup_frame(cairo_t* cr, const Hideout& h, const FrameInfo& f, bool dead) {
         set_col(cr, hex(0x24140a));
         cairo_fill(cr);
     }
-    ChickenPose p;
-    p.x = h.cx;
-    p.scale = h.scale;
-    // fully down only the comb shows over the rim: the chicken is in there
-    p.y = hole ? 40 + (1 - rise) * 40 : h.rim - 2 * h.scale + (1 - rise) * 46 * h.scale;
-    p.legs = Legs::none;
-    p.eyes = eyes;
-    p.look = look;
-    p.beak_open = beak;
-    p.wing = dead ? std::sin(f.i * 1.7) : (f.i % 6 == 2 ? 0.5 : 0);
-    p.ruffle = dead ? f.t : 0;
-    p.white = (h.name[0] == 'b' && h.name[1] == 'a');
-    draw_chicken(cr, p);
+    // seen from the front, peeking out: fully down only the comb shows over the rim
+    const double fs = h.scale * 1.1;
+    const double y = hole ? 44 + (1 - rise) * 28 : h.rim + 12 * fs + (1 - rise) * 64 * fs;
+    const double wave = !dead && f.i > h.first && f.i < h.last && f.i % 8 < 3 ? 0.9 : 0.0;
+    draw_chicken_front(cr, h.cx, y, hole ? 0.3 : fs, eyes, beak, dead ? 0.6 * std::sin(f.i * 1.7) + 0.6 : 0, wave);
     cairo_restore(cr);
     if (dead)  // loose feathers drift up out of the hiding place
         for (int k = 0; k < 3; ++k)
