@@ -113,15 +113,15 @@ constexpr Feature pumpkin_features[6] = {
 void pumpkin_body(cairo_t* cr, int carved, double progress, bool lit) {
     // 100 × 90; carved features 1..5 and the lid (0)
     const Col skin = pal::pumpkin;
-    ellipse_path(cr, 50, 56, 48, 33);
+    ellipse_path(cr, 50, 51, 48, 38);
     styled(cr, skin, 2);
     for (double rx : {30.0, 14.0}) {
-        ellipse_path(cr, 50, 56, rx, 33);
+        ellipse_path(cr, 50, 51, rx, 38);
         set_col(cr, darker(skin, 0.3));
         cairo_set_line_width(cr, 1.5);
         cairo_stroke(cr);
     }
-    highlight(cr, 34, 36, 14, 8);
+    highlight(cr, 30, 28, 14, 8);
     const Col hole = lit ? hex(0xffd040) : hex(0x4a1c04);
     auto feature = [&](int k, double amount) {
         if (amount <= 0) return;
@@ -181,7 +181,7 @@ void pumpkin_body(cairo_t* cr, int carved, double progress, bool lit) {
 
 void lid(cairo_t* cr, double dx, double dy, double rot) {
     cairo_save(cr);
-    cairo_translate(cr, 50 + dx, 26 + dy);
+    cairo_translate(cr, 50 + dx, 18 + dy);
     cairo_rotate(cr, rot);
     cairo_move_to(cr, -26, 4);
     cairo_curve_to(cr, -20, -10, 20, -10, 26, 4);
@@ -208,7 +208,7 @@ DrawFn pumpkin_stage(int stage) {
             const Feature ft = pumpkin_features[stage - 1];
             splinters(cr, ft.x + ft.w / 2, ft.y + ft.h / 2, t, pal::pumpkin, 5);
         }
-        if (stage == 6 && t > 0.5) highlight(cr, 50, 55, 40, 28, 0.25 + 0.15 * std::sin(f.i * 1.3));
+        if (stage == 6 && t > 0.5) highlight(cr, 50, 55, 34, 24, 0.2 + 0.1 * std::sin(f.i * 1.3));
     };
 }
 

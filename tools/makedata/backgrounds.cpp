@@ -574,8 +574,65 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
 
 }  // namespace
 
+namespace {
+
+// The scene's ricochet rectangles (inclusive, layer 1 columns) and the targets' hit boxes
+// (x, y, w, h relative to the target's place), outlined over the preview to check that each
+// lands on the part of the picture it names.
+struct Box {
+    int x0, y0, x1, y1;  // inclusive
+};
+constexpr Box ricochet[] = {
+    {734, 238, 763, 245},   {719, 246, 741, 285},   {742, 246, 751, 283},   {752, 246, 757, 258},
+    {1077, 239, 1119, 300}, {1070, 240, 1076, 247}, {1070, 277, 1076, 298}, {1164, 259, 1195, 298},
+    {1159, 288, 1163, 298}, {1288, 258, 1310, 262}, {1273, 263, 1312, 294}, {851, 186, 902, 242},
+    {903, 191, 960, 242},   {961, 194, 1003, 242},  {1004, 203, 1017, 242}, {1018, 216, 1050, 242},
+    {864, 243, 1076, 254},  {887, 255, 917, 266},   {918, 255, 1076, 264},  {963, 265, 1076, 278},
+    {966, 192, 1005, 194},  {974, 159, 1017, 191},  {1018, 164, 1024, 193}, {1025, 171, 1033, 198},
+    {1034, 183, 1043, 204}, {1044, 196, 1050, 215}, {974, 153, 1004, 158},  {968, 152, 973, 165},
+    {959, 152, 967, 160},   {944, 153, 958, 157},   {934, 164, 936, 166},   {930, 167, 934, 169},
+    {927, 170, 930, 175},   {924, 176, 927, 180},   {919, 181, 925, 190},   {937, 161, 938, 163},
+    {939, 158, 941, 161},   {942, 156, 943, 159},
+};
+struct HitBox {
+    int x, y;  // the target's place
+    int bx, by, bw, bh;
+};
+constexpr HitBox hit_boxes[] = {
+    {2698, 189, 0, 0, 100, 38},  {2698, 189, 57, 42, 15, 13}, {2698, 189, 26, 42, 16, 12},
+    {2698, 189, 35, 63, 27, 19}, {2698, 189, 37, 48, 24, 22}, {2698, 189, 37, 29, 24, 20},  // pumpkin stages
+    {1408, 447, 0, 26, 26, 37},                                                            // snail's tail
+    {150, 288, 5, 0, 27, 29},                                                              // the hive
+    {2830, 175, 136, 58, 13, 13}, {2830, 175, 112, 55, 39, 63},                            // latch, opening
+    {2179, 456, 0, 0, 48, 54},   {2265, 459, 12, 8, 52, 49},                               // card players
+};
+
+void outline_box(cairo_t* cr, double x0, double y0, double x1, double y1, Col c) {
+    cairo_rectangle(cr, x0 + 0.5, y0 + 0.5, x1 - x0, y1 - y0);
+    set_col(cr, c);
+    cairo_set_line_width(cr, 1);
+    cairo_stroke(cr);
+}
+
+}  // namespace
+
 bool write_scene_preview(const std::filesystem::path& dir, const ArtTable& art, std::string& error) {
     if (!write_screen_previews(dir, art, error)) return false;
+    {  // the first scene with the ricochet rectangles (red) and hit boxes (yellow)
+        Image layers[5];
+        for (int i = 0; i < 5; ++i) layers[i] = scene1_layer(i);
+        for (int scroll : {0, 550, 1400, 2200}) {
+            cairo_surface_t* s = compose_scene1(layers, scroll, &art);
+            cairo_t* cr = cairo_create(s);
+            for (const Box& b : ricochet) outline_box(cr, b.x0 - scroll, b.y0, b.x1 + 1 - scroll, b.y1 + 1, hex(0xff2020));
+            for (const HitBox& h : hit_boxes)
+                outline_box(cr, h.x + h.bx - scroll, h.y + h.by, h.x + h.bx + h.bw - scroll, h.y + h.by + h.bh, hex(0xffff00));
+            cairo_destroy(cr);
+            const bool ok = save_png(s, dir / ("boxes1_" + std::to_string(scroll) + ".png"), error);
+            cairo_surface_destroy(s);
+            if (!ok) return false;
+        }
+    }
     {  // the megagun assembled from its parts at their offsets, firing
         cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 400, 240);
         cairo_t* cr = cairo_create(s);
@@ -610,6 +667,17 @@ bool write_scene_preview(const std::filesystem::path& dir, const ArtTable& art, 
         }
     }
     const Image scene2 = compose_scene2(true, &art);
+    {  // the grave's slab rectangles and the window's hit box over the second scene
+        cairo_surface_t* s = surface_from_image(scene2);
+        cairo_t* cr = cairo_create(s);
+        const Box slab[] = {{142, 19, 197, 48}, {116, 48, 221, 76}, {120, 76, 215, 117}, {124, 117, 182, 131}};
+        for (const Box& b : slab) outline_box(cr, 303 + b.x0, 424 + b.y0, 303 + b.x1 + 1, 424 + b.y1 + 1, hex(0xffff00));
+        outline_box(cr, 408 + 13, 201 + 17, 408 + 13 + 43, 201 + 17 + 57, hex(0xffff00));
+        cairo_destroy(cr);
+        const bool ok = save_png(s, dir / "boxes2.png", error);
+        cairo_surface_destroy(s);
+        if (!ok) return false;
+    }
     cairo_surface_t* s = surface_from_image(scene2);
     const auto file = dir / "scene2.png";
     const bool ok = cairo_surface_write_to_png(s, file.string().c_str()) == CAIRO_STATUS_SUCCESS;
@@ -632,7 +700,7 @@ constexpr Placement2 scene2_placements[] = {
     {"frontbigbarrel", 8, 526, 458}, {"dooropen", 5, 175, 227},       {"door", 10, 200, 241},
     {"tree", 0, 532, 258},           {"windowopenclose", 0, 408, 201}, {"axe", 0, 114, 360},
     {"shore", 0, 553, 275},          {"cloth1", 0, 606, 260},          {"cloth2", 0, 660, 257},
-    {"cloth3", 0, 686, 252},         {"trambo", 0, 330, 120},          {"grave", 17, 303, 424},
+    {"cloth3", 0, 686, 252},         {"trambo", 0, 330, 120},          {"grave", 0, 303, 424},
     {"ghost", 0, 325, 340},
 };
 

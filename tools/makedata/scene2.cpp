@@ -106,17 +106,28 @@ void draw_grave(cairo_t* cr, double open, double light) {
     cairo_save(cr);
     cairo_translate(cr, open * 70, open * 20);
     cairo_rotate(cr, open * 0.2);
-    // the slab: a rounded top block and a flat body
+    // the slab: a narrow rounded top (x 142..197) on broad shoulders
     cairo_move_to(cr, 116, 131);
-    cairo_line_to(cr, 116, 60);
-    cairo_curve_to(cr, 116, 10, 221, 10, 221, 60);
+    cairo_line_to(cr, 116, 58);
+    cairo_curve_to(cr, 116, 48, 128, 46, 142, 44);
+    cairo_curve_to(cr, 144, 14, 196, 14, 198, 44);
+    cairo_curve_to(cr, 212, 46, 221, 48, 221, 58);
     cairo_line_to(cr, 221, 131);
     cairo_close_path(cr);
     styled(cr, pal::stone, 2.5);
-    highlight(cr, 150, 40, 24, 12);
-    draw_label(cr, "R.I.P.", 168, 64, 18, hex(0x5a5850), 0);
-    stick(cr, 150, 90, 186, 90, 2, hex(0x7a7870), 0);
+    highlight(cr, 158, 34, 16, 10);
+    draw_label(cr, "R.I.P.", 168, 72, 18, hex(0x5a5850), 0);
+    stick(cr, 150, 96, 186, 96, 2, hex(0x7a7870), 0);
     cairo_restore(cr);
+    // grass grown over the slab's lower right corner
+    for (int k = 0; k < 7; ++k) {
+        const double x = 186 + k * 6;
+        cairo_move_to(cr, x - 5, 136);
+        cairo_line_to(cr, x - 1, 112 + (k % 3) * 4);
+        cairo_line_to(cr, x + 5, 136);
+        cairo_close_path(cr);
+        styled(cr, k % 2 ? hex(0x5a8a3a) : hex(0x4a7a2e), 1.2);
+    }
 }
 
 void draw_ghost(cairo_t* cr, double phase, double dying) {
