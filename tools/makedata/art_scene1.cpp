@@ -467,8 +467,10 @@ void card_table(cairo_t* cr, double fly) {
 // ---------------------------------------------------------------- tree face
 
 void tree_face(cairo_t* cr, double mood, double mouth_open, int frame) {
-    // 100 × 110: bark patch with a face; mood -1 upset .. 1 laughing
-    blob(cr, 50, 55, 46, 52, hex(0x8a5a32), 2, false);
+    // 100 × 110: a face in the bark of the trunk (same bark colour, no edge); mood -1 upset .. 1 laughing
+    ellipse_path(cr, 50, 55, 46, 52);
+    set_col(cr, hex(0x8a5a32));
+    cairo_fill(cr);
     set_col(cr, hex(0x6b4426));
     cairo_set_line_width(cr, 2);
     for (int k = 0; k < 5; ++k) {
