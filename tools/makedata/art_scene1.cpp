@@ -172,7 +172,8 @@ void pumpkin_body(cairo_t* cr, int carved, double progress, bool lit) {
             ellipse_path(cr, ft.x + ft.w / 2, ft.y + ft.h / 2, ft.w / 2 + 1, ft.h / 2 + 1);
             set_col(cr, hex(0xfff4d0), 0.9);
             cairo_set_line_width(cr, 1.5);
-            cairo_set_dash(cr, (const double[]){3, 2}, 2, 0);
+            const double dash[] = {3, 2};
+            cairo_set_dash(cr, dash, 2, 0);
             cairo_stroke(cr);
             cairo_set_dash(cr, nullptr, 0, 0);
         }

@@ -127,7 +127,6 @@ void stove(cairo_t* cr, double door_open, double glow, int chicken /*0 none, 1 r
 
 // ---------------------------------------------------------------- front (140 × 200, depth 0)
 
-constexpr double front_scale = 1.25;
 
 // Seen from the front, rising from the bottom edge of the screen; the board with the picture
 // is held at x 35..105, y 6..66 of the cell (where "front_cards" is drawn).
