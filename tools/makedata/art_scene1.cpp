@@ -220,9 +220,15 @@ void xbox(cairo_t* cr, const FrameInfo& f, bool with_key) {
     const double open = ease(span(f.t, 0.3, 1.0));
     box(cr, 0, 16, 34, 26, 3, pal::metal_dark, 2);
     for (double rx : {4.0, 30.0}) blob(cr, rx, 20, 1.5, 1.5, pal::metal, 1, false);
-    if (!with_key) {  // the lock takes the hits
-        const double hit = span(f.t, 0, 0.3);
-        box(cr, 12, 18 + hit * 10, 10, 10, 2, hex(0xd4a52a), 1.5, false);
+    if (!with_key) {  // the lock is shot off and tumbles away
+        const double hit = span(f.t, 0, 0.35);
+        if (hit < 1) {
+            cairo_save(cr);
+            cairo_translate(cr, 17 - hit * 12, 23 + hit * hit * 22);
+            cairo_rotate(cr, -hit * 4);
+            box(cr, -5, -5, 10, 10, 2, hex(0xd4a52a), 1.5, false);
+            cairo_restore(cr);
+        }
     } else {
         box(cr, 12, 18, 10, 10, 2, hex(0xd4a52a), 1.5, false);
         stick(cr, 17, 22, 17 + 10 * (1 - open), 22 - 6 * (1 - open), 2, hex(0xe8c040), 1);

@@ -830,12 +830,26 @@ void add_scene1_characters(ArtTable& t) {
                              if (f.t > 0.2) blob(cr, 24, 42, 5 + f.t * 3, 3 + f.t * 2, darker(hex(0x4a8ad0), 0.3), 1, false);
                              cairo_restore(cr);
                          }};
+    // the chrome bumper along the car's sill: a shot makes it sag at the front and drop
     t[g + "car_bumper"] = {232, 40, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
-                               const double drop = ease(span(f.t, 0.3, 1.0));
+                               const double sag = ease(span(f.t, 0.0, 0.5)), drop = ease(span(f.t, 0.5, 1.0));
                                cairo_save(cr);
-                               cairo_translate(cr, 4, 8);
-                               cairo_rotate(cr, drop * 0.1);
-                               box(cr, 0, drop * 12, 224, 12, 5, hex(0xc8d0d8), 2);
+                               cairo_translate(cr, 224, 8 + drop * 14);
+                               cairo_rotate(cr, -sag * 0.08);
+                               cairo_translate(cr, -224, -8);
+                               rrect_path(cr, 4, 8, 220, 11, 5);
+                               cairo_pattern_t* gl = cairo_pattern_create_linear(0, 8, 0, 19);
+                               cairo_pattern_add_color_stop_rgb(gl, 0, 0.97, 0.98, 1.0);
+                               cairo_pattern_add_color_stop_rgb(gl, 0.45, 0.70, 0.74, 0.80);
+                               cairo_pattern_add_color_stop_rgb(gl, 1, 0.45, 0.50, 0.56);
+                               cairo_set_source(cr, gl);
+                               cairo_fill_preserve(cr);
+                               cairo_pattern_destroy(gl);
+                               set_col(cr, pal::outline);
+                               cairo_set_line_width(cr, 2);
+                               cairo_stroke(cr);
+                               for (double x : {4.0, 212.0}) box(cr, x, 7, 12, 13, 4, hex(0x2a2a2a), 1.5, false);  // rubber ends
+                               for (double x : {60.0, 168.0}) blob(cr, x, 13.5, 2.5, 2.5, pal::metal_dark, 1, false);
                                cairo_restore(cr);
                            }};
     // oil barrel (32 × 46) at (1092, 262), in front of the drum; the pool it spills (72 × 26) at (1051, 295)
