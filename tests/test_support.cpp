@@ -1,5 +1,6 @@
 #include "tests/test_support.h"
 
+#include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,6 +94,19 @@ RunResult run_program(const std::string& program, const fs::path& folder,
   std::error_code ec;
   fs::remove(err, ec);
   return result;
+}
+
+std::vector<unsigned char> read_png_rgb(const fs::path& file, int& width, int& height) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  width = height = 0;
+  if (!png_image_begin_read_from_file(&image, file.c_str())) return {};
+  image.format = PNG_FORMAT_RGB;
+  std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return pixels;
 }
 
 fs::path bin_dir() { return GRUMBOLDX_BIN_DIR; }

@@ -58,6 +58,9 @@ RunResult run_program(const std::string& program, const std::filesystem::path& f
                       const std::map<std::string, std::string>& environment,
                       const std::vector<std::string>& arguments);
 
+// Reads a PNG as 8-bit RGB triples; empty when it cannot be read.
+std::vector<unsigned char> read_png_rgb(const std::filesystem::path& file, int& width, int& height);
+
 std::filesystem::path bin_dir();
 std::filesystem::path data_dir();
 std::filesystem::path source_dir();

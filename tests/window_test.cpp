@@ -9,6 +9,7 @@
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/window.h"
 #include "game/gfx/surfaces.h"
+#include "game/resources/archive.h"
 #include "game/resources/log.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
@@ -22,6 +23,9 @@ class WindowTest : public testing::Test {
   void SetUp() override {
     setenv("GRUMBOLDX_HEADLESS", "1", 1);
     debug_log_reset();
+    // The exit screen loads its pictures from the archive.
+    std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", here.path() / "grumboldX.dat");
+    ASSERT_EQ(xfinit("grumboldX.dat"), 1);
     ASSERT_TRUE(plat::init());
     init_display();
     ASSERT_TRUE(plat::window_exists());
@@ -29,7 +33,10 @@ class WindowTest : public testing::Test {
     handle_waiting_messages();
     ASSERT_TRUE(app::app_active);  // a new window has the focus
   }
-  void TearDown() override { plat::shutdown(); }
+  void TearDown() override {
+    plat::shutdown();
+    xfdone();
+  }
 
   // Hands every waiting message to the window procedure; true when the quit message came.
   bool handle_waiting_messages() {
@@ -178,6 +185,7 @@ TEST_F(WindowTest, FramesRunOnTheVirtualClockAndLeaveAndEnterFullscreen) {
 }
 
 TEST_F(WindowTest, ScriptedInputReachesTheProcedure) {
+  release_all();
   plat::shutdown();
   write_file("script.txt",
              "# a comment\n"

@@ -4,6 +4,8 @@
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/frame_timing.h"
 #include "game/GrumboldX/window.h"
+#include "game/gfx/draw.h"
+#include "game/gfx/layers.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
 #include "game/resources/dx_errors.h"
@@ -18,7 +20,17 @@ constexpr int max_flip_failures = 100;
 
 bool pointer_confined = false;
 
-bool screen_transition_running() { return false; }
+// The full-screen picture each screen shows behind its own content.
+int screen_picture_of(int state) {
+  switch (state) {
+    case app::state_help: return 1;
+    case app::state_highscores:
+    case app::state_name_entry: return 2;
+    case app::state_exit: return 3;
+    case app::state_branding: return 4;
+    default: return 0;
+  }
+}
 
 void present() {
   if (!gfx::primary) return;
@@ -41,16 +53,33 @@ void present() {
 void run_game_state() {
   switch (app::game_state) {
     case app::state_title:
-    case app::state_round:
     case app::state_highscores:
     case app::state_name_entry:
     case app::state_help:
+      gfx::clear_draw_list();
+      gfx::show_screen_picture(screen_picture_of(app::game_state));
+      gfx::draw_cursor(0);
+      gfx::flush_draw_list();
+      gfx::transition_step();
+      break;
+    case app::state_round:
+      gfx::clear_draw_list();
+      gfx::draw_cursor(0);
+      gfx::flush_draw_list();
+      gfx::transition_step();
+      break;
     case app::state_branding:
-      gfx::clear_surface(gfx::back_buffer);
+      gfx::clear_draw_list();
+      gfx::show_screen_picture(screen_picture_of(app::game_state));
+      gfx::cancel_transition();
+      gfx::flush_draw_list();
       break;
     case app::state_exit: {
+      gfx::clear_draw_list();
+      gfx::show_screen_picture(screen_picture_of(app::game_state));
       const bool quit = run_exit_screen();
-      gfx::clear_surface(gfx::back_buffer);
+      gfx::flush_draw_list();
+      gfx::transition_step();
       if (quit) quit_game();
       break;
     }
@@ -77,7 +106,7 @@ void run_frame() {
   present();
   plat::wait_frame_end(t0, 10);
   const std::uint32_t t1 = plat::time_ms();
-  frame_timing_finish(t0, t1, screen_transition_running());
+  frame_timing_finish(t0, t1, gfx::transition_running());
   clear_click_latches();
 }
 

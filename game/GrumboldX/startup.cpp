@@ -8,10 +8,14 @@
 #include "game/GrumboldX/command_line.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/window.h"
+#include "game/gfx/draw.h"
+#include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
 #include "game/resources/random.h"
+#include "game/text/font.h"
+#include "game/text/texts.h"
 #include "platform/platform.h"
 
 int game_main(int argc, char** argv) {
@@ -46,14 +50,24 @@ int game_main(int argc, char** argv) {
     std::exit(1);
   }
 
+  text::load_texts();
   random_seed(static_cast<std::uint32_t>(plat::wall_time_seconds()));
-  if (gfx::back_buffer) gfx::detect_pixel_format();
+
+  // A failed display set-up has already shown its message and closed the window: nothing can
+  // be loaded into surfaces, and the quit message is on its way.
+  if (plat::display_exists()) {
+    gfx::load_catalogue();  // measures the pixel format and shows the loading screen
+    text::load_font();
+    gfx::loading_bar(100);
+    gfx::hide_loading_screen();
+  }
 
   app::scene = 1;
   app::frame_time = 1092;  // every round set-up starts the frame time at 1/60 s
 
   gfx::clear_surface(gfx::back_buffer);
   gfx::clear_surface(gfx::primary);
+  if (plat::display_exists()) gfx::start_transition(1);
   debug_log("Init ok\n");
 
   int exit_code = run_main_loop();

@@ -6,9 +6,11 @@
 #include "game/GrumboldX/app.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/main_loop.h"
+#include "game/gfx/draw.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"
+#include "game/text/font.h"
 
 namespace {
 
@@ -43,6 +45,7 @@ void release_display() {
 void end_round_to_title() {
   app::scene = 1;
   app::game_state = app::state_title;
+  gfx::start_transition(1);
 }
 
 std::int64_t key_down(std::uint64_t key) {
@@ -63,6 +66,7 @@ std::int64_t key_down(std::uint64_t key) {
         case app::state_highscores:
         case app::state_help:
           app::game_state = app::state_title;
+          gfx::start_transition(1);
           break;
         case app::state_exit:
           if (exit_clock >= exit_screen_patience) quit_game();
@@ -115,12 +119,14 @@ void release_all() {
   debug_log("release sprites\n");
   gfx::release_surfaces(1);
   debug_log("release text\n");
+  text::release_font();
   debug_log("release dd\n");
   if (plat::display_exists()) release_display();
 }
 
 bool leave_fullscreen() {
   gfx::release_surfaces(0);
+  text::release_font();
   release_display();
   return true;
 }
@@ -131,6 +137,7 @@ int enter_fullscreen() {
   gfx::clear_surface(gfx::primary);
   gfx::clear_surface(gfx::back_buffer);
   gfx::recreate_surfaces();
+  text::load_font();
   return 1;
 }
 
