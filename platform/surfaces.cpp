@@ -2,6 +2,7 @@
 // game composes its pictures here; only a flip hands the primary surface to the backend.
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/backend.h"
@@ -27,7 +28,8 @@ struct Surface {
 
 namespace {
 
-std::vector<Surface*> all_surfaces;
+// Every live surface; a set, so checking a surface on every blit stays cheap however many exist.
+std::unordered_set<Surface*> all_surfaces;
 bool display_object = false;
 
 Surface* new_surface(int width, int height) {
@@ -36,17 +38,17 @@ Surface* new_surface(int width, int height) {
   s->height = height;
   s->pitch = ((width * 2 + 31) / 32) * 32;
   s->pixels.assign(static_cast<std::size_t>(s->pitch / 2) * static_cast<std::size_t>(height), 0);
-  all_surfaces.push_back(s);
+  all_surfaces.insert(s);
   return s;
 }
 
 void delete_surface(Surface* s) {
-  all_surfaces.erase(std::remove(all_surfaces.begin(), all_surfaces.end(), s), all_surfaces.end());
+  all_surfaces.erase(s);
   delete s;
 }
 
 bool known(const Surface* s) {
-  return s && std::find(all_surfaces.begin(), all_surfaces.end(), s) != all_surfaces.end();
+  return s && all_surfaces.count(const_cast<Surface*>(s)) != 0;
 }
 
 bool rect_inside(const Rect& r, const Surface* s) {
