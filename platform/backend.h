@@ -29,7 +29,7 @@ class Backend {
   virtual std::int64_t wall_seconds() = 0;
   virtual HRESULT display_step(DisplayStep step) = 0;
   virtual void display_release() = 0;
-  // Shows the picture; green_shift tells 565 (6) from 555 (5).
+  // Shows the picture, 16-bit pixels in the backend's pixel_format().
   virtual HRESULT present(const std::uint16_t* pixels, int pitch_bytes) = 0;
   virtual PixelFormat pixel_format() const = 0;
   // Fault injection: whether the named operation should fail now ("Lock", "Flip", ...).

@@ -229,21 +229,20 @@ HRESULT blt_fast(Surface* dst, int x, int y, Surface* src, const Rect* src_rect,
   if (!rect_inside(r, src) || !rect_inside(d, dst)) return DDERR_INVALIDRECT;
   const bool keyed = src_color_key && src->has_key;
   const int count = r.right - r.left;
-  if (dst == src && d.top > r.top) {  // overlapping copy downwards: walk from the bottom
-    for (int row = r.bottom - r.top - 1; row >= 0; --row)
+  const int rows = r.bottom - r.top;
+  if (dst == src) {
+    // Overlapping rows: move them unkeyed, from the bottom when the copy goes downwards.
+    const bool downwards = d.top > r.top;
+    for (int i = 0; i < rows; ++i) {
+      const int row = downwards ? rows - 1 - i : i;
       std::memmove(dst->row(d.top + row) + d.left, src->row(r.top + row) + r.left,
                    static_cast<std::size_t>(count) * 2);
+    }
     return DD_OK;
   }
-  for (int row = 0; row < r.bottom - r.top; ++row) {
-    if (dst == src) {
-      std::memmove(dst->row(d.top + row) + d.left, src->row(r.top + row) + r.left,
-                   static_cast<std::size_t>(count) * 2);
-    } else {
-      copy_row(dst->row(d.top + row) + d.left, src->row(r.top + row) + r.left, count, keyed,
-               src->key_low, src->key_high);
-    }
-  }
+  for (int row = 0; row < rows; ++row)
+    copy_row(dst->row(d.top + row) + d.left, src->row(r.top + row) + r.left, count, keyed,
+             src->key_low, src->key_high);
   return DD_OK;
 }
 

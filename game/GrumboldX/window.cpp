@@ -16,7 +16,8 @@ namespace {
 
 bool fatal_shown = false;
 
-// Steps of the display set-up, shared by the start and the return to full screen.
+// Steps of the display set-up, shared by the start and the return to full screen; both
+// surfaces start black.
 int create_display() {
   using namespace plat;
   HRESULT r = display_create();
@@ -31,6 +32,8 @@ int create_display() {
   if (r != DD_OK) return show_fatal_message(r, "CreateSurface FAILED");
   r = display_get_back_buffer(gfx::primary, &gfx::back_buffer);
   if (r != DD_OK) return show_fatal_message(r, "GetAttachedSurface FAILED");
+  gfx::clear_surface(gfx::primary);
+  gfx::clear_surface(gfx::back_buffer);
   return 0;
 }
 
@@ -48,12 +51,13 @@ void end_round_to_title() {
   gfx::start_transition(1);
 }
 
-std::int64_t key_down(std::uint64_t key) {
+// Key presses; every key answers 0, whether handled here or left to default processing.
+void key_down(std::uint64_t key) {
   app::last_key = static_cast<int>(key);
   switch (key) {
     case plat::VK_RETURN:
       if (app::game_state == app::state_name_entry) app::game_state = app::state_highscores;
-      return 0;
+      return;
     case plat::VK_ESCAPE:
       switch (app::game_state) {
         case app::state_title:
@@ -74,15 +78,9 @@ std::int64_t key_down(std::uint64_t key) {
         default:
           break;
       }
-      return 0;
-    case 'M':
-      return app::game_state == app::state_name_entry ? 0 : -1;
-    case plat::VK_F1:
-    case plat::VK_F1 + 1:
-    case plat::VK_F1 + 2:
-      return -1;
+      return;
     default:
-      return 0;
+      return;  // M (music), F1 to F3 and the rest: nothing here yet
   }
 }
 
@@ -107,11 +105,7 @@ bool fatal_message_shown() { return fatal_shown; }
 
 int init_display() {
   if (!plat::window_create("GrumboldX")) return 0;
-  const int result = create_display();
-  if (result != 0) return result;
-  gfx::clear_surface(gfx::primary);
-  gfx::clear_surface(gfx::back_buffer);
-  return 0;
+  return create_display();
 }
 
 void release_all() {
@@ -134,8 +128,6 @@ bool leave_fullscreen() {
 int enter_fullscreen() {
   const int result = create_display();
   if (result != 0) return result;
-  gfx::clear_surface(gfx::primary);
-  gfx::clear_surface(gfx::back_buffer);
   gfx::recreate_surfaces();
   text::load_font();
   return 1;
@@ -149,7 +141,6 @@ void destroy_window() {
 
 std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::int64_t lparam) {
   using namespace plat;
-  std::int64_t result = 0;
   switch (message) {
     case WM_DESTROY:
       debug_log("saving highscores\n");
@@ -172,9 +163,8 @@ std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::
     case WM_ERASEBKGND:
       return 1;
     case WM_KEYDOWN:
-      result = key_down(wparam);
-      if (result != -1) return result;
-      break;
+      key_down(wparam);
+      return 0;
     case WM_MOUSEMOVE:
       app::cursor_x = clamp(static_cast<int>(lparam & 0xFFFF), 0, 799);
       app::cursor_y = clamp(static_cast<int>((lparam >> 16) & 0xFFFF), 0, 599);
