@@ -4,7 +4,7 @@ namespace app {
 
 int edition = edition_xl;
 bool html_enabled = true;
-bool app_active = false;
+std::atomic<bool> app_active = false;
 int game_state = state_title;
 int scene = 1;
 std::int32_t frame_time = 0;

@@ -2,6 +2,7 @@
 // Times are 16.16 fixed-point seconds (65536 = 1 s, 655 = 0.01 s, 1092 = 1/60 s).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 namespace app {
@@ -19,7 +20,7 @@ enum GameState : int {
 
 extern int edition;         // 1 XS, 2 XL, 3 XXL; the archive header wins over the command line
 extern bool html_enabled;   // false after "-nohtml"
-extern bool app_active;     // the window has the keyboard focus: frames run
+extern std::atomic<bool> app_active;    // the window has the keyboard focus: frames run
 extern int game_state;
 extern int scene;           // 1 or 2
 extern std::int32_t frame_time;  // smoothed length of the previous frame, 655 .. 6553

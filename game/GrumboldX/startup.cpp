@@ -12,6 +12,7 @@
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
 #include "game/resources/random.h"
 #include "game/text/font.h"
@@ -46,8 +47,7 @@ int game_main(int argc, char** argv) {
 
   if (!xfinit("grumboldX.dat")) {
     show_fatal_message(1, "Error opening data file\n");
-    plat::shutdown();
-    std::exit(1);
+    fatal_exit(1);
   }
 
   text::load_texts();

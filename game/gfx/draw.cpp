@@ -13,6 +13,7 @@
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/dx_errors.h"
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
 #include "game/resources/random.h"
 
@@ -158,7 +159,7 @@ void blend_entry(plat::Surface* target, const DrawEntry& e) {
       return;
     }
   }
-  if (report_dd_error(r, source, __LINE__)) std::exit(1);
+  if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
   auto* dst = static_cast<std::uint16_t*>(p);
   const int pitch_px = pitch / 2;
   const int alpha = e.extra;
@@ -308,7 +309,7 @@ void flush_draw_list() {
         report_dd_error(r, source, __LINE__);
         debug_log("  dest x: %d, y: %d   src %d %d %d %d  frame=%d sprite=%d\n", e->x, e->y,
                   e->src.left, e->src.top, e->src.right, e->src.bottom, e->frame, e->sprite);
-        std::exit(1);
+        fatal_exit(1);
       }
     }
   }
@@ -484,7 +485,7 @@ std::uint16_t layer_pixel(int layer, int x, int y) {
     restore_surfaces();
     return 0;
   }
-  if (report_dd_error(r, source, __LINE__)) std::exit(1);
+  if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
   const std::uint16_t value = *static_cast<const std::uint16_t*>(p);
   unlock_surface(layer_surfaces[layer], __LINE__);
   return value;

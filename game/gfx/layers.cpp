@@ -10,6 +10,7 @@
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/dx_errors.h"
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"
 
@@ -58,7 +59,7 @@ bool refill_raw(int i, bool restore_on_loss) {
       if (restore_on_loss) restore_surfaces();
       return false;
     }
-    if (report_dd_error(r, source, __LINE__)) std::exit(1);
+    if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
     copy_columns(l, copies[k], static_cast<std::uint16_t*>(p), pitch / 2);
     unlock_surface(surface, __LINE__);
   }
@@ -71,7 +72,7 @@ void load_full_screen(plat::Surface* target, const char* name) {
   Picture picture;
   if (!load_picture(name, picture, false)) {
     debug_log("***ERROR*** could not load %s\n", name);
-    std::exit(1);
+    fatal_exit(1);
   }
   for (int attempt = 0; attempt < 3; ++attempt) {
     void* p = nullptr;
@@ -81,7 +82,7 @@ void load_full_screen(plat::Surface* target, const char* name) {
       restore_surfaces();
       continue;
     }
-    if (report_dd_error(r, source, __LINE__)) std::exit(1);
+    if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
     auto* px = static_cast<std::uint16_t*>(p);
     const int w = picture.width < 800 ? picture.width : 800;
     for (int y = 0; y < 600; ++y) {
@@ -109,7 +110,7 @@ void load_scene1_layers() {
     Picture p;
     if (!load_picture(scene1_layers[i], p, false)) {
       debug_log("***ERROR*** could not load %s\n", scene1_layers[i]);
-      std::exit(1);
+      fatal_exit(1);
     }
     int top = 0, bottom = p.height;
     while (top < bottom && row_empty(p, top)) ++top;

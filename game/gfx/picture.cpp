@@ -8,6 +8,7 @@
 #include <jpeglib.h>
 
 #include "game/resources/archive.h"
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"
 
@@ -99,7 +100,7 @@ void load_bmp_file(const char* name, Picture& out, bool keep_indices) {
   std::FILE* stream = length > 0 ? xfopen(name, "rb") : nullptr;
   if (!stream) {
     debug_log("***ERROR*** could not open %s!\n", name);
-    std::exit(1);
+    fatal_exit(1);
   }
   auto* bytes = static_cast<std::uint8_t*>(XMALLOC(static_cast<std::size_t>(length)));
   const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(length), stream);
@@ -108,11 +109,11 @@ void load_bmp_file(const char* name, Picture& out, bool keep_indices) {
   XFREE(bytes);
   if (result == BmpResult::unsupported) {
     debug_log("***ERROR*** Bitmap has to be 8 Bit or 24 Bit uncompressed\n");
-    std::exit(1);
+    fatal_exit(1);
   }
   if (result == BmpResult::damaged) {
     debug_log("***ERROR*** Bitmap %s is damaged (truncated or wrong sizes)\n", name);
-    std::exit(1);
+    fatal_exit(1);
   }
 }
 
@@ -148,7 +149,7 @@ bool load_picture(const char* base, Picture& out, bool want_indices) {
     return true;
   }
   debug_log("file %s not found\n", base);
-  std::exit(1);
+  fatal_exit(1);
 }
 
 }  // namespace gfx

@@ -14,6 +14,7 @@
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
 #include "game/resources/dx_errors.h"
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"
 
@@ -171,7 +172,7 @@ bool lock_surface(plat::Surface* surface, const plat::Rect* rect, std::uint16_t*
   }
   if (r != plat::DD_OK) {
     report_dd_error(r, source, line);
-    std::exit(1);
+    fatal_exit(1);
   }
   *pixels = static_cast<std::uint16_t*>(p);
   *pitch_pixels = pitch / 2;
@@ -179,7 +180,7 @@ bool lock_surface(plat::Surface* surface, const plat::Rect* rect, std::uint16_t*
 }
 
 void unlock_surface(plat::Surface* surface, int line) {
-  if (report_dd_error(plat::surface_unlock(surface), source, line)) std::exit(1);
+  if (report_dd_error(plat::surface_unlock(surface), source, line)) fatal_exit(1);
 }
 
 Sprite* load_animation(const char* name, int columns, int rows, bool mirror) {
@@ -188,7 +189,7 @@ Sprite* load_animation(const char* name, int columns, int rows, bool mirror) {
   Picture picture;
   if (!load_picture(name, picture, true)) {
     debug_log("***ERROR*** could not load %s\n", name);
-    std::exit(1);
+    fatal_exit(1);
   }
   if (columns < 1) columns = 1;
   if (rows < 1) rows = 1;
@@ -490,7 +491,7 @@ void load_image_surface(plat::Surface** slot, const char* name) {
   Picture picture;
   if (!load_picture(name, picture, false)) {
     debug_log("***ERROR*** could not load %s\n", name);
-    std::exit(1);
+    fatal_exit(1);
   }
   plat::Surface* s = create_surface(picture.width, picture.height);
   std::uint16_t* px = nullptr;

@@ -5,6 +5,7 @@
 #include "game/GrumboldX/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
+#include "game/resources/fatal.h"
 #include "game/text/font.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"
@@ -46,10 +47,10 @@ void detect_pixel_format() {
   if (!back_buffer) return;
   void* pixels = nullptr;
   int pitch = 0;
-  if (REPORT_DD(plat::surface_lock(back_buffer, nullptr, &pixels, &pitch))) std::exit(1);
+  if (REPORT_DD(plat::surface_lock(back_buffer, nullptr, &pixels, &pitch))) fatal_exit(1);
   plat::PixelFormat format{};
   REPORT_DD(plat::surface_get_pixel_format(back_buffer, &format));
-  if (REPORT_DD(plat::surface_unlock(back_buffer))) std::exit(1);
+  if (REPORT_DD(plat::surface_unlock(back_buffer))) fatal_exit(1);
   const int shifts[3] = {channel_shift(format.red_mask), channel_shift(format.green_mask),
                          channel_shift(format.blue_mask)};
   int* targets[3] = {&red_shift, &green_shift, &blue_shift};
@@ -66,8 +67,8 @@ std::uint16_t pack_rgb(int r5, int g5, int b5) {
 
 plat::Surface* create_surface(int width, int height) {
   plat::Surface* surface = nullptr;
-  if (REPORT_DD(plat::surface_create(width, height, &surface))) std::exit(1);
-  if (REPORT_DD(plat::surface_set_color_key(surface, 0, 0))) std::exit(1);
+  if (REPORT_DD(plat::surface_create(width, height, &surface))) fatal_exit(1);
+  if (REPORT_DD(plat::surface_set_color_key(surface, 0, 0))) fatal_exit(1);
   return surface;
 }
 

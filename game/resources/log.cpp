@@ -2,8 +2,9 @@
 
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+
+#include "game/resources/fatal.h"
 
 namespace {
 std::string log_path = "debug.txt";
@@ -13,7 +14,7 @@ void debug_log_set_path(const char* path) { log_path = path; }
 
 void debug_log_reset() {
   std::FILE* f = std::fopen(log_path.c_str(), "w");
-  if (!f) std::exit(1);  // nowhere to explain anything: end at once
+  if (!f) fatal_exit(1);  // nowhere to explain anything: end at once
   std::fclose(f);
 }
 

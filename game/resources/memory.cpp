@@ -2,12 +2,13 @@
 
 #include <cstdlib>
 
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
 
 namespace {
 [[noreturn]] void out_of_memory(const char* source_file, int line) {
   debug_log("ERROR: not enough memory in %s, line %d\n", source_file, line);
-  std::exit(1);
+  fatal_exit(1);
 }
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "game/gfx/sprites.h"
 #include "game/resources/archive.h"
 #include "game/resources/dx_errors.h"
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"
 
@@ -26,7 +27,7 @@ void load_font() {
   std::FILE* stream = length > 0 ? xfopen(gfx::font_definition, "r") : nullptr;
   if (!stream) {
     debug_log("Error, can't open font-definition file!\n");
-    std::exit(1);
+    fatal_exit(1);
   }
   auto* bytes = static_cast<char*>(XMALLOC(static_cast<std::size_t>(length)));
   const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(length), stream);
@@ -35,7 +36,7 @@ void load_font() {
   XFREE(bytes);
   if (!ok) {
     debug_log("Error, font-definition file is incomplete!\n");
-    std::exit(1);
+    fatal_exit(1);
   }
   country_code = font.country_code;
   debug_log("country code= %d\n", font.country_code);

@@ -1,0 +1,12 @@
+#include "game/resources/fatal.h"
+
+#include <cstdlib>
+
+#include "platform/platform.h"
+
+void fatal_exit(int code) {
+  // Static destructors run inside std::exit; nothing on another thread may still be reading
+  // the game's tables by then.
+  plat::shutdown();
+  std::exit(code);
+}
