@@ -26,7 +26,9 @@ class Backend {
   virtual void message_box(const char* text, const char* title) = 0;
   virtual std::uint32_t time_ms() = 0;
   virtual void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) = 0;
-  virtual std::int64_t wall_seconds() = 0;
+  // Milliseconds since 1970 on the wall clock.
+  virtual std::int64_t wall_ms() = 0;
+  virtual bool next_recorded_frame(std::int32_t& length_ms, std::int32_t& frame_time) = 0;
   virtual HRESULT display_step(DisplayStep step) = 0;
   virtual void display_release() = 0;
   // Shows the picture, 16-bit pixels in the backend's pixel_format().

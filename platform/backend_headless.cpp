@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/keys.h"
 #include "platform/script.h"
 
 namespace plat {
@@ -86,6 +87,13 @@ class HeadlessBackend final : public Backend {
         }
       }
     }
+    if (const char* times = std::getenv("GRUMBOLDX_FRAME_TIMES"); times && *times) {
+      std::string error;
+      if (!read_frame_times(times, error)) {
+        std::fprintf(stderr, "GRUMBOLDX_FRAME_TIMES %s: %s\n", times, error.c_str());
+        ok = false;
+      }
+    }
     std::signal(SIGINT, on_signal);
     std::signal(SIGTERM, on_signal);
   }
@@ -128,10 +136,19 @@ class HeadlessBackend final : public Backend {
 
   std::uint32_t time_ms() override { return clock_; }
   void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) override {
-    const std::uint32_t length = frame_ms_ > min_ms ? frame_ms_ : min_ms;
+    // A recorded frame lasts as long as it did when it was recorded.
+    std::uint32_t length = frame_ms_ > min_ms ? frame_ms_ : min_ms;
+    if (next_time_ < frame_times_.size()) length = frame_times_[next_time_].length_ms;
     if (clock_ - t0 < length) clock_ = t0 + length;
   }
-  std::int64_t wall_seconds() override { return wall_start_ + clock_ / 1000; }
+  std::int64_t wall_ms() override { return wall_start_ * 1000 + clock_; }
+  bool next_recorded_frame(std::int32_t& length_ms, std::int32_t& frame_time) override {
+    if (next_time_ >= frame_times_.size()) return false;
+    length_ms = static_cast<std::int32_t>(frame_times_[next_time_].length_ms);
+    frame_time = frame_times_[next_time_].frame_time;
+    ++next_time_;
+    return true;
+  }
 
   HRESULT display_step(DisplayStep step) override {
     switch (step) {
@@ -183,7 +200,17 @@ class HeadlessBackend final : public Backend {
       case ScriptAction::lup: post_message(WM_LBUTTONUP, 0, point()); break;
       case ScriptAction::rdown: post_message(WM_RBUTTONDOWN, 2, point()); break;
       case ScriptAction::rup: post_message(WM_RBUTTONUP, 0, point()); break;
-      case ScriptAction::key: post_message(WM_KEYDOWN, e.vk, make_key_lparam(e.scan)); break;
+      // A press is what a real keystroke sends: the key goes down, types its character (if it
+      // has one) and comes up again.
+      case ScriptAction::key:
+        key_down(e);
+        post_message(WM_KEYUP, e.vk, make_key_up_lparam(e.scan));
+        break;
+      case ScriptAction::keydown: key_down(e); break;
+      case ScriptAction::keyup:
+        if (e.vk == VK_SHIFT) shift_ = false;
+        post_message(WM_KEYUP, e.vk, make_key_up_lparam(e.scan));
+        break;
       case ScriptAction::text:
         for (unsigned point : utf8_code_points(e.text)) post_message(WM_CHAR, point, 1);
         break;
@@ -200,6 +227,37 @@ class HeadlessBackend final : public Backend {
   }
   std::int64_t point() const { return make_point_lparam(mouse_x_, mouse_y_); }
 
+  // One frame a line, "LENGTH_MS FRAME_TIME"; '#' lines and blank lines are skipped.
+  bool read_frame_times(const char* path, std::string& error) {
+    std::ifstream file(path);
+    if (!file) {
+      error = "cannot read the file";
+      return false;
+    }
+    std::string line;
+    for (int number = 1; std::getline(file, line); ++number) {
+      const auto first = line.find_first_not_of(" \t\r");
+      if (first == std::string::npos || line[first] == '#') continue;
+      std::istringstream words(line);
+      long length = -1, frame_time = -1;
+      std::string rest;
+      if (!(words >> length >> frame_time) || (words >> rest) || length < 0 || length > 60000 ||
+          frame_time < 655 || frame_time > 6553) {
+        error = "line " + std::to_string(number) +
+                ": expected LENGTH_MS (0..60000) and FRAME_TIME (655..6553)";
+        return false;
+      }
+      frame_times_.push_back(RecordedFrame{static_cast<std::uint32_t>(length),
+                                           static_cast<std::int32_t>(frame_time)});
+    }
+    return true;
+  }
+  void key_down(const ScriptEvent& e) {
+    if (e.vk == VK_SHIFT) shift_ = true;
+    post_message(WM_KEYDOWN, e.vk, make_key_lparam(e.scan));
+    if (const unsigned c = typed_character(e.vk, shift_)) post_message(WM_CHAR, c, 1);
+  }
+
   std::uint32_t frame_ms_ = 10;
   long frame_limit_ = 0;
   std::int64_t wall_start_ = 0;
@@ -211,7 +269,14 @@ class HeadlessBackend final : public Backend {
   std::uint32_t clock_ = 0;
   bool window_ = false;
   bool close_posted_ = false;
+  struct RecordedFrame {
+    std::uint32_t length_ms;
+    std::int32_t frame_time;
+  };
+  std::vector<RecordedFrame> frame_times_;
+  std::size_t next_time_ = 0;
   int mouse_x_ = 0, mouse_y_ = 0;
+  bool shift_ = false;  // Shift held by a script's keydown: letters type in upper case
 };
 
 }  // namespace

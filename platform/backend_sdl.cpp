@@ -2,8 +2,8 @@
 // black bars through a streaming RGB565 texture, input as window messages, the real clock.
 #include <SDL.h>
 
+#include <chrono>
 #include <cstdio>
-#include <ctime>
 
 #include "platform/backend.h"
 #include "platform/keys.h"
@@ -102,7 +102,12 @@ class SdlBackend final : public Backend {
     }
   }
 
-  std::int64_t wall_seconds() override { return static_cast<std::int64_t>(std::time(nullptr)); }
+  std::int64_t wall_ms() override {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+  }
+  bool next_recorded_frame(std::int32_t&, std::int32_t&) override { return false; }
 
   HRESULT display_step(DisplayStep step) override {
     switch (step) {
@@ -209,6 +214,13 @@ class SdlBackend final : public Backend {
         if (!vk) break;
         const KeyName* name = find_key_by_vk(vk);
         post_message(WM_KEYDOWN, vk, make_key_lparam(name ? name->scan : 0));
+        break;
+      }
+      case SDL_KEYUP: {
+        const std::uint32_t vk = vk_of(e.key.keysym.sym);
+        if (!vk) break;
+        const KeyName* name = find_key_by_vk(vk);
+        post_message(WM_KEYUP, vk, make_key_up_lparam(name ? name->scan : 0));
         break;
       }
       case SDL_TEXTINPUT:

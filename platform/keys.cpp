@@ -42,4 +42,10 @@ const KeyName* find_key_by_vk(std::uint32_t vk) {
   return nullptr;
 }
 
+unsigned typed_character(std::uint32_t vk, bool shift) {
+  if (vk >= 'A' && vk <= 'Z') return shift ? vk : vk - 'A' + 'a';
+  if ((vk >= '0' && vk <= '9') || vk == VK_SPACE) return vk;
+  return 0;
+}
+
 }  // namespace plat

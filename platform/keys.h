@@ -14,5 +14,8 @@ struct KeyName {
 // Looks a key up by its script name (letters and digits as one character, case-insensitive).
 const KeyName* find_key_by_name(const char* name);
 const KeyName* find_key_by_vk(std::uint32_t vk);
+// The character a key types when pressed, as text input reports it: letters (upper case with
+// Shift held), digits and the space; 0 for keys that type nothing (Return, Escape, arrows...).
+unsigned typed_character(std::uint32_t vk, bool shift);
 
 }  // namespace plat

@@ -15,6 +15,15 @@ std::deque<Message> queue;
 bool quit_posted = false;
 int quit_code = 0;
 int boxes_shown = 0;
+bool keys_held[256] = {};
+
+// Follows the keyboard state with the messages as the game receives them.
+void track_keys(const Message& m) {
+  if ((m.message == WM_KEYDOWN || m.message == WM_KEYUP) && m.wparam < 256)
+    keys_held[m.wparam] = m.message == WM_KEYDOWN;
+  if (m.message == WM_KILLFOCUS)
+    for (bool& k : keys_held) k = false;
+}
 }  // namespace
 
 Backend& backend() {
@@ -37,6 +46,7 @@ void shutdown() {
   active.reset();
   queue.clear();
   quit_posted = false;
+  for (bool& k : keys_held) k = false;
 }
 
 bool is_headless() { return headless; }
@@ -51,6 +61,7 @@ bool peek_message(Message& out) {
   if (!queue.empty()) {
     out = queue.front();
     queue.pop_front();
+    track_keys(out);
     return true;
   }
   if (quit_posted) {
@@ -60,6 +71,8 @@ bool peek_message(Message& out) {
   }
   return false;
 }
+
+bool key_held(std::uint32_t vk) { return vk < 256 && keys_held[vk]; }
 
 void wait_message() {
   backend().pump_events(queue);
@@ -90,13 +103,19 @@ void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) {
 }
 
 WallTime wall_time_utc() {
-  const std::time_t seconds = static_cast<std::time_t>(backend().wall_seconds());
+  const std::int64_t ms = backend().wall_ms();
+  const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
   std::tm parts{};
   gmtime_r(&seconds, &parts);
-  return WallTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                  parts.tm_hour, parts.tm_min, parts.tm_sec};
+  return WallTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+                  parts.tm_min, parts.tm_sec, static_cast<int>(ms % 1000)};
 }
 
-std::int64_t wall_time_seconds() { return backend().wall_seconds(); }
+std::int64_t wall_time_seconds() { return backend().wall_ms() / 1000; }
+std::int64_t wall_time_ms() { return backend().wall_ms(); }
+
+bool next_recorded_frame(std::int32_t& length_ms, std::int32_t& frame_time) {
+  return backend().next_recorded_frame(length_ms, frame_time);
+}
 
 }  // namespace plat

@@ -42,6 +42,7 @@ enum : std::uint32_t {
   WM_ERASEBKGND = 0x0014,
   WM_SETCURSOR = 0x0020,
   WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
   WM_CHAR = 0x0102,  // wParam: one Unicode code point of typed text
   WM_MOUSEMOVE = 0x0200,
   WM_LBUTTONDOWN = 0x0201,
@@ -82,9 +83,13 @@ constexpr std::int64_t make_point_lparam(int x, int y) {
   return static_cast<std::int64_t>((static_cast<std::uint32_t>(y) & 0xFFFFu) << 16 |
                                    (static_cast<std::uint32_t>(x) & 0xFFFFu));
 }
-// Key-down messages carry the virtual-key code in wParam and the scan code in bits 16..23.
+// Key messages carry the virtual-key code in wParam and the scan code in bits 16..23; a
+// key-up message also has bits 30 and 31 set (the key was down and is being released).
 constexpr std::int64_t make_key_lparam(std::uint32_t scan_code) {
   return static_cast<std::int64_t>(1u | ((scan_code & 0xFFu) << 16));
+}
+constexpr std::int64_t make_key_up_lparam(std::uint32_t scan_code) {
+  return make_key_lparam(scan_code) | static_cast<std::int64_t>(0xC0000000u);
 }
 
 // Creates and shows the game's window ("GrumboldX", borderless desktop full screen, system
@@ -99,6 +104,9 @@ void confine_pointer(bool on);
 // Takes the next waiting message, if any. A posted quit message is handed out only when no
 // other message waits, as the window system does.
 bool peek_message(Message& out);
+// The keyboard state as of the messages handed out so far: true between a key's WM_KEYDOWN and
+// its WM_KEYUP. Losing the focus lets every key go (its key-up would go to another window).
+bool key_held(std::uint32_t vk);
 // Blocks until a message waits (used while the window is inactive, so no core is burnt).
 void wait_message();
 // Queues a message for the window, handed out by peek_message in order.
@@ -119,11 +127,19 @@ std::uint32_t time_ms();
 void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms);
 
 struct WallTime {
-  int year, month, day, hour, minute, second;
+  int year, month, day, hour, minute, second, millisecond;
 };
-// The current UTC date and time, and the seconds since 1970 (seeding, recordings).
+// The current UTC date and time, the seconds since 1970 (seeding) and the milliseconds since
+// 1970 (the recordings of a game, which keep both seconds and milliseconds).
 WallTime wall_time_utc();
 std::int64_t wall_time_seconds();
+std::int64_t wall_time_ms();
+
+// Frame lengths recorded earlier, for replays: the headless backend reads them from the file
+// named by GRUMBOLDX_FRAME_TIMES (one frame a line, "LENGTH_MS FRAME_TIME") and lets each
+// frame's virtual time pass by its recorded length. Hands out the next frame's pair; false when
+// there is no recording or it is used up (the SDL backend never has one).
+bool next_recorded_frame(std::int32_t& length_ms, std::int32_t& frame_time);
 
 // ---------------------------------------------------------------------------------------------
 // Display and surfaces

@@ -27,6 +27,7 @@ constexpr ActionName action_names[] = {
     {"move", ScriptAction::move},   {"ldown", ScriptAction::ldown},
     {"lup", ScriptAction::lup},     {"rdown", ScriptAction::rdown},
     {"rup", ScriptAction::rup},     {"key", ScriptAction::key},
+    {"keydown", ScriptAction::keydown}, {"keyup", ScriptAction::keyup},
     {"text", ScriptAction::text},   {"focus", ScriptAction::focus},
     {"minimise", ScriptAction::minimise}, {"close", ScriptAction::close},
     {"shot", ScriptAction::shot},   {"lost", ScriptAction::lost},
@@ -64,7 +65,9 @@ bool parse_script(const std::string& source, std::vector<ScriptEvent>& out, std:
         words >> a >> b;
         if (!parse_int(a, event.x) || !parse_int(b, event.y)) return fail("move needs X Y");
         break;
-      case ScriptAction::key: {
+      case ScriptAction::key:
+      case ScriptAction::keydown:
+      case ScriptAction::keyup: {
         words >> a;
         const KeyName* key = find_key_by_name(a.c_str());
         if (!key) return fail("unknown key \"" + a + "\"");

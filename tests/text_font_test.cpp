@@ -171,6 +171,70 @@ TEST_F(FontTest, LoadFontReadsTheDefinitionAndPicture) {
   EXPECT_NE(gfxtest::read_log().find("country code= 1252\n"), std::string::npos);
 }
 
+TEST_F(FontTest, TextDrawnBeforeARestoreIsStillDrawnAfterIt) {
+  // The frame draws its text, then something finds the surfaces lost and restores them before
+  // the flush: the entries must still name a live font surface holding the glyphs.
+  gfxtest::LooseFiles files;
+  files.write_text("data\\qzt.fnt", small_definition());
+  std::vector<unsigned> picture(40 * 64, 0);
+  for (int y = 48; y < 64; ++y)  // glyph 'B' of the bottom row: columns 5..7 are white
+    for (int x = 5; x < 8; ++x) picture[static_cast<std::size_t>(y) * 40 + x] = 0xFFFFFF;
+  files.write("data\\gfx\\font_crunched.bmp", gfxtest::make_bmp(24, 40, 64, picture));
+  release_font();
+  load_font();
+  plat::Surface* const loaded = font.surface;
+  gfx::cancel_transition();
+  gfx::clear_surface(gfx::back_buffer);
+  gfx::clear_draw_list();
+  draw_text(200, 100, u"B");
+  plat::lose_all_surfaces();
+  gfx::restore_surfaces();
+  EXPECT_EQ(font.surface, loaded);
+  EXPECT_NE(gfxtest::read_log().find("restore surfaces ok\n"), std::string::npos);
+  gfx::flush_draw_list();
+  void* p = nullptr;
+  int pitch = 0;
+  ASSERT_EQ(plat::surface_lock(gfx::back_buffer, nullptr, &p, &pitch), plat::DD_OK);
+  auto pixel = [&](int x, int y) {
+    return static_cast<const std::uint16_t*>(p)[static_cast<std::size_t>(y) * (pitch / 2) + x];
+  };
+  // Drawn at (x + 1, y + 1): the three white columns and nothing beside them.
+  EXPECT_EQ(pixel(201, 101), 0xFFDF);
+  EXPECT_EQ(pixel(203, 116), 0xFFDF);
+  EXPECT_EQ(pixel(200, 101), 0);
+  EXPECT_EQ(pixel(204, 101), 0);
+  plat::surface_unlock(gfx::back_buffer);
+}
+
+TEST_F(FontTest, AnIncompleteHeaderIsLoggedAndReadAsZeros) {
+  Font f;
+  const std::string d = "0 1250\nnone\n0 16\n1\n0 0\n41 0 0 1 4 0\n";
+  EXPECT_FALSE(parse_font_definition(d.data(), d.size(), f));
+  EXPECT_EQ(f.country_code, 1250);
+  EXPECT_EQ(f.image_height, 0);
+  EXPECT_EQ(f.row_height, 16);
+  EXPECT_EQ(f.glyph_count, 1);  // the glyph lines are still read
+  const std::string log = gfxtest::read_log();
+  EXPECT_NE(log.find("country code= 1250\nFont definition: line 2 has no number\n"), std::string::npos)
+      << log;
+}
+
+TEST_F(FontTest, LoadingGoesOnWithAnIncompleteHeader) {
+  gfxtest::LooseFiles files;
+  files.write_text("data\\qzt.fnt", "0\n0 64\n0 16\n");
+  files.write("data\\gfx\\font_crunched.bmp",
+              gfxtest::make_bmp(24, 8, 8, std::vector<unsigned>(8 * 8, 0xFFFFFF)));
+  release_font();
+  load_font();
+  EXPECT_NE(font.surface, nullptr);
+  EXPECT_EQ(country_code, 0);
+  EXPECT_EQ(font.glyph_count, 0);
+  const std::string log = gfxtest::read_log();
+  EXPECT_NE(log.find("Font definition: line 1 has no number\ncountry code= 0\n"), std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Font definition: line 4 has no number\n"), std::string::npos) << log;
+}
+
 using FontDeathTest = FontTest;
 TEST_F(FontDeathTest, MissingDefinitionEndsTheProcess) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "game/GrumboldX/app.h"
+#include "platform/platform.h"
 
 namespace {
 // Milliseconds to 16.16 seconds, truncating toward zero. Worked in 64 bits so that even a
@@ -14,6 +15,18 @@ std::int32_t saturate(std::int64_t value) {
   if (value < INT32_MIN) return INT32_MIN;
   return static_cast<std::int32_t>(value);
 }
+
+std::int32_t clamp_frame_time(std::int32_t value) {
+  if (value > 6553) return 6553;
+  if (value <= 0) return 655;
+  return value;
+}
+
+void run_round_clock_down(std::int64_t length_ms, bool transition_running) {
+  if (!transition_running) app::round_time = saturate(app::round_time - to_fixed(length_ms));
+}
+
+FrameLengthSource frame_source = &plat::next_recorded_frame;
 }  // namespace
 
 void frame_timing_start(std::uint32_t t0) {
@@ -23,7 +36,7 @@ void frame_timing_start(std::uint32_t t0) {
 
 void frame_timing_finish(std::uint32_t t0, std::uint32_t t1, bool transition_running) {
   const auto d = static_cast<std::int32_t>(t1 - t0);
-  if (!transition_running) app::round_time = saturate(app::round_time - to_fixed(d));
+  run_round_clock_down(d, transition_running);
 
   const std::int32_t inst = saturate(to_fixed(d));
   std::int32_t measured = inst;
@@ -38,7 +51,21 @@ void frame_timing_finish(std::uint32_t t0, std::uint32_t t1, bool transition_run
       app::jitter_count = 0;
     }
   }
-  if (measured > 6553) measured = 6553;
-  if (measured <= 0) measured = 655;
-  app::frame_time = measured;
+  app::frame_time = clamp_frame_time(measured);
+}
+
+void set_frame_length_source(FrameLengthSource source) { frame_source = source; }
+
+void frame_timing_finish_recorded(std::int32_t length_ms, std::int32_t frame_time,
+                                  bool transition_running) {
+  run_round_clock_down(length_ms, transition_running);
+  app::frame_time = clamp_frame_time(frame_time);
+}
+
+void frame_timing_end(std::uint32_t t0, std::uint32_t t1, bool transition_running) {
+  std::int32_t length_ms = 0, frame_time = 0;
+  if (frame_source && frame_source(length_ms, frame_time))
+    frame_timing_finish_recorded(length_ms, frame_time, transition_running);
+  else
+    frame_timing_finish(t0, t1, transition_running);
 }

@@ -106,7 +106,7 @@ void run_frame() {
   present();
   plat::wait_frame_end(t0, 10);
   const std::uint32_t t1 = plat::time_ms();
-  frame_timing_finish(t0, t1, gfx::transition_running());
+  frame_timing_end(t0, t1, gfx::transition_running());
   clear_click_latches();
 }
 

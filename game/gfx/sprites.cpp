@@ -1,6 +1,7 @@
 // The sprite table, its loaders and the loading screen.
 #include "game/gfx/sprites.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -487,24 +488,45 @@ void frame_centre(int sprite, int frame, int& x, int& y) {
   y = r.top + r.height / 2;
 }
 
-void load_image_surface(plat::Surface** slot, const char* name) {
-  Picture picture;
+namespace {
+
+void load_or_exit(const char* name, Picture& picture) {
   if (!load_picture(name, picture, false)) {
     debug_log("***ERROR*** could not load %s\n", name);
     fatal_exit(1);
   }
-  plat::Surface* s = create_surface(picture.width, picture.height);
+}
+
+// Copies the picture into the surface, as far as both reach.
+void copy_picture_into(plat::Surface* s, const Picture& picture) {
+  const int width = std::min(picture.width, plat::surface_width(s));
+  const int height = std::min(picture.height, plat::surface_height(s));
   std::uint16_t* px = nullptr;
   int pitch = 0;
-  if (lock_surface(s, nullptr, &px, &pitch, __LINE__)) {
-    for (int y = 0; y < picture.height; ++y)
-      std::memcpy(px + static_cast<std::size_t>(y) * pitch,
-                  picture.pixels() + static_cast<std::size_t>(y) * picture.width,
-                  static_cast<std::size_t>(picture.width) * 2);
-    unlock_surface(s, __LINE__);
-  }
+  if (width <= 0 || height <= 0 || !lock_surface(s, nullptr, &px, &pitch, __LINE__)) return;
+  for (int y = 0; y < height; ++y)
+    std::memcpy(px + static_cast<std::size_t>(y) * pitch,
+                picture.pixels() + static_cast<std::size_t>(y) * picture.width,
+                static_cast<std::size_t>(width) * 2);
+  unlock_surface(s, __LINE__);
+}
+
+}  // namespace
+
+void load_image_surface(plat::Surface** slot, const char* name) {
+  Picture picture;
+  load_or_exit(name, picture);
+  plat::Surface* s = create_surface(picture.width, picture.height);
+  copy_picture_into(s, picture);
   free_picture(picture);
   *slot = s;
+}
+
+void reload_image_surface(plat::Surface* surface, const char* name) {
+  Picture picture;
+  load_or_exit(name, picture);
+  copy_picture_into(surface, picture);
+  free_picture(picture);
 }
 
 // ---- surface inventory ---------------------------------------------------------------------------

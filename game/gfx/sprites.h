@@ -102,6 +102,10 @@ void frame_centre(int sprite, int frame, int& x, int& y);
 
 // Loads a picture into a new surface of its size (the font picture).
 void load_image_surface(plat::Surface** slot, const char* name);
+// Loads the picture again into an existing surface (after the surface lost its memory), so
+// everything that names the surface stays valid. A picture of another size fills the part both
+// share.
+void reload_image_surface(plat::Surface* surface, const char* name);
 
 // Locks a surface; a lost surface is restored (restore_surfaces) and locked once more. False
 // when it still cannot be locked; other failures are reported and end the process.

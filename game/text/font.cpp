@@ -23,23 +23,19 @@ std::int32_t last_round_time_shown = 0;
 void load_font() {
   if (font.surface) release_font();  // loaded again after a display rebuild
   std::snprintf(font.image_path, sizeof font.image_path, "%s", gfx::font_picture);
-  const int length = xflen(gfx::font_definition);
-  std::FILE* stream = length > 0 ? xfopen(gfx::font_definition, "r") : nullptr;
+  std::FILE* stream = xfopen(gfx::font_definition, "r");
   if (!stream) {
     debug_log("Error, can't open font-definition file!\n");
     fatal_exit(1);
   }
-  auto* bytes = static_cast<char*>(XMALLOC(static_cast<std::size_t>(length)));
-  const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(length), stream);
+  // The stream may go on past the stored file (the archive's next file): read just its bytes.
+  const int length = xflen(gfx::font_definition);
+  auto* bytes = static_cast<char*>(XMALLOC(static_cast<std::size_t>(length > 0 ? length : 0)));
+  const std::size_t got = length > 0 ? std::fread(bytes, 1, static_cast<std::size_t>(length), stream) : 0;
   xfclose(stream);
-  const bool ok = parse_font_definition(bytes, got, font);
+  parse_font_definition(bytes, got, font);  // an incomplete header reads as zeros, logged
   XFREE(bytes);
-  if (!ok) {
-    debug_log("Error, font-definition file is incomplete!\n");
-    fatal_exit(1);
-  }
   country_code = font.country_code;
-  debug_log("country code= %d\n", font.country_code);
   gfx::load_image_surface(&font.surface, font.image_path);
 }
 
@@ -51,8 +47,9 @@ void release_font() {
 void restore_font() {
   if (!font.surface || plat::surface_is_lost(font.surface) != plat::DDERR_SURFACELOST) return;
   report_dd_error(plat::surface_restore(font.surface), "game/text", __LINE__);
-  release_font();
-  gfx::load_image_surface(&font.surface, font.image_path);
+  // The picture goes back into the same surface: text drawn earlier in this frame names it in
+  // the draw list.
+  gfx::reload_image_surface(font.surface, font.image_path);
 }
 
 bool char_available(int code) {

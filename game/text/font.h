@@ -44,14 +44,16 @@ struct Font {
 extern Font font;
 extern int country_code;  // also read by the name entry
 
-// Fills font's numbers, glyphs and map from a definition file image (text). Malformed glyph
-// lines and glyphs beyond 1024 are logged and skipped. Returns false when the header lines are
-// missing.
+// Fills font's numbers, glyphs and map from a definition file image (text) and logs the country
+// code as soon as line 1 is read. Malformed glyph lines and glyphs beyond 1024 are logged and
+// skipped; a header line without its number is logged and counts as 0. Returns false when a
+// header number was missing (the font is still filled as far as it goes).
 bool parse_font_definition(const char* bytes, std::size_t size, Font& out);
 // Reads "data\qzt.fnt" (missing: logged, exit code 1) and loads the font picture.
 void load_font();
 void release_font();
-// Called by restore_surfaces: a lost font surface is loaded again from its picture.
+// Called by restore_surfaces: a lost font surface is restored and its picture loaded into it
+// again (the surface stays the same, so draw-list entries naming it stay valid).
 void restore_font();
 
 bool char_available(int code);

@@ -28,10 +28,19 @@ struct LineReader {
   }
 };
 
-bool read_pair(LineReader& reader, int& second) {
+// Reads a header line's number (the second of two, or the only one); a line without it counts
+// as 0 and is logged.
+bool read_header(LineReader& reader, int line_number, bool pair, int& value) {
   char line[1000];
   int first = 0;
-  return reader.next(line) && std::sscanf(line, "%d %d", &first, &second) == 2;
+  value = 0;
+  const bool ok = reader.next(line) && (pair ? std::sscanf(line, "%d %d", &first, &value) == 2
+                                             : std::sscanf(line, "%d", &value) == 1);
+  if (!ok) {
+    value = 0;
+    debug_log("Font definition: line %d has no number\n", line_number);
+  }
+  return ok;
 }
 
 }  // namespace
@@ -44,10 +53,11 @@ bool parse_font_definition(const char* bytes, std::size_t size, Font& out) {
   LineReader reader{bytes, size};
   char line[1000];
   int declared = 0;
-  if (!read_pair(reader, out.country_code) || !read_pair(reader, out.image_height) ||
-      !read_pair(reader, out.row_height) || !reader.next(line) ||
-      std::sscanf(line, "%d", &declared) != 1)
-    return false;
+  bool complete = read_header(reader, 1, true, out.country_code);
+  debug_log("country code= %d\n", out.country_code);
+  complete = read_header(reader, 2, true, out.image_height) && complete;
+  complete = read_header(reader, 3, true, out.row_height) && complete;
+  complete = read_header(reader, 4, false, declared) && complete;
   reader.next(line);  // line 5 is not used
   // Sizes beyond any picture are cut, so the row arithmetic cannot overflow.
   auto clamp_size = [](int v) { return v < 0 ? 0 : v > 65536 ? 65536 : v; };
@@ -87,7 +97,7 @@ bool parse_font_definition(const char* bytes, std::size_t size, Font& out) {
     ++glyph;
   }
   out.glyph_count = glyph;
-  return true;
+  return complete;
 }
 
 }  // namespace text

@@ -10,15 +10,17 @@
 namespace text {
 
 void load_texts() {
-  const int length = xflen(gfx::text_file);
-  std::FILE* stream = length > 0 ? xfopen(gfx::text_file, "rb") : nullptr;
+  std::FILE* stream = xfopen(gfx::text_file, "rb");
   if (!stream) {
     debug_log("Error, can't open text-file!\n");
     parse_text_table(nullptr, 0);
     return;
   }
-  auto* bytes = static_cast<std::uint8_t*>(XMALLOC(static_cast<std::size_t>(length)));
-  const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(length), stream);
+  // The stream may go on past the stored file (the archive's next file): read just its bytes.
+  const int length = xflen(gfx::text_file);
+  const std::size_t size = length > 0 ? static_cast<std::size_t>(length) : 0;
+  auto* bytes = static_cast<std::uint8_t*>(XMALLOC(size));
+  const std::size_t got = size ? std::fread(bytes, 1, size, stream) : 0;
   xfclose(stream);
   parse_text_table(bytes, got);
   XFREE(bytes);
