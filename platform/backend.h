@@ -43,6 +43,9 @@ std::unique_ptr<Backend> make_headless_backend(bool& ok);
 
 Backend& backend();
 
+// Frees every surface and forgets the display object (the layer's shutdown).
+void forget_display();
+
 // The 565 and 555 pixel layouts the display can have.
 constexpr PixelFormat format_565{0xF800, 0x07E0, 0x001F};
 constexpr PixelFormat format_555{0x7C00, 0x03E0, 0x001F};

@@ -44,6 +44,7 @@ void shutdown() {
   if (!active) return;
   active->window_destroy();
   active.reset();
+  forget_display();  // surfaces left over are freed; a new display can be made
   queue.clear();
   quit_posted = false;
   for (bool& k : keys_held) k = false;

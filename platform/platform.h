@@ -23,7 +23,8 @@ namespace plat {
 // Chooses the backend from the environment and reads its settings. Returns false (with a line
 // on stderr) when a setting is malformed. Safe to call more than once; later calls do nothing.
 bool init();
-// Closes the window, the display and the backend. Harmless when nothing is open.
+// Closes the window, the display and the backend; every surface still alive is freed. Harmless
+// when nothing is open.
 void shutdown();
 bool is_headless();
 

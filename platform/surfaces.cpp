@@ -142,6 +142,12 @@ void display_release() {
 
 bool display_exists() { return display_object; }
 
+void forget_display() {
+  for (Surface* s : all_surfaces) delete s;
+  all_surfaces.clear();
+  display_object = false;
+}
+
 HRESULT surface_create(int width, int height, Surface** out) {
   *out = nullptr;
   if (!display_object) return DDERR_NOTINITIALIZED;
