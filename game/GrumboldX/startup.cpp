@@ -15,6 +15,7 @@
 #include "game/resources/fatal.h"
 #include "game/resources/log.h"
 #include "game/resources/random.h"
+#include "game/sound/sound.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
 #include "platform/platform.h"
@@ -58,8 +59,8 @@ int game_main(int argc, char** argv) {
   if (plat::display_exists()) {
     gfx::load_catalogue();  // measures the pixel format and shows the loading screen
     text::load_font();
-    gfx::loading_bar(100);
-    gfx::hide_loading_screen();
+    sound::load_sounds();  // the loading bar's last steps; hides the loading screen
+    sound::init_sound();
   }
 
   app::scene = 1;

@@ -10,6 +10,7 @@
 #include "game/gfx/surfaces.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"
+#include "game/sound/sound.h"
 #include "game/text/font.h"
 
 namespace {
@@ -110,6 +111,7 @@ int init_display() {
 
 void release_all() {
   debug_log("terminate sound\n");
+  sound::terminate_sound(true);
   debug_log("release sprites\n");
   gfx::release_surfaces(1);
   debug_log("release text\n");
@@ -119,6 +121,7 @@ void release_all() {
 }
 
 bool leave_fullscreen() {
+  sound::terminate_sound(false);
   gfx::release_surfaces(0);
   text::release_font();
   release_display();
@@ -130,6 +133,7 @@ int enter_fullscreen() {
   if (result != 0) return result;
   gfx::recreate_surfaces();
   text::load_font();
+  sound::init_sound();
   return 1;
 }
 

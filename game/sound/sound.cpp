@@ -2,9 +2,14 @@
 // silent, as it does on a machine without a sound device.
 #include "game/sound/sound.h"
 
+#include "game/gfx/sprites.h"
+
 namespace sound {
 
-void load_sounds() {}
+void load_sounds() {
+  gfx::loading_bar(100);
+  gfx::hide_loading_screen();
+}
 void init_sound() {}
 void terminate_sound(bool) {}
 void restore_sound() {}
