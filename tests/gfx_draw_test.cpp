@@ -2,6 +2,7 @@
 // the blend, the flush into the back buffer and the screen transition.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,14 +34,24 @@ class DrawTest : public ::testing::Test {
   void TearDown() override {
     for (int s : used) release_sprite(s);
   }
-  // Loads a 24-bit picture (rows top to bottom, 0xRRGGBB) as a sprite.
-  void load(int sprite, const std::string& name, int width, int height,
-            const std::vector<unsigned>& pixels, int rows = 1, bool packed = false) {
-    files.write("data\\gfx\\" + name + ".bmp", make_bmp(24, width, height, pixels));
+  // Loads a BMP file image as a sprite of `rows` frames, packed in a group of its own if asked.
+  void load_file(int sprite, const std::string& name, const std::vector<std::uint8_t>& bmp,
+                 int rows, bool packed) {
+    files.write("data\\gfx\\" + name + ".bmp", bmp);
     if (packed) begin_packed_group();
     sprites[sprite] = load_animation(("data\\gfx\\" + name).c_str(), 1, rows, false);
     if (packed) end_packed_group();
     used.push_back(sprite);
+  }
+  // Loads a 24-bit picture (rows top to bottom, 0xRRGGBB) as a sprite.
+  void load(int sprite, const std::string& name, int width, int height,
+            const std::vector<unsigned>& pixels, int rows = 1, bool packed = false) {
+    load_file(sprite, name, make_bmp(24, width, height, pixels), rows, packed);
+  }
+  // Loads a character picture as an 8-bit (indexed) or 24-bit file.
+  void load_chars(int sprite, const std::string& name, const gfxtest::CharPicture& picture,
+                  bool indexed, bool packed) {
+    load_file(sprite, name, indexed ? picture.bmp8() : picture.bmp24(), 1, packed);
   }
   // A solid block with a one-pixel key border, so its visible box is (1, 1, w - 2, h - 2).
   void load_block(int sprite, const std::string& name, int w, int h, unsigned colour, bool packed = false) {
@@ -239,6 +250,41 @@ TEST(Blend, LongRowsMatchThePixelRule) {
   }
 }
 
+// Fading targets hand over levels far outside 0..256. Whatever the level, every column of a row
+// gets what the level clamped to 0..256 gives: the target kept, or the source copied.
+TEST(Blend, LevelsOutsideTheRangeAreClamped) {
+  std::vector<std::uint16_t> src(203), dst(203);
+  unsigned seed = 7;
+  for (std::size_t i = 0; i < src.size(); ++i) {
+    seed = seed * 1103515245u + 12345u;
+    src[i] = i % 7 == 0 ? 0 : static_cast<std::uint16_t>(seed >> 8);
+    dst[i] = static_cast<std::uint16_t>(seed >> 16);
+  }
+  src[1] = 0x0001;  // the faintest blue over white: the other channels fall all the way
+  dst[1] = 0xFFFF;
+  src[2] = 0xFFFF;  // white over black: every channel rises all the way
+  dst[2] = 0x0000;
+  for (int green_shift : {5, 6}) {
+    // A 555 pixel never has the top bit set.
+    const std::uint16_t valid = green_shift == 5 ? 0x7FFF : 0xFFFF;
+    std::vector<std::uint16_t> s = src, d = dst;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      s[i] &= valid;
+      d[i] &= valid;
+    }
+    for (int level : {-5000, -1, 0, 256, 257, 521, 100000}) {
+      std::vector<std::uint16_t> row = d;
+      blend_row(row.data(), s.data(), static_cast<int>(row.size()), level, green_shift);
+      for (std::size_t i = 0; i < row.size(); ++i) {
+        const std::uint16_t expected = level <= 0 || s[i] == 0 ? d[i] : s[i];
+        ASSERT_EQ(row[i], expected) << green_shift << " level " << level << " column " << i;
+        ASSERT_EQ(blend_pixel(d[i], s[i], level, green_shift), expected)
+            << green_shift << " level " << level << " column " << i;
+      }
+    }
+  }
+}
+
 TEST_F(DrawTest, BlendedEntriesOverTheBackBuffer) {
   std::vector<unsigned> px(6 * 4, key);
   for (int i = 7; i < 11; ++i) px[i] = 0xF8F8F8;
@@ -263,6 +309,171 @@ TEST_F(DrawTest, BlendedEntriesOverTheBackBuffer) {
   }
 }
 
+TEST_F(DrawTest, BlendedEntriesKeepTheLevelInRange) {
+  load_block(126, "fadeblock", 6, 6, 0xF8F8F8);
+  load_block(127, "fadepacked", 6, 6, 0xF8F8F8, true);
+  struct LevelCase {
+    int alpha;
+    int level;  // what the entry holds
+    std::uint16_t pixel;  // white over a dark blue-grey target
+  };
+  const std::uint16_t target = pack_rgb(2, 4, 6), white = pack_rgb(31, 31, 31);
+  const LevelCase cases[] = {
+      {-100000, 0, target}, {-7, 0, target}, {300, 256, white}, {100000, 256, white}};
+  for (const LevelCase& c : cases) {
+    clear_draw_list();
+    plat::blt_fill(back_buffer, nullptr, target);
+    draw_sprite_blended(126, 0, 10, 10, 0, 0, c.alpha, 0);
+    draw_sprite_blended(127, 0, 30, 10, 1, 0, c.alpha, 0);
+    ASSERT_NE(draw_band_head(10), nullptr);
+    ASSERT_NE(draw_band_head(15), nullptr);
+    EXPECT_EQ(draw_band_head(10)->extra, c.level) << c.alpha;
+    EXPECT_EQ(draw_band_head(15)->extra, c.level) << c.alpha;
+    flush_draw_list();
+    for (int x : {11, 14, 31, 34}) {
+      EXPECT_EQ(back_pixel(x, 11), c.pixel) << c.alpha << " column " << x;
+      EXPECT_EQ(back_pixel(x, 14), c.pixel) << c.alpha << " column " << x;
+    }
+    EXPECT_EQ(back_pixel(15, 11), target) << c.alpha;  // the key border stays untouched
+  }
+}
+
+// An 8-bit sprite: its visible box is (1, 1) to (5, 4); index 4's colour is the key, so like
+// index 0 it is transparent.
+const gfxtest::CharPicture indexed_picture{{"......",
+                                            ".1122.",
+                                            ".1.32.",
+                                            ".3343.",
+                                            "......"},
+                                           {key, red, green, blue, key}};
+
+TEST_F(DrawTest, IndexedPackedSpritesGoThroughTheirPalette) {
+  load_chars(130, "indexed", indexed_picture, true, true);
+  load_chars(131, "indexedflat", indexed_picture, true, false);
+  ASSERT_EQ(sprites[130]->palette_flag, 1) << "packed: the rows keep the indices";
+  ASSERT_EQ(sprites[131]->palette_flag, 0) << "surface mode: the indices become pixels";
+  const std::uint16_t R = pack_rgb(31, 0, 0), G = pack_rgb(0, 31, 0), B = pack_rgb(0, 0, 31);
+  const std::uint16_t box[3][4] = {{R, R, G, G}, {R, 0, B, G}, {B, B, 0, B}};
+  const FrameRect r = frame_rect(130, 0);
+  ASSERT_EQ(r.width, 4);
+  ASSERT_EQ(r.height, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(sprite_pixel(130, 0, x, y), box[y][x]) << x << "," << y;
+
+  // Decoded into the scratch surface, blended at full level and drawn from surface mode: the
+  // same pixels, and the backdrop through both transparent indices.
+  const std::uint16_t backdrop = pack_rgb(3, 7, 3);
+  plat::blt_fill(back_buffer, nullptr, backdrop);
+  draw_sprite(130, 0, 100, 100, 0, 0, 0);
+  draw_sprite_blended(130, 0, 200, 100, 0, 0, 256, 0);
+  draw_sprite(131, 0, 300, 100, 0, 0, 0);
+  flush_draw_list();
+  EXPECT_EQ(packed_groups[sprites[130]->group].cached_sprite, 130);
+  for (int left : {101, 201, 301})
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(back_pixel(left + x, 101 + y), box[y][x] ? box[y][x] : backdrop)
+            << left << ": " << x << "," << y;
+
+  // Half the level over black halves every channel: red 31 → 15, green 62 of six bits → 31,
+  // blue 31 → 15.
+  const std::uint16_t half[3][4] = {{0x7800, 0x7800, 0x03E0, 0x03E0},
+                                    {0x7800, 0, 0x000F, 0x03E0},
+                                    {0x000F, 0x000F, 0, 0x000F}};
+  clear_draw_list();
+  clear_surface(back_buffer);
+  draw_sprite_blended(130, 0, 100, 100, 0, 0, 128, 0);
+  flush_draw_list();
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(back_pixel(101 + x, 101 + y), half[y][x]) << x << "," << y;
+}
+
+TEST_F(DrawTest, BlendedPackedSpritesCutAtTheTopSkipTheirFirstRows) {
+  // Every row has its own colours, so a row skipped wrongly shows. Box: (1, 1) to (6, 5).
+  const gfxtest::CharPicture rows_picture{{".......",
+                                           ".12341.",
+                                           ".2.412.",
+                                           ".34.23.",
+                                           ".41234.",
+                                           "......."},
+                                          {key, red, green, blue, 0xF8F800}};
+  load_chars(132, "rows8", rows_picture, true, true);
+  load_chars(133, "rows16", rows_picture, false, true);
+  ASSERT_EQ(sprites[132]->palette_flag, 1);
+  ASSERT_EQ(sprites[133]->palette_flag, 0);
+  const std::uint16_t shown[5] = {0, pack_rgb(31, 0, 0), pack_rgb(0, 31, 0), pack_rgb(0, 0, 31),
+                                  pack_rgb(31, 31, 0)};
+  const std::uint16_t backdrop = pack_rgb(3, 7, 3);
+  struct CutCase {
+    int x, y;     // where the sprite is drawn; its box starts one pixel right and down
+    int skipped;  // box rows above the screen
+  };
+  const CutCase cases[] = {{50, -2, 1}, {50, -4, 3}, {-2, -3, 2}};
+  for (int sprite : {132, 133}) {
+    for (const CutCase& c : cases) {
+      clear_draw_list();
+      plat::blt_fill(back_buffer, nullptr, backdrop);
+      draw_sprite_blended(sprite, 0, c.x, c.y, 0, 0, 256, 0);
+      ASSERT_NE(draw_band_head(10), nullptr);
+      EXPECT_EQ(draw_band_head(10)->src.top, c.skipped);
+      flush_draw_list();
+      for (int row = 0; row < 4 - c.skipped; ++row) {
+        for (int column = 0; column < 5; ++column) {
+          const int screen_x = c.x + 1 + column;
+          if (screen_x < 0) continue;
+          const std::uint16_t v = shown[rows_picture.index(1 + column, 1 + c.skipped + row)];
+          EXPECT_EQ(back_pixel(screen_x, row), v ? v : backdrop)
+              << sprite << " drawn at " << c.x << "," << c.y << ": " << column << "," << row;
+        }
+      }
+      EXPECT_EQ(back_pixel(c.x + 2 > 0 ? c.x + 2 : 0, 4 - c.skipped), backdrop) << "below the box";
+    }
+  }
+}
+
+TEST_F(DrawTest, AFullListDropsEveryFurtherEntry) {
+  load_block(134, "fullblock", 6, 6, red);
+  plat::Surface* surface = sprites[134]->frames[0].surface;
+  const plat::Rect whole{0, 0, 4, 4};
+  // Each further entry would land at (700, 500) or (701, 501), far below the full list's.
+  struct Further {
+    const char* what;
+    std::function<void()> add;
+  };
+  const Further further[] = {
+      {"plain sprite", [] { draw_sprite(134, 0, 700, 500, 0, 0, 0); }},
+      {"blended sprite", [] { draw_sprite_blended(134, 0, 700, 500, 0, 0, 128, 0); }},
+      {"surface", [&] { draw_surface(surface, 700, 500, 0, whole); }},
+      {"small surface", [&] { draw_surface_small(surface, 700, 500, 0, whole); }},
+      {"band entry", [&] { EXPECT_FALSE(draw_band_entry(surface, 700, 500, 10, whole, -1, true)); }},
+      {"band outside the list", [] { draw_sprite(134, 0, 700, 500, 11, 0, 0); }},
+  };
+  for (const Further& f : further) {
+    clear_draw_list();
+    for (int i = 0; i < max_draw_entries; ++i) draw_sprite(134, 0, i % 600, i / 600, i % 10, 0, 0);
+    ASSERT_EQ(draw_list_count(), 1000);
+    gfxtest::reset_log();
+    f.add();
+    EXPECT_EQ(draw_list_count(), 1000) << f.what;
+    int listed = 0;
+    bool last_listed = false;  // the 1000th entry: at (400, 2) in band 55
+    for (int band = 0; band < draw_bands; ++band) {
+      for (const DrawEntry* e = draw_band_head(band); e && listed <= 1000; e = e->next) {
+        ++listed;
+        EXPECT_LT(e->y, 500) << f.what;
+        last_listed = last_listed || (band == 55 && e->x == 400 && e->y == 2);
+      }
+    }
+    EXPECT_EQ(listed, 1000) << f.what;
+    EXPECT_TRUE(last_listed) << f.what;
+    EXPECT_EQ(gfxtest::read_log(), "") << f.what << ": a full list logs nothing";
+    clear_surface(back_buffer);
+    flush_draw_list();
+    EXPECT_EQ(back_pixel(402, 3), pack_rgb(31, 0, 0)) << f.what;
+    EXPECT_EQ(back_pixel(702, 502), 0) << f.what;
+  }
+}
+
 TEST_F(DrawTest, ShakeFillsTheTargetOnlyWhenOffsetsAreSet) {
   load_block(122, "shakeblock", 4, 4, red);
   plat::blt_fill(back_buffer, nullptr, pack_rgb(0, 31, 0));
@@ -283,8 +494,8 @@ TEST_F(DrawTest, SmallSurfaceEntriesAreThreeQuarters) {
   draw_surface_small(s, 100, 100, 0, plat::Rect{0, 0, 8, 8});
   const DrawEntry* e = draw_band_head(10);
   ASSERT_NE(e, nullptr);
-  EXPECT_EQ(e->kind, 7 * 75 / 100);
-  EXPECT_EQ(e->extra, 8 * 75 / 100);
+  EXPECT_EQ(e->kind, 5);   // 7 columns (the right one dropped) at 75 %: 5.25
+  EXPECT_EQ(e->extra, 6);  // 8 rows at 75 %
   EXPECT_EQ(e->src.right, 7);
   clear_draw_list();
   draw_surface_small(s, 100, 100, 0, plat::Rect{0, 0, 2, 8});  // 1 × 75 % < 1
@@ -320,7 +531,8 @@ TEST_F(DrawTest, TransitionEndsWithEveryStripInPlace) {
     }
     EXPECT_TRUE(moved);
     EXPECT_EQ(transition_progress(), 4096);
-    EXPECT_EQ(steps, 4096 / (1092 * 8 / 75) + 1);
+    // 116 per step: 35 steps reach 4060, the 36th passes 4095 and ends the transition.
+    EXPECT_EQ(steps, 36);
     const int strips = transition_type() <= 1 ? 600 : 800;
     for (int i = 0; i < strips; i += 4) ASSERT_EQ(transition_offset(i), 0) << i;
     for (int y = 0; y < 600; y += 37)

@@ -1,5 +1,5 @@
 // Helpers of the graphics and text tests: a headless display, BMP file images made in memory,
-// and a scratch folder for loose data files.
+// and a scratch folder per test program that holds its log and its loose data files.
 #pragma once
 
 #include <unistd.h>
@@ -19,12 +19,51 @@
 
 namespace gfxtest {
 
-// Opens the headless display once per test program (565 pixels) and points the log at a
-// scratch file.
+// Everything a test program writes goes into one folder of its own under the temporary
+// directory, removed with all it holds when the program ends. Death tests run the program
+// again: the child finds the folder through the environment, writes inside it (the parent reads
+// the child's log lines) and leaves the removal to the process that made the folder.
+class ScratchFolder {
+ public:
+  static const std::filesystem::path& path() {
+    static ScratchFolder folder;
+    return folder.path_;
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+ private:
+  static constexpr const char* variable = "GFXTEST_SCRATCH";
+  ScratchFolder() {
+    const char* inherited = std::getenv(variable);
+    if (inherited && std::filesystem::is_directory(inherited)) {
+      path_ = inherited;
+      return;
+    }
+    path_ = std::filesystem::temp_directory_path() / ("gfxtest_" + std::to_string(getpid()));
+    std::filesystem::create_directories(path_);
+    setenv(variable, path_.c_str(), 1);
+    owner_ = getpid();
+  }
+  ~ScratchFolder() {
+    if (owner_ != getpid()) return;  // a death test's child: the parent still reads the folder
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  std::filesystem::path path_;
+  pid_t owner_ = 0;
+};
+
+// The test program's own log, read back by the tests.
+inline std::string log_path() { return (ScratchFolder::path() / "debug.txt").string(); }
+
+// Opens the headless display once per test program (565 pixels). The log points at the
+// program's own file first: opening the display writes a line.
 inline void open_display() {
   static bool open = false;
   if (open) return;
   open = true;
+  debug_log_set_path(log_path().c_str());
   setenv("GRUMBOLDX_HEADLESS", "1", 1);
   plat::init();
   plat::display_create();
@@ -36,18 +75,6 @@ inline void open_display() {
   gfx::detect_pixel_format();
 }
 
-// A log file of its own per test program, read back by the tests.
-// Death tests run the program again: the path is handed down through the environment.
-inline std::string log_path() {
-  static const std::string path = [] {
-    if (const char* inherited = std::getenv("GFXTEST_LOG")) return std::string(inherited);
-    const std::string made = (std::filesystem::temp_directory_path() /
-                              ("gfxtest_" + std::to_string(getpid()) + ".txt")).string();
-    setenv("GFXTEST_LOG", made.c_str(), 1);
-    return made;
-  }();
-  return path;
-}
 inline void reset_log() {
   debug_log_set_path(log_path().c_str());
   debug_log_reset();
@@ -115,15 +142,41 @@ inline std::vector<std::uint8_t> make_bmp(int bits, int width, int height,
   return b;
 }
 
-// A scratch folder that holds loose data files; the tests switch the archive to loose-file
-// mode and work inside it.
+// A small picture drawn with characters, rows top to bottom: '.' is index 0, '1' to '9' the
+// indices 1 to 9, and colours[i] the colour (0xRRGGBB) of index i. As an 8-bit BMP it keeps its
+// indices; as a 24-bit one every pixel is its index's colour.
+struct CharPicture {
+  std::vector<std::string> rows;
+  std::vector<unsigned> colours;
+
+  int width() const { return rows.empty() ? 0 : static_cast<int>(rows[0].size()); }
+  int height() const { return static_cast<int>(rows.size()); }
+  unsigned index(int x, int y) const {
+    const char c = rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)];
+    return c == '.' ? 0u : static_cast<unsigned>(c - '0');
+  }
+  std::vector<std::uint8_t> bmp8() const { return make_bmp(8, width(), height(), values(false), colours); }
+  std::vector<std::uint8_t> bmp24() const { return make_bmp(24, width(), height(), values(true)); }
+
+ private:
+  std::vector<unsigned> values(bool rgb) const {
+    std::vector<unsigned> out;
+    for (int y = 0; y < height(); ++y)
+      for (int x = 0; x < width(); ++x) out.push_back(rgb ? colours[index(x, y)] : index(x, y));
+    return out;
+  }
+};
+
+// A folder inside the program's scratch folder that holds loose data files; the tests switch
+// the archive to loose-file mode and work inside it. Removed when the test ends (a death test's
+// child never gets that far: its folder goes with the scratch folder).
 struct LooseFiles {
   std::filesystem::path root;
   std::filesystem::path previous;
   LooseFiles() {
     previous = std::filesystem::current_path();
-    root = std::filesystem::temp_directory_path() /
-           ("gfxloose_" + std::to_string(getpid()) + "_" + std::to_string(counter()++));
+    root = ScratchFolder::path() /
+           ("loose_" + std::to_string(getpid()) + "_" + std::to_string(counter()++));
     std::filesystem::create_directories(root / "data" / "gfx");
     std::filesystem::create_directories(root / "data" / "gfx2");
     std::filesystem::current_path(root);

@@ -73,14 +73,18 @@ class LayerTest : public ::testing::Test {
     load_scene1_layers();
   }
   void TearDown() override { release_layer_pictures(); }
-  static std::uint16_t surface_pixel(int layer, int x, int y) {
+  static std::uint16_t pixel_of(plat::Surface* surface, int x, int y) {
     void* p = nullptr;
     int pitch = 0;
-    EXPECT_EQ(plat::surface_lock(layer_surfaces[layer], nullptr, &p, &pitch), plat::DD_OK);
+    EXPECT_EQ(plat::surface_lock(surface, nullptr, &p, &pitch), plat::DD_OK);
     const std::uint16_t v = static_cast<std::uint16_t*>(p)[y * (pitch / 2) + x];
-    plat::surface_unlock(layer_surfaces[layer]);
+    plat::surface_unlock(surface);
     return v;
   }
+  static std::uint16_t surface_pixel(int layer, int x, int y) {
+    return pixel_of(layer_surfaces[layer], x, y);
+  }
+  static std::uint16_t back_pixel(int x, int y) { return pixel_of(back_buffer, x, y); }
   static std::vector<DrawEntry> entries_of(int band) {
     std::vector<DrawEntry> out;
     for (const DrawEntry* e = draw_band_head(band); e; e = e->next) out.insert(out.begin(), *e);
@@ -171,6 +175,66 @@ TEST_F(LayerTest, LayerPixelSubtractsTheTopTrim) {
   EXPECT_EQ(layer_pixel(1, 10, empty_top + 59), column_pixel(60));
   EXPECT_EQ(layer_pixel(1, 10, empty_top + 60), 0);
   EXPECT_EQ(layer_pixel(5, 10, 50), 0);
+}
+
+// The back layer (band 32) is swapped for a narrow picture whose 100 rows reach below the 60
+// rows of the front layers, so screen rows 100..139 show the back layer alone.
+struct NarrowCase {
+  const char* what;
+  int width;
+};
+
+TEST_F(LayerTest, NarrowLayersAreDrawnAfterTheRoundSetUp) {
+  const NarrowCase cases[] = {
+      {"as wide as the screen", 800},
+      {"narrower than the screen", 600},
+  };
+  const std::uint16_t backdrop = pack_rgb(3, 7, 3);
+  for (const NarrowCase& c : cases) {
+    std::vector<unsigned> px(static_cast<std::size_t>(c.width) * (empty_top + 100), 0xFF00FF);
+    for (int y = empty_top; y < empty_top + 100; ++y)
+      for (int x = 0; x < c.width; ++x) px[static_cast<std::size_t>(y) * c.width + x] = column_colour(x);
+    files.write("data\\gfx\\sky.bmp", gfxtest::make_bmp(24, c.width, empty_top + 100, px));
+    load_scene1_layers();
+    ASSERT_EQ(layers[4].factor, 0) << c.what;
+    plat::blt_fill(layer_surfaces[4], nullptr, 0);  // whatever an earlier round left
+    set_scroll(-1000);  // the round set-up
+    set_scroll(250);
+    clear_draw_list();
+    update_layers();
+    plat::blt_fill(back_buffer, nullptr, backdrop);
+    flush_draw_list();
+    for (int x : {0, 1, 399, c.width - 1}) {
+      EXPECT_EQ(back_pixel(x, 120), column_pixel(x)) << c.what << " column " << x;
+    }
+    if (c.width < 800) {
+      EXPECT_EQ(back_pixel(c.width, 120), backdrop) << c.what << ": past the picture";
+    }
+    EXPECT_EQ(back_pixel(10, empty_top + 100), backdrop) << c.what << ": below the layer";
+    // The full refill is done once: the next step copies nothing into a layer that stands still.
+    plat::blt_fill(layer_surfaces[4], nullptr, 0x3333);
+    set_scroll(260);
+    clear_draw_list();
+    update_layers();
+    EXPECT_EQ(surface_pixel(4, 0, 80), 0x3333) << c.what;
+  }
+}
+
+TEST_F(LayerTest, LostLayersGetTheirWindowBack) {
+  set_scroll(-1000);
+  set_scroll(100);
+  update_layers();
+  plat::lose_all_surfaces();  // the memory of every surface is gone
+  set_scroll(120);
+  clear_draw_list();
+  update_layers();
+  // Layer 1 shows picture columns 120..919, layer 0 240..1039, layer 4 (standing) 0..799.
+  EXPECT_EQ(surface_pixel(1, 120, 0), column_pixel(120));
+  EXPECT_EQ(surface_pixel(1, 119, 30), column_pixel(919));
+  EXPECT_EQ(surface_pixel(0, 239, 59), column_pixel(1039));
+  EXPECT_EQ(surface_pixel(4, 0, 0), column_pixel(0));
+  EXPECT_EQ(surface_pixel(4, 799, 59), column_pixel(799));
+  EXPECT_EQ(entries_of(32).size(), 1u);
 }
 
 TEST_F(LayerTest, ScreenPictureLoadsOnlyWhenItsNumberChanges) {

@@ -37,7 +37,9 @@ class FontTest : public ::testing::Test {
     gfx::clear_draw_list();
     const std::string d = small_definition();
     ASSERT_TRUE(parse_font_definition(d.data(), d.size(), font));
-    if (!font.surface) font.surface = gfx::create_surface(64, 64);
+    // A fresh 64 x 64 font surface, whatever an earlier test loaded.
+    release_font();
+    font.surface = gfx::create_surface(64, 64);
   }
 };
 
@@ -135,6 +137,23 @@ TEST_F(FontTest, RoundTimeIsMinutesAndSeconds) {
   draw_round_time(65 << 16);  // "1:05": three digits drawn, the colon has no glyph
   EXPECT_EQ(gfx::draw_list_count(), 3);
   EXPECT_NE(gfxtest::read_log().find("uni-code#58"), std::string::npos);
+  // The digit d is the glyph (4d, 16) to (4d + 4, 32), 5 wide with its spacing; the text
+  // starts at (16, 16), every glyph one pixel right and down.
+  struct Shown {
+    int x, left, right;
+  };
+  const Shown digits[] = {{17, 4, 8}, {22, 0, 4}, {27, 20, 24}};  // '1', '0', '5'
+  std::vector<const gfx::DrawEntry*> drawn;  // band 10, last added first
+  for (const gfx::DrawEntry* e = gfx::draw_band_head(10); e; e = e->next) drawn.insert(drawn.begin(), e);
+  ASSERT_EQ(drawn.size(), 3u);
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    EXPECT_EQ(drawn[i]->x, digits[i].x) << "glyph " << i;
+    EXPECT_EQ(drawn[i]->y, 17) << "glyph " << i;
+    EXPECT_EQ(drawn[i]->src.left, digits[i].left) << "glyph " << i;
+    EXPECT_EQ(drawn[i]->src.right, digits[i].right) << "glyph " << i;
+    EXPECT_EQ(drawn[i]->src.top, 16) << "glyph " << i;
+    EXPECT_EQ(drawn[i]->src.bottom, 32) << "glyph " << i;
+  }
 }
 
 TEST_F(FontTest, BadDefinitionsStayInBounds) {

@@ -30,6 +30,9 @@ DrawEntry entries[max_draw_entries];
 DrawEntry* band_heads[draw_bands];
 int entry_count = 0;
 
+// Fading objects lower their level by large steps, so it may pass either end between two frames.
+int clamp_blend_level(int alpha) { return alpha < 0 ? 0 : alpha > 256 ? 256 : alpha; }
+
 int band_of(int depth, int flags) {
   int band = depth * 5 + 10;
   if (flags & 0x100) band -= 1;
@@ -127,7 +130,7 @@ void add_sprite(int sprite, int frame, int x, int y, int depth, int flags, int s
   e->x = x;
   e->y = y;
   e->kind = kind;
-  e->extra = kind == kind_blended ? alpha : -1;
+  e->extra = kind == kind_blended ? clamp_blend_level(alpha) : -1;
   e->src = src;
   e->sprite = s;
   e->frame = frame;
@@ -162,7 +165,7 @@ void blend_entry(plat::Surface* target, const DrawEntry& e) {
   if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
   auto* dst = static_cast<std::uint16_t*>(p);
   const int pitch_px = pitch / 2;
-  const int alpha = e.extra;
+  const int alpha = clamp_blend_level(e.extra);
   if (!sp->packed) {
     const auto* pic = static_cast<const std::uint16_t*>(f.data);
     for (int y = 0; y < h; ++y)
@@ -363,11 +366,13 @@ void blend_row_format(std::uint16_t* target, const std::uint16_t* src, int count
 }  // namespace
 
 std::uint16_t blend_pixel(std::uint16_t d, std::uint16_t s, int alpha, int green_shift) {
+  alpha = clamp_blend_level(alpha);
   return green_shift == 6 ? blend_one<11, 63>(d, s, alpha) : blend_one<10, 31>(d, s, alpha);
 }
 
 void blend_row(std::uint16_t* target, const std::uint16_t* src, int count, int alpha,
                int green_shift) {
+  alpha = clamp_blend_level(alpha);  // beyond 0..256 the channels would spill into each other
   if (green_shift == 6)
     blend_row_format<11, 63>(target, src, count, alpha);
   else if (green_shift == 5)

@@ -41,6 +41,7 @@ const DrawEntry* draw_band_head(int band);
 
 void clear_draw_list();
 void draw_sprite(int sprite, int frame, int x, int y, int depth, int flags, int size);
+// alpha: 0 invisible .. 256 opaque; a level outside that range counts as the nearer end.
 void draw_sprite_blended(int sprite, int frame, int x, int y, int depth, int flags, int alpha,
                          int size);
 void draw_surface(plat::Surface* surface, int x, int y, int depth, const plat::Rect& src);
@@ -57,7 +58,7 @@ void flush_draw_list();
 bool clip_to_screen(int& x, int& y, plat::Rect& src);
 
 // Blends one source row over a target row: d + ((alpha * (s - d)) >> 8) per channel, where s is
-// not 0. green_shift 6: 565 pixels; 5: 555 pixels.
+// not 0. green_shift 6: 565 pixels; 5: 555 pixels. alpha is clamped to 0..256 first.
 void blend_row(std::uint16_t* target, const std::uint16_t* source, int count, int alpha,
                int green_shift);
 std::uint16_t blend_pixel(std::uint16_t d, std::uint16_t s, int alpha, int green_shift);

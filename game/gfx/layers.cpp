@@ -48,14 +48,15 @@ void copy_columns(const Layer& l, const LayerCopy& c, std::uint16_t* px, int pit
 bool refill_raw(int i, bool restore_on_loss) {
   Layer& l = layers[i];
   plat::Surface* surface = layer_surfaces[i];
+  if (!surface || !l.picture.data) return true;  // nothing to copy into or from yet
   LayerCopy copies[2];
-  const int n = plan_layer_refill(l.previous_offset, l.offset, copies);
-  if (n == 0 || !surface || !l.picture.data) return true;
+  const int n = plan_layer_refill(l.needs_full_refill ? -1000 : l.previous_offset, l.offset, copies);
   for (int k = 0; k < n; ++k) {
     void* p = nullptr;
     int pitch = 0;
     const plat::HRESULT r = plat::surface_lock(surface, nullptr, &p, &pitch);
     if (r == plat::DDERR_SURFACELOST) {
+      l.needs_full_refill = true;  // the columns of this step never arrived
       if (restore_on_loss) restore_surfaces();
       return false;
     }
@@ -63,6 +64,7 @@ bool refill_raw(int i, bool restore_on_loss) {
     copy_columns(l, copies[k], static_cast<std::uint16_t*>(p), pitch / 2);
     unlock_surface(surface, __LINE__);
   }
+  l.needs_full_refill = false;
   return true;
 }
 
@@ -126,6 +128,7 @@ void load_scene1_layers() {
     l.offset = 0;
     l.previous_offset = -1000;
   }
+  mark_layers_for_refill();
   const int reference = layers[1].width - 800;
   for (int i = 0; i < 5; ++i) {
     const int extra = layers[i].width - 800;
@@ -137,7 +140,12 @@ void load_scene1_layers() {
   }
 }
 
+void mark_layers_for_refill() {
+  for (Layer& l : layers) l.needs_full_refill = true;
+}
+
 void set_scroll(int scroll) {
+  if (scroll < 0) mark_layers_for_refill();
   for (Layer& l : layers) {
     l.previous_offset = l.offset;
     l.offset = static_cast<int>(static_cast<std::int64_t>(scroll) * l.factor / 65536);
@@ -186,10 +194,8 @@ void update_layers() {
   for (int i = 0; i < 5; ++i)
     if (refill_layer(i)) any = true;
   if (!any) {
-    for (int i = 0; i < 5; ++i) {
-      layers[i].previous_offset = -1000;
-      refill_layer(i);
-    }
+    mark_layers_for_refill();
+    for (int i = 0; i < 5; ++i) refill_layer(i);
   }
   for (int i = 0; i < 5; ++i) {
     const Layer& l = layers[i];
@@ -233,8 +239,7 @@ void restore_layer(int layer) {
     if (layer < 3) load_full_screen(layer_surfaces[layer], scene2_layers[layer]);
     return;
   }
-  Layer& l = layers[layer];
-  l.previous_offset = -1000;
+  layers[layer].needs_full_refill = true;
   refill_raw(layer, false);
 }
 

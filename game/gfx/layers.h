@@ -18,10 +18,16 @@ struct Layer {
   int offset = 0;      // picture column at screen column 0
   int previous_offset = -1000;
   std::int32_t factor = 0;  // 16.16 parallax factor; layer 1 scrolls one column per unit
+  // The next refill copies the whole visible window whatever the offsets say (a layer that
+  // stands still never gets a negative previous offset); cleared by a refill that succeeded.
+  bool needs_full_refill = true;
 };
 extern Layer layers[5];
 
 void load_scene1_layers();
+// Every layer's next refill copies its whole visible window.
+void mark_layers_for_refill();
+// A negative scroll position is the round set-up's request for a full refill of every layer.
 void set_scroll(int scroll);
 int layer_offset(int layer);
 // Refills the newly exposed columns of every layer and adds the layer entries (scene 1).
