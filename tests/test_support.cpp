@@ -1,14 +1,23 @@
 #include "tests/test_support.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <png.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
+
+#include "game/GrumboldX/app.h"
+#include "game/GrumboldX/exit_screen.h"
 
 // Allocation failures must reach the game's own out-of-memory path under the address sanitizer.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
@@ -69,31 +78,113 @@ void make_archive(const fs::path& file, const std::string& magic,
   write_file(file, directory + data);
 }
 
-RunResult run_program(const std::string& program, const fs::path& folder,
-                      const std::map<std::string, std::string>& environment,
-                      const std::vector<std::string>& arguments) {
-  const fs::path err = folder / ".stderr.txt";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (chdir(folder.c_str()) != 0) _exit(127);
-    for (const auto& [name, value] : environment) setenv(name.c_str(), value.c_str(), 1);
-    std::FILE* e = std::freopen(err.c_str(), "w", stderr);
-    (void)e;
-    const std::string path = (bin_dir() / program).string();
-    std::vector<char*> argv{const_cast<char*>(path.c_str())};
-    for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(path.c_str(), argv.data());
+namespace {
+
+// The process's environment with the additions, as execve wants it.
+std::vector<std::string> environment_with(const std::map<std::string, std::string>& additions) {
+  std::vector<std::string> out;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    if (!additions.count(entry.substr(0, entry.find('=')))) out.push_back(entry);
+  }
+  for (const auto& [name, value] : additions) out.push_back(name + "=" + value);
+  return out;
+}
+
+std::vector<char*> pointers_to(std::vector<std::string>& strings) {
+  std::vector<char*> out;
+  for (std::string& s : strings) out.push_back(s.data());
+  out.push_back(nullptr);
+  return out;
+}
+
+}  // namespace
+
+RunningProgram::RunningProgram(const std::string& program, const fs::path& folder,
+                               const std::map<std::string, std::string>& environment,
+                               const std::vector<std::string>& arguments)
+    : program_(program) {
+  // Everything the child needs is prepared here: between fork and exec only system calls run.
+  std::vector<std::string> args{(bin_dir() / program).string()};
+  args.insert(args.end(), arguments.begin(), arguments.end());
+  std::vector<std::string> env = environment_with(environment);
+  std::vector<char*> argv = pointers_to(args), envp = pointers_to(env);
+  const std::string err = (stderr_dir_ / "stderr.txt").string();
+  const std::string dir = folder.string();
+  pid_ = fork();
+  if (pid_ < 0) throw std::runtime_error("fork failed");
+  if (pid_ == 0) {
+    const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || dup2(fd, STDERR_FILENO) < 0 || chdir(dir.c_str()) != 0) _exit(127);
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
-  int status = 0;
-  waitpid(pid, &status, 0);
+}
+
+RunningProgram::~RunningProgram() {
+  if (ended()) return;
+  kill(pid_, SIGKILL);
+  waitpid(pid_, &status_, 0);
+}
+
+bool RunningProgram::ended() {
+  if (!reaped_ && waitpid(pid_, &status_, WNOHANG) == pid_) reaped_ = true;
+  return reaped_;
+}
+
+namespace {
+// Short naps while waiting: quick answers for fast runs, little load for slow ones.
+void nap(std::chrono::milliseconds& pause) {
+  std::this_thread::sleep_for(pause);
+  pause = std::min(pause * 2, std::chrono::milliseconds(20));
+}
+}  // namespace
+
+bool RunningProgram::wait_for_text(const fs::path& file, const std::string& text,
+                                   std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  std::string seen;  // the file is read on from where the last look stopped
+  auto pause = std::chrono::milliseconds(1);
+  for (;;) {
+    const bool gone = ended();
+    std::ifstream in(file, std::ios::binary);
+    if (in && in.seekg(static_cast<std::streamoff>(seen.size()))) {
+      const std::size_t from = seen.size() > text.size() ? seen.size() - text.size() : 0;
+      seen.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+      if (seen.find(text, from) != std::string::npos) return true;
+    }
+    if (gone || std::chrono::steady_clock::now() >= deadline) return false;
+    nap(pause);
+  }
+}
+
+void RunningProgram::send_signal(int number) const { kill(pid_, number); }
+
+RunResult RunningProgram::finish(std::chrono::milliseconds limit) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
   RunResult result;
-  result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  result.stderr_text = read_file(err);
-  std::error_code ec;
-  fs::remove(err, ec);
+  auto pause = std::chrono::milliseconds(1);
+  while (!ended()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status_, 0);
+      reaped_ = true;
+      result.timed_out = true;
+      ADD_FAILURE() << program_ << " still ran after " << limit.count() << " ms and was killed";
+      break;
+    }
+    nap(pause);
+  }
+  if (!result.timed_out)
+    result.exit_code = WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
+  result.stderr_text = read_file(stderr_dir_ / "stderr.txt");
   return result;
+}
+
+RunResult run_program(const std::string& program, const fs::path& folder,
+                      const std::map<std::string, std::string>& environment,
+                      const std::vector<std::string>& arguments, std::chrono::milliseconds limit) {
+  return RunningProgram(program, folder, environment, arguments).finish(limit);
 }
 
 std::vector<unsigned char> read_png_rgb(const fs::path& file, int& width, int& height) {
@@ -107,6 +198,26 @@ std::vector<unsigned char> read_png_rgb(const fs::path& file, int& width, int& h
   width = static_cast<int>(image.width);
   height = static_cast<int>(image.height);
   return pixels;
+}
+
+void reset_app_state() {
+  app::edition = app::edition_xl;
+  app::html_enabled = true;
+  app::app_active = false;
+  app::game_state = app::state_title;
+  app::scene = 1;
+  app::frame_time = 0;
+  app::round_time = 0;
+  app::frame_counter = 0;
+  std::fill(std::begin(app::frame_stamps), std::end(app::frame_stamps), 0u);
+  app::jitter_count = 0;
+  app::click_pending = app::click = false;
+  app::right_click_pending = app::right_click = false;
+  app::button_held = false;
+  app::last_key = 0;
+  app::cursor_x = app::cursor_y = 0;
+  exit_clock = 0;
+  exit_frames = 0;
 }
 
 fs::path bin_dir() { return GRUMBOLDX_BIN_DIR; }

@@ -1,6 +1,7 @@
 // Small helpers shared by the tests: scratch folders, files, and runs of the real game binary.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -50,16 +51,57 @@ void make_archive(const std::filesystem::path& file, const std::string& magic,
                   const std::vector<ArchiveEntry>& entries);
 
 struct RunResult {
-  int exit_code = -1;
+  int exit_code = -1;  // 128 + the signal's number when a signal ended the program
   std::string stderr_text;
+  bool timed_out = false;
 };
-// Runs build/bin/<program> in folder with the given environment additions and arguments.
+
+// How long one run of a program may take before it is killed and the test fails: far more than
+// a run of the game needs even under the sanitizers, so only a hang reaches it.
+constexpr std::chrono::seconds run_time_limit{120};
+
+// build/bin/<program> started in folder with the given environment additions and arguments,
+// running while the test watches its files or signals it. A program still running when the
+// object goes away is killed.
+class RunningProgram {
+ public:
+  RunningProgram(const std::string& program, const std::filesystem::path& folder,
+                 const std::map<std::string, std::string>& environment,
+                 const std::vector<std::string>& arguments);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  // Waits until file holds text. False (without a test failure) when the program ends first or
+  // the limit passes.
+  bool wait_for_text(const std::filesystem::path& file, const std::string& text,
+                     std::chrono::milliseconds limit = run_time_limit);
+  void send_signal(int number) const;
+  // Waits for the end. After limit the program is killed, the test fails and the result says so.
+  RunResult finish(std::chrono::milliseconds limit = run_time_limit);
+
+ private:
+  bool ended();  // reaps the program once it has ended
+
+  std::string program_;
+  ScratchDir stderr_dir_;  // kept apart, so the run's own folder holds only what it wrote
+  int pid_ = -1;
+  int status_ = 0;
+  bool reaped_ = false;
+};
+
+// Runs build/bin/<program> to its end; after limit it is killed and the test fails.
 RunResult run_program(const std::string& program, const std::filesystem::path& folder,
                       const std::map<std::string, std::string>& environment,
-                      const std::vector<std::string>& arguments);
+                      const std::vector<std::string>& arguments,
+                      std::chrono::milliseconds limit = run_time_limit);
 
 // Reads a PNG as 8-bit RGB triples; empty when it cannot be read.
 std::vector<unsigned char> read_png_rgb(const std::filesystem::path& file, int& width, int& height);
+
+// Puts the game's globals (app::, the exit screen's clock) back to the values a fresh process
+// starts with, so a test that runs game code in-process does not depend on the tests before it.
+void reset_app_state();
 
 std::filesystem::path bin_dir();
 std::filesystem::path data_dir();

@@ -63,7 +63,9 @@ TEST_F(TextTable, ParsingCases) {
   for (const TableCase& c : cases) {
     parse(c.file);
     EXPECT_EQ(text_index[c.index] != text_undefined, c.defined) << c.what;
-    if (c.defined) EXPECT_EQ(text_of(c.index), c.expected) << c.what;
+    if (c.defined) {
+      EXPECT_EQ(text_of(c.index), c.expected) << c.what;
+    }
   }
 }
 
