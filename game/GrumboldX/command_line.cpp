@@ -4,9 +4,11 @@
 
 #include "game/GrumboldX/app.h"
 #include "game/resources/log.h"
+#include "platform/platform.h"
 
 void read_command_line(const char* line) {
   app::html_enabled = true;
+  plat::set_vsync(line && std::strstr(line, "-vsync"));  // before the display is created
   if (!line || !*line) return;
   if (std::strstr(line, "-nohtml")) {
     app::html_enabled = false;

@@ -1,6 +1,7 @@
-// The command line: "-nohtml", "-XS", "-XL", "-XXL", found anywhere in the line, case-sensitive.
+// The command line: "-nohtml", "-XS", "-XL", "-XXL", "-vsync", found anywhere in the line,
+// case-sensitive.
 #pragma once
 
 // Applies the options to app::html_enabled and app::edition (a later option in the order
-// -XS, -XL, -XXL wins, whatever their order in the line).
+// -XS, -XL, -XXL wins, whatever their order in the line), and hands "-vsync" to the platform.
 void read_command_line(const char* line);

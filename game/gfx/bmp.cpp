@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "game/gfx/picture.h"
+#include "game/gfx/rgb_rows.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/checksum.h"
 #include "game/resources/memory.h"
@@ -19,31 +20,12 @@ std::uint32_t dither = 12345;
 std::uint32_t fingerprint_ring[32];
 int fingerprint_position = 0;
 char fingerprint_written[257];
+FingerprintChecksum fingerprint_checksum = weighted_sum;
 
 
 std::uint32_t read_u16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t read_u32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-// One row of 8-bit triplets (red first, or blue first for BMP rows) to display pixels.
-template <bool blue_first>
-void convert_row(const std::uint8_t* px, int width, bool (*key)(Rgb), std::uint16_t* out) {
-  int rem_r = static_cast<int>(dither_random() & 7);
-  int rem_g = static_cast<int>(dither_random() & 7);
-  int rem_b = static_cast<int>(dither_random() & 7);
-  for (int x = 0; x < width; ++x, px += 3) {
-    Rgb c = blue_first ? Rgb{px[2], px[1], px[0]} : Rgb{px[0], px[1], px[2]};
-    c = lift_near_black(c);
-    if (key(c)) {
-      out[x] = 0;
-      continue;
-    }
-    const int r5 = reduce_channel(c.r, rem_r);
-    const int g5 = reduce_channel(c.g, rem_g);
-    const int b5 = reduce_channel(c.b, rem_b);
-    out[x] = pack_rgb(r5, g5, b5);
-  }
 }
 
 void fingerprint_chunk(const std::uint8_t* data, std::size_t length) {
@@ -58,9 +40,6 @@ Rgb lift_near_black(Rgb c) {
   if (c.r < 8 && c.g < 8 && c.b < 8) return {8, 8, 8};
   return c;
 }
-bool is_palette_key(Rgb c) { return c.r >= 240 && c.b >= 240 && c.g < 8; }
-bool is_bmp24_key(Rgb c) { return c.r >= 240 && c.b >= 240 && c.g == 0; }
-bool is_jpeg_key(Rgb c) { return c.r > 239 && c.b > 239 && c.g < 16; }
 
 Rgb adjust_palette_entry(Rgb c) {
   if (c.r < 8 && c.g < 8 && c.b < 8) return {8, 8, 8};
@@ -69,7 +48,7 @@ Rgb adjust_palette_entry(Rgb c) {
 }
 
 void convert_rgb_row(const std::uint8_t* rgb, int width, bool (*key)(Rgb), std::uint16_t* out) {
-  convert_row<false>(rgb, width, key, out);
+  convert_row(rgb, width, ChannelOrder::red_first, key, out);
 }
 
 // ---- dither generator and fingerprint ------------------------------------------------------------
@@ -82,9 +61,13 @@ std::uint32_t dither_state() { return dither; }
 void set_dither_state(std::uint32_t state) { dither = state; }
 
 void fingerprint_add(const void* data, int length) {
-  const std::int32_t sum = weighted_sum(0, data, length, 7, 5);
+  const std::int32_t sum = fingerprint_checksum(0, data, length, 7, 5);
   fingerprint_ring[fingerprint_position] ^= static_cast<std::uint32_t>(sum);
   fingerprint_position = (fingerprint_position + 1) % 32;
+}
+
+void set_fingerprint_checksum(FingerprintChecksum checksum) {
+  fingerprint_checksum = checksum ? checksum : weighted_sum;
 }
 
 void fingerprint_text(char* out) {
@@ -192,16 +175,24 @@ BmpResult decode_bmp(const std::uint8_t* data, std::size_t size, bool keep_indic
   } else if (bits == 24) {
     auto* px = static_cast<std::uint16_t*>(XMALLOC(count * 2));
     for (int r = 0; r < height; ++r)
-      convert_row<true>(rows + row_bytes * r, width, is_bmp24_key,
-                        px + static_cast<std::size_t>(picture_row(r)) * width);
+      convert_row(rows + row_bytes * r, width, ChannelOrder::blue_first, is_bmp24_key,
+                  px + static_cast<std::size_t>(picture_row(r)) * width);
     out.data = px;
   } else {
-    // Masks: a set bit is transparent, a clear bit opaque white.
+    // Masks: a set bit is transparent, a clear bit opaque white; the leftmost pixel is the
+    // byte's top bit. Whole bytes go eight pixels at a time.
     auto* px = static_cast<std::uint16_t*>(XMALLOC(count * 2));
+    const int whole_bytes = width / 8;
     for (int r = 0; r < height; ++r) {
       const std::uint8_t* in = rows + row_bytes * r;
       std::uint16_t* o = px + static_cast<std::size_t>(picture_row(r)) * width;
-      for (int x = 0; x < width; ++x) o[x] = (in[x >> 3] >> (7 - (x & 7))) & 1 ? 0 : 0xFFFF;
+      for (int i = 0; i < whole_bytes; ++i, o += 8) {
+        const unsigned bits = in[i];
+        for (int k = 0; k < 8; ++k)
+          o[k] = static_cast<std::uint16_t>(((bits >> (7 - k)) & 1) - 1);
+      }
+      for (int x = whole_bytes * 8; x < width; ++x, ++o)
+        *o = (in[x >> 3] >> (7 - (x & 7))) & 1 ? 0 : 0xFFFF;
     }
     out.data = px;
   }

@@ -38,9 +38,9 @@ struct Rgb {
 // Near-black (all channels below 8) becomes (8, 8, 8).
 Rgb lift_near_black(Rgb c);
 // The key colour tests of palette entries, 24-bit pixels and JPEG pixels.
-bool is_palette_key(Rgb c);  // r >= 240, b >= 240, g < 8
-bool is_bmp24_key(Rgb c);    // r >= 240, b >= 240, g == 0
-bool is_jpeg_key(Rgb c);     // r > 239, b > 239, g < 16
+inline bool is_palette_key(Rgb c) { return c.r >= 240 && c.b >= 240 && c.g < 8; }
+inline bool is_bmp24_key(Rgb c) { return c.r >= 240 && c.b >= 240 && c.g == 0; }
+inline bool is_jpeg_key(Rgb c) { return c.r > 239 && c.b > 239 && c.g < 16; }
 // A palette entry after both rules: near-black lifted, the key turned into (0, 0, 0).
 Rgb adjust_palette_entry(Rgb c);
 
@@ -68,6 +68,13 @@ void set_dither_state(std::uint32_t state);
 
 // One fingerprint step: the chunk's weighted sum is XORed into the ring at the write position.
 void fingerprint_add(const void* data, int length);
+// The checksum fingerprint_add sums each chunk with: weighted_sum, unless a test or tool puts
+// another implementation of the same rule in its place to compare them on real pictures (null
+// puts weighted_sum back).
+using FingerprintChecksum = std::int32_t (*)(std::int32_t sum, const void* data,
+                                             std::int32_t length, std::int32_t weight,
+                                             std::int32_t step);
+void set_fingerprint_checksum(FingerprintChecksum checksum);
 // The ring as 256 lower-case hexadecimal digits, word 0 first (buffer of at least 257 bytes).
 void fingerprint_text(char* out);
 // The text written at the end of the catalogue load ("" before), sent with the upload.

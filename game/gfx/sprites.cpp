@@ -324,16 +324,26 @@ void loading_bar(int percent) {
   const int sw = plat::surface_width(target) < 800 ? plat::surface_width(target) : 800;
   const int sh = plat::surface_height(target) < 600 ? plat::surface_height(target) : 600;
   const int fill_top = loading_bar_y + h - fill;
+  // Row by row: the loading picture (black outside it), then the bar's opaque pixels over its
+  // filled part.
+  const bool screen_readable = screen && screen->picture.data && !screen->picture.indexed;
+  const int screen_width = screen_readable ? std::min(sw, screen->picture.width) : 0;
+  const bool bar_readable = bar && bar->picture.data && !bar->picture.indexed;
+  const int bar_end = std::min(loading_bar_x + w, sw);
   for (int y = 0; y < sh; ++y) {
     std::uint16_t* row = px + static_cast<std::size_t>(y) * pitch;
-    for (int x = 0; x < sw; ++x) {
-      std::uint16_t v = picture_pixel(screen, x, y);
-      if (fill > 0 && x >= loading_bar_x && x < loading_bar_x + w && y >= fill_top &&
-          y < loading_bar_y + h) {
-        const std::uint16_t b = picture_pixel(bar, x - loading_bar_x, y - loading_bar_y);
-        if (b) v = b;
-      }
-      row[x] = v;
+    const int copied = y < (screen_readable ? screen->picture.height : 0) ? screen_width : 0;
+    if (copied > 0) {
+      const Picture& p = screen->picture;
+      std::memcpy(row, p.pixels() + static_cast<std::size_t>(y) * p.width,
+                  static_cast<std::size_t>(copied) * 2);
+    }
+    std::fill(row + copied, row + sw, std::uint16_t{0});
+    if (fill > 0 && bar_readable && y >= fill_top && y < loading_bar_y + h) {
+      const Picture& p = bar->picture;
+      const std::uint16_t* b = p.pixels() + static_cast<std::size_t>(y - loading_bar_y) * p.width;
+      for (int x = loading_bar_x; x < bar_end; ++x)
+        if (b[x - loading_bar_x]) row[x] = b[x - loading_bar_x];
     }
   }
   // The soft edge: up to 8 rows above the filled part fade the bar in.
