@@ -1,12 +1,20 @@
 #include "game/GrumboldX/main_loop.h"
 
 #include "game/GrumboldX/app.h"
+#include "game/GrumboldX/branding.h"
+#include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
+#include "game/GrumboldX/frame_stats.h"
 #include "game/GrumboldX/frame_timing.h"
+#include "game/GrumboldX/help_screen.h"
+#include "game/GrumboldX/highscore_screen.h"
+#include "game/GrumboldX/highscores.h"
+#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/title_screen.h"
 #include "game/GrumboldX/window.h"
 #include "game/gfx/draw.h"
-#include "game/gfx/layers.h"
 #include "game/gfx/surfaces.h"
+#include "game/ogg/music.h"
 #include "game/resources/archive.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"
@@ -14,35 +22,36 @@
 
 namespace {
 
-// Consecutive flip failures (other than a lost surface) after which a frame gives up showing
-// its picture, so a broken display cannot hang the game.
+// Flip attempts after which a frame gives up showing its picture, so a broken display cannot
+// hang the game.
 constexpr int max_flip_failures = 100;
+bool display_broken = false;
 
 bool pointer_confined = false;
 
-// The full-screen picture each screen shows behind its own content.
-int screen_picture_of(int state) {
-  switch (state) {
-    case app::state_help: return 1;
-    case app::state_highscores:
-    case app::state_name_entry: return 2;
-    case app::state_exit: return 3;
-    case app::state_branding: return 4;
-    default: return 0;
-  }
+constexpr int full_music_volume = 10000;
+
+void start_title_music() {
+  if (!sound::music_requested()) sound::start_music(title_music);
 }
 
 void present() {
   if (!gfx::primary) return;
-  int failures = 0;
-  for (;;) {
+  // Once a frame has given up, later frames try one flip each, without reporting, until one
+  // succeeds: a display that stays broken neither hangs the game nor floods the log.
+  const int attempts = display_broken ? 1 : max_flip_failures;
+  for (int failures = 1;; ++failures) {
     const plat::HRESULT r = plat::surface_flip(gfx::primary);
-    if (r == plat::DD_OK) return;
+    if (r == plat::DD_OK) {
+      if (display_broken) debug_log("flip works again\n");
+      display_broken = false;
+      return;
+    }
     if (r == plat::DDERR_SURFACELOST) gfx::restore_surfaces();
-    else ++failures;
-    REPORT_DD(r);
-    if (failures >= max_flip_failures) {
-      debug_log("ERROR: flip failed %d times, frame not shown\n", failures);
+    if (!display_broken) REPORT_DD(r);
+    if (failures >= attempts) {
+      if (!display_broken) debug_log("ERROR: flip failed %d times, frame not shown\n", failures);
+      display_broken = true;
       return;
     }
   }
@@ -51,45 +60,55 @@ void present() {
 }  // namespace
 
 void run_game_state() {
+  // A fade started where a game starts goes on every frame until the music has stopped.
+  if (sound::music_volume() < full_music_volume) sound::fade_music_step();
   switch (app::game_state) {
     case app::state_title:
-    case app::state_highscores:
-    case app::state_name_entry:
-    case app::state_help:
-      gfx::clear_draw_list();
-      gfx::show_screen_picture(screen_picture_of(app::game_state));
-      gfx::draw_cursor(0);
+      start_title_music();
+      draw_title();
       gfx::flush_draw_list();
       gfx::transition_step();
       break;
     case app::state_round:
-      gfx::clear_draw_list();
-      gfx::draw_cursor(0);
+      run_round();
       gfx::flush_draw_list();
       gfx::transition_step();
       break;
-    case app::state_branding:
-      gfx::clear_draw_list();
-      gfx::show_screen_picture(screen_picture_of(app::game_state));
-      gfx::cancel_transition();
+    case app::state_highscores:
+    case app::state_name_entry:
+      run_highscore_music();
+      draw_highscores(app::game_state == app::state_name_entry ? new_entry_rank : -1);
       gfx::flush_draw_list();
+      gfx::transition_step();
+      break;
+    case app::state_help:
+      draw_help();
+      gfx::flush_draw_list();
+      gfx::transition_step();
       break;
     case app::state_exit: {
-      gfx::clear_draw_list();
-      gfx::show_screen_picture(screen_picture_of(app::game_state));
+      start_title_music();
       const bool quit = run_exit_screen();
       gfx::flush_draw_list();
       gfx::transition_step();
       if (quit) quit_game();
       break;
     }
+    case app::state_branding:
+      run_start_branding();
+      // The branding shows at once: a running transition is cut short.
+      gfx::cancel_transition();
+      gfx::flush_draw_list();
+      break;
     default:
+      set_title_buttons();
       app::game_state = app::state_title;
       break;
   }
 }
 
 void run_frame() {
+  FrameStopwatch stopwatch;  // compose, present and wait times for GRUMBOLDX_STATS
   const std::uint32_t t0 = plat::time_ms();
   frame_timing_start(t0);
   latch_clicks();
@@ -103,7 +122,9 @@ void run_frame() {
   run_game_state();
   if (!app::app_active) return;  // a quit: no flip, no wait, no measurement
 
+  stopwatch.lap();
   present();
+  stopwatch.lap();
   plat::wait_frame_end(t0, 10);
   const std::uint32_t t1 = plat::time_ms();
   frame_timing_end(t0, t1, gfx::transition_running());

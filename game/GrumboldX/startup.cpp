@@ -5,7 +5,9 @@
 #include <string>
 
 #include "game/GrumboldX/app.h"
+#include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/command_line.h"
+#include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/window.h"
 #include "game/gfx/draw.h"
@@ -52,6 +54,8 @@ int game_main(int argc, char** argv) {
   }
 
   text::load_texts();
+  set_default_highscores();
+  load_highscores();
   random_seed(static_cast<std::uint32_t>(plat::wall_time_seconds()));
 
   // A failed display set-up has already shown its message and closed the window: nothing can
@@ -62,6 +66,7 @@ int game_main(int argc, char** argv) {
     sound::load_sounds();  // the loading bar's last steps; hides the loading screen
     sound::init_sound();
   }
+  set_title_buttons();
 
   app::scene = 1;
   app::frame_time = 1092;  // every round set-up starts the frame time at 1/60 s

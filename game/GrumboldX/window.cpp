@@ -4,10 +4,18 @@
 #include <cstdio>
 
 #include "game/GrumboldX/app.h"
+#include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
+#include "game/GrumboldX/help_screen.h"
+#include "game/GrumboldX/highscore_screen.h"
+#include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
+#include "game/GrumboldX/name_entry.h"
+#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/title_screen.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/surfaces.h"
+#include "game/ogg/music.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"
 #include "game/sound/sound.h"
@@ -45,19 +53,18 @@ void release_display() {
   plat::display_release();
 }
 
-// A round ends when the window is minimised or Escape is pressed in it: back to the title.
-void end_round_to_title() {
-  app::scene = 1;
-  app::game_state = app::state_title;
-  gfx::start_transition(1);
-}
-
 // Key presses; every key answers 0, whether handled here or left to default processing.
-void key_down(std::uint64_t key) {
+void key_down(std::uint64_t key, std::int64_t lparam) {
   app::last_key = static_cast<int>(key);
+  const int scan_code = static_cast<int>((lparam >> 16) & 0xFF);
+  const bool name_entry = app::game_state == app::state_name_entry;
   switch (key) {
     case plat::VK_RETURN:
-      if (app::game_state == app::state_name_entry) app::game_state = app::state_highscores;
+      // The name is finished: the table shows without a transition.
+      if (name_entry) {
+        name_entry_key(static_cast<int>(key), scan_code);
+        app::game_state = app::state_highscores;
+      }
       return;
     case plat::VK_ESCAPE:
       switch (app::game_state) {
@@ -69,8 +76,11 @@ void key_down(std::uint64_t key) {
           end_round_to_title();
           break;
         case app::state_highscores:
+          leave_highscores();
+          break;
         case app::state_help:
           app::game_state = app::state_title;
+          set_title_buttons();
           gfx::start_transition(1);
           break;
         case app::state_exit:
@@ -80,9 +90,37 @@ void key_down(std::uint64_t key) {
           break;
       }
       return;
+    case 'M':
+      // In the name entry M types its letter (through its character message).
+      if (name_entry)
+        name_entry_key(static_cast<int>(key), scan_code);
+      else
+        sound::toggle_music();
+      return;
+    case plat::VK_F1:
+    case plat::VK_F1 + 1:
+    case plat::VK_F1 + 2:
+      return;
     default:
-      return;  // M (music), F1 to F3 and the rest: nothing here yet
+      if (name_entry) name_entry_key(static_cast<int>(key), scan_code);
+      return;
   }
+}
+
+// A left button release over a screen with buttons.
+void button_released() {
+  switch (app::game_state) {
+    case app::state_title: title_click(); break;
+    case app::state_highscores: highscore_click(); break;
+    case app::state_help: help_click(); break;
+    default: break;
+  }
+}
+
+// The exit screen's chosen address opens in the browser once the game has let go of the screen.
+void open_exit_link() {
+  if (!exit_link[0]) return;
+  if (!plat::open_url(exit_link)) debug_log("ERROR: web address refused: %s\n", exit_link);
 }
 
 int clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
@@ -148,8 +186,12 @@ std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::
   switch (message) {
     case WM_DESTROY:
       debug_log("saving highscores\n");
+      // Only a table set up in this run is saved: a start that failed before would otherwise
+      // overwrite the player's file with an empty or default table.
+      if (highscores_set_up()) save_highscores();
       app::app_active = false;
       release_all();
+      open_exit_link();
       post_quit_message(0);
       return 0;
     case WM_SIZE:
@@ -167,7 +209,12 @@ std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::
     case WM_ERASEBKGND:
       return 1;
     case WM_KEYDOWN:
-      key_down(wparam);
+      key_down(wparam, lparam);
+      return 0;
+    case WM_CHAR:
+      // Typed text: only the name entry takes it.
+      if (app::game_state == app::state_name_entry)
+        name_entry_char(static_cast<std::uint32_t>(wparam));
       return 0;
     case WM_MOUSEMOVE:
       app::cursor_x = clamp(static_cast<int>(lparam & 0xFFFF), 0, 799);
@@ -179,6 +226,7 @@ std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::
       break;
     case WM_LBUTTONUP:
       app::button_held = false;
+      button_released();
       break;
     case WM_RBUTTONDOWN:
       app::right_click_pending = true;

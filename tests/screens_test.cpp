@@ -1,0 +1,518 @@
+// The screens outside the round, run in-process on the headless display: the button rules and
+// frames, the title's clicks, the end of a round and the name entry, the exit screen's links,
+// clocks and credits, and the dispatcher's fall-back.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "game/GrumboldX/app.h"
+#include "game/GrumboldX/branding.h"
+#include "game/GrumboldX/buttons.h"
+#include "game/GrumboldX/exit_screen.h"
+#include "game/GrumboldX/help_screen.h"
+#include "game/GrumboldX/highscore_screen.h"
+#include "game/GrumboldX/highscores.h"
+#include "game/GrumboldX/main_loop.h"
+#include "game/GrumboldX/name_entry.h"
+#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/title_screen.h"
+#include "game/GrumboldX/window.h"
+#include "game/gfx/catalogue_table.h"
+#include "game/gfx/draw.h"
+#include "game/gfx/sprites.h"
+#include "game/gfx/surfaces.h"
+#include "game/resources/archive.h"
+#include "game/resources/log.h"
+#include "game/text/font.h"
+#include "game/text/texts.h"
+#include "platform/platform.h"
+#include "tests/test_support.h"
+
+using namespace test_support;
+
+namespace {
+
+std::string utf16(const std::u16string& text) {
+  std::string bytes;
+  for (char16_t u : text) {
+    bytes.push_back(static_cast<char>(u & 0xFF));
+    bytes.push_back(static_cast<char>(u >> 8));
+  }
+  return bytes;
+}
+
+void use_texts(const std::u16string& table) {
+  const std::string bytes = utf16(table);
+  text::parse_text_table(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+}
+
+// A font with glyphs for the given characters only (code page 1252).
+void use_font_with(const std::u16string& characters) {
+  std::string definition = "0 1252\n0 64\n0 32\n" + std::to_string(characters.size()) + "\n0 0\n";
+  for (char16_t c : characters) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%x %x 0 1 7 0\n", c & 0xFF, c >> 8);
+    definition += line;
+  }
+  text::parse_font_definition(definition.data(), definition.size(), text::font);
+  text::country_code = 1252;
+}
+
+std::vector<int> active() {
+  std::vector<int> list;
+  for (const int* b = active_buttons; *b != button_list_end; ++b) list.push_back(*b);
+  return list;
+}
+
+class Screens : public testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("GRUMBOLDX_HEADLESS", "1", 1);
+    unsetenv("GRUMBOLDX_ROUND_SCORE");
+    reset_app_state();
+    debug_log_reset();
+    std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", here.path() / "grumboldX.dat");
+    ASSERT_EQ(xfinit("grumboldX.dat"), 1);
+    ASSERT_TRUE(plat::init());
+    init_display();
+    ASSERT_NE(gfx::back_buffer, nullptr);
+    plat::Message m;
+    while (plat::peek_message(m)) window_procedure(m.message, m.wparam, m.lparam);
+    ASSERT_TRUE(app::app_active);  // a new window has the focus
+    for (int i = 0; i < menu_button_count; ++i)
+      gfx::load_button(i, gfx::menu_buttons[i].name, gfx::menu_buttons[i].x, gfx::menu_buttons[i].y);
+    set_title_buttons();
+    send_allowed = false;
+    button_sound_armed = true;
+    hovered_button = -1;
+    highscore_music = false;
+    show_score_line = false;
+    new_entry_rank = -1;
+    highscore_penalty = false;
+    exit_link[0] = 0;
+    link_hover = false;
+    app::frame_time = 655;
+    use_texts(u"13 \"Points: %d\"\n20 \"A\"\n21 \"B\"\n22 \"C\"\n23 \"D\"\n24 \"E\"\n25 \"F\"\n"
+              u"26 \"G\"\n27 \"H\"\n");
+    set_default_highscores();
+  }
+  void TearDown() override {
+    release_all();
+    plat::shutdown();
+    xfdone();
+  }
+
+  static void point_at(int x, int y) {
+    app::cursor_x = x;
+    app::cursor_y = y;
+  }
+  // The frame the list shows for button b this frame (-1: not listed).
+  static int listed_frame(int b) {
+    for (const gfx::DrawEntry* e = gfx::draw_band_head(15); e; e = e->next)
+      if (e->sprite == gfx::button_first_sprite + b) return e->frame;
+    return -1;
+  }
+  // Opens the archive of another edition (the exit screen's pictures differ); its header sets
+  // the edition.
+  void use_archive(const char* edition) {
+    xfdone();
+    const auto copy = here.path() / (std::string(edition) + ".dat");
+    if (!std::filesystem::exists(copy)) std::filesystem::copy_file(data_dir() / edition / "grumboldX.dat", copy);
+    ASSERT_EQ(xfinit(copy.c_str()), 1);
+  }
+  static void key(unsigned vk) { window_procedure(plat::WM_KEYDOWN, vk, plat::make_key_lparam(0)); }
+  static void type(const std::u16string& text) {
+    for (char16_t c : text) window_procedure(plat::WM_CHAR, c, 1);
+  }
+
+  InScratchDir here;
+};
+
+}  // namespace
+
+TEST_F(Screens, ButtonUnderTheCursorFollowsTheRules) {
+  // Places of our own, so the edges are known: the send button overlaps the menu button.
+  gfx::button_places[button_start] = {150, 518, 100, 40};
+  gfx::button_places[button_help] = {286, 518, 100, 40};
+  gfx::button_places[button_send] = {227, 473, 200, 80};
+  gfx::button_places[button_menu] = {376, 520, 120, 40};
+  const std::vector<int> title = {button_start, button_help, button_highscore, button_exit, -1};
+  const std::vector<int> table = {button_send, button_menu, -1};
+  struct Case {
+    const char* what;
+    const std::vector<int>& list;
+    int state;
+    bool send;
+    int x, y;
+    int want;
+  } cases[] = {
+      {"top left corner", title, app::state_title, false, 150, 518, button_start},
+      {"bottom right corner", title, app::state_title, false, 250, 558, button_start},
+      {"left of it", title, app::state_title, false, 149, 530, -1},
+      {"right of it", title, app::state_title, false, 251, 530, -1},
+      {"above it", title, app::state_title, false, 200, 517, -1},
+      {"below it", title, app::state_title, false, 200, 559, -1},
+      {"the next button", title, app::state_title, false, 286, 558, button_help},
+      {"send allowed, overlap: the first in the list", table, app::state_highscores, true, 400, 530, button_send},
+      {"send not allowed, overlap: it still decides", table, app::state_highscores, false, 400, 530, -1},
+      {"send not allowed, menu alone", table, app::state_highscores, false, 480, 555, button_menu},
+      {"send allowed, send alone", table, app::state_highscores, true, 230, 480, button_send},
+      {"name entry: send", table, app::state_name_entry, true, 230, 480, -1},
+      {"name entry: menu", table, app::state_name_entry, true, 480, 555, -1},
+  };
+  for (const Case& c : cases) {
+    set_buttons(c.list.data());
+    app::game_state = c.state;
+    send_allowed = c.send;
+    point_at(c.x, c.y);
+    EXPECT_EQ(button_under_cursor(), c.want) << c.what;
+  }
+}
+
+TEST_F(Screens, ButtonFramesAndOneClickPerPress) {
+  const gfx::ButtonPlace start = gfx::button_places[button_start];
+  const gfx::ButtonPlace help = gfx::button_places[button_help];
+  ASSERT_GT(start.width, 0);
+  struct Step {
+    int x, y;
+    bool held;
+    int start_frame, help_frame;
+    bool armed_after;
+  } steps[] = {
+      {start.x - 5, start.y - 5, false, 0, 0, true},   // nowhere
+      {start.x + 2, start.y + 2, false, 1, 0, true},   // hovering
+      {start.x + 2, start.y + 2, true, 2, 0, false},   // pressed: the click plays and disarms
+      {help.x + 2, help.y + 2, true, 0, 2, false},     // held onto another button: no second click
+      {help.x + 2, help.y + 2, false, 0, 1, true},     // released: armed again
+      {start.x - 5, start.y - 5, true, 0, 0, true},    // pressed beside every button: nothing
+  };
+  for (const Step& s : steps) {
+    point_at(s.x, s.y);
+    app::button_held = s.held;
+    gfx::clear_draw_list();
+    draw_buttons();
+    EXPECT_EQ(listed_frame(button_start), s.start_frame) << s.x << "," << s.y;
+    EXPECT_EQ(listed_frame(button_help), s.help_frame) << s.x << "," << s.y;
+    EXPECT_EQ(button_sound_armed, s.armed_after) << s.x << "," << s.y;
+  }
+  // The send button stays at frame 0 while it may not be used.
+  static constexpr int table[] = {button_send, button_menu, button_list_end};
+  set_buttons(table);
+  app::game_state = app::state_highscores;
+  const gfx::ButtonPlace send = gfx::button_places[button_send];
+  point_at(send.x + 2, send.y + 2);
+  app::button_held = false;
+  gfx::clear_draw_list();
+  draw_buttons();
+  EXPECT_EQ(listed_frame(button_send), 0);
+  EXPECT_EQ(hovered_button, -1);
+  send_allowed = true;
+  gfx::clear_draw_list();
+  draw_buttons();
+  EXPECT_EQ(listed_frame(button_send), 1);
+  EXPECT_EQ(hovered_button, button_send);
+}
+
+TEST_F(Screens, TitleClicksLeadToTheirScreens) {
+  struct Case {
+    int edition;
+    int button;
+    int state;
+    std::vector<int> buttons;
+  } cases[] = {
+      {app::edition_xl, button_start, app::state_round, {0, 1, 2, 3}},
+      {app::edition_xxl, button_start, app::state_round, {0, 1, 2, 3}},
+      {app::edition_xs, button_start, app::state_branding, {0, 1, 2, 3}},
+      {app::edition_xl, button_help, app::state_help, {button_menu}},
+      {app::edition_xl, button_highscore, app::state_highscores, {button_menu}},
+      {app::edition_xs, button_exit, app::state_exit, {0, 1, 2, 3}},
+      {app::edition_xl, -1, app::state_title, {0, 1, 2, 3}},
+  };
+  for (const Case& c : cases) {
+    app::edition = c.edition;
+    app::game_state = app::state_title;
+    set_title_buttons();
+    exit_clock = 12345;
+    if (c.button >= 0) {
+      const gfx::ButtonPlace p = gfx::button_places[c.button];
+      point_at(p.x + p.width / 2, p.y + p.height / 2);
+    } else {
+      point_at(10, 10);
+    }
+    window_procedure(plat::WM_LBUTTONUP, 0, 0);  // a release runs the title's click
+    EXPECT_EQ(app::game_state, c.state) << "edition " << c.edition << " button " << c.button;
+    EXPECT_EQ(active(), c.buttons) << "button " << c.button;
+    if (c.state == app::state_branding) {
+      EXPECT_EQ(branding_clock, branding_time);
+    }
+    if (c.state == app::state_exit) {
+      EXPECT_EQ(exit_clock, 0);  // edition XS waits 3 s
+    }
+    if (c.state == app::state_highscores) {
+      EXPECT_FALSE(show_score_line);
+    }
+  }
+}
+
+TEST_F(Screens, TheBrandingStartsTheRoundWhenItsClockRunsOut) {
+  app::edition = app::edition_xs;
+  start_branding();
+  app::frame_time = 6553;  // 0.1 s
+  int frames = 0;
+  while (app::game_state == app::state_branding && frames < 100) {
+    run_start_branding();
+    ++frames;
+  }
+  EXPECT_EQ(app::game_state, app::state_round);
+  EXPECT_EQ(frames, (branding_time + 6552) / 6553);  // 3 s in steps of 0.1 s
+  // Until the round exists, its state leads straight back to the title.
+  run_game_state();
+  EXPECT_EQ(app::game_state, app::state_title);
+  EXPECT_EQ(active(), std::vector<int>({0, 1, 2, 3}));
+}
+
+TEST_F(Screens, LeavingTheHelpAndTheTableReturnsToTheTitle) {
+  for (int state : {app::state_help, app::state_highscores}) {
+    app::game_state = state;
+    show_highscores(false);
+    highscore_music = true;
+    const gfx::ButtonPlace menu = gfx::button_places[button_menu];
+    point_at(menu.x + 1, menu.y + 1);
+    window_procedure(plat::WM_LBUTTONUP, 0, 0);
+    EXPECT_EQ(app::game_state, app::state_title);
+    EXPECT_EQ(active(), std::vector<int>({0, 1, 2, 3}));
+    // Only the table stops its own music; the help page has none to stop.
+    EXPECT_EQ(highscore_music, state == app::state_help);
+  }
+  app::game_state = app::state_highscores;
+  highscore_music = true;
+  key(plat::VK_ESCAPE);
+  EXPECT_EQ(app::game_state, app::state_title);
+  EXPECT_FALSE(highscore_music);
+}
+
+TEST_F(Screens, TheEndOfARoundPlacesTheScoreAndStartsTheNameEntry) {
+  end_of_round(420);
+  EXPECT_EQ(app::game_state, app::state_name_entry);
+  EXPECT_EQ(new_entry_rank, 1);  // below 500, above 400
+  EXPECT_EQ(highscore_table[1].score, 420);
+  EXPECT_EQ(edit_buffer[0], 0);
+  EXPECT_TRUE(highscore_music);
+  EXPECT_TRUE(show_score_line);
+  EXPECT_TRUE(send_allowed);
+  EXPECT_EQ(active(), std::vector<int>({button_send, button_menu}));
+  EXPECT_TRUE(gfx::transition_running());
+
+  set_default_highscores();
+  end_of_round(50);  // equal to the eighth: no place
+  EXPECT_EQ(app::game_state, app::state_highscores);
+  EXPECT_EQ(new_entry_rank, -1);
+  EXPECT_EQ(highscore_table[7].score, 50);
+  EXPECT_TRUE(show_score_line);
+}
+
+TEST_F(Screens, TheNameEntryTakesTenCharactersTheFontHasAndSavesOnEnter) {
+  use_font_with(u"abcdefghijkm\u00e4\u0151");  // the font even has a glyph for U+0151
+  end_of_round(600);
+  ASSERT_EQ(new_entry_rank, 0);
+
+  key(plat::VK_BACK);  // nothing to remove
+  EXPECT_EQ(std::u16string(edit_buffer), u"");
+  type(u"a\u00e4\u0151z");  // U+0151 is not in code page 1252; z has no glyph
+  EXPECT_EQ(std::u16string(edit_buffer), u"a\u00e4");
+  key(plat::VK_BACK);
+  EXPECT_EQ(std::u16string(edit_buffer), u"a");
+  type(u" bcdefghijk");  // the space is always there; the eleventh character is ignored
+  EXPECT_EQ(std::u16string(edit_buffer), u"a bcdefghi");
+  // M types its letter (here: none left to take) and leaves the entry open; Escape does nothing.
+  key('M');
+  key(plat::VK_ESCAPE);
+  EXPECT_EQ(app::game_state, app::state_name_entry);
+  key(plat::VK_BACK);
+  key('M');
+  type(u"m");
+  EXPECT_EQ(std::u16string(edit_buffer), u"a bcdefghm");
+
+  key(plat::VK_RETURN);
+  EXPECT_EQ(app::game_state, app::state_highscores);
+  EXPECT_EQ(std::u16string(highscore_table[0].name), u"a bcdefghm");
+  EXPECT_EQ(active(), std::vector<int>({button_send, button_menu}));
+  // The file was written and holds the new entry.
+  set_default_highscores();
+  load_highscores();
+  EXPECT_EQ(std::u16string(highscore_table[0].name), u"a bcdefghm");
+  EXPECT_EQ(highscore_table[0].score, 600);
+  EXPECT_FALSE(highscore_penalty);
+  // Typing outside the name entry goes nowhere.
+  type(u"abc");
+  EXPECT_EQ(std::u16string(edit_buffer), u"a bcdefghm");
+}
+
+TEST_F(Screens, CodePage1252DecidesWhichTypedCharactersCount) {
+  struct Case {
+    int code_page;
+    std::uint32_t code_point;
+    char16_t want;
+  } cases[] = {
+      {1252, u'a', u'a'},      {1252, 0x00DF, 0x00DF},  {1252, 0x20AC, 0x20AC},
+      {1252, 0x0151, 0},       {1252, 0x0009, 0},       {1252, 0x0081, 0},
+      {1252, 0x1F600, 0},      {1250, u'a', u'a'},      {1250, 0x00E4, 0},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(code_page_character(c.code_page, c.code_point), c.want) << std::hex << c.code_point;
+}
+
+TEST_F(Screens, ClicksOnTheExitScreenCountOnlyAfterTenFrames) {
+  app::edition = app::edition_xl;
+  reset_exit_screen();
+  const gfx::FrameRect picture = gfx::frame_rect(270, 0);
+  ASSERT_GT(picture.width, 0);
+  point_at(448 + picture.width - 1, 420 + picture.height - 1);  // right and bottom edges inside
+  app::click = true;
+  for (int frame = 1; frame <= 10; ++frame) EXPECT_FALSE(run_exit_screen()) << "frame " << frame;
+  EXPECT_EQ(exit_link[0], 0);
+  EXPECT_TRUE(run_exit_screen());
+  EXPECT_STREQ(exit_link,
+               "http://localhost:8642/grumbold/qzt/de/xl_c1_redirect.php?from=QZT_XL-Ver1.0DE-C1");
+}
+
+TEST_F(Screens, ExitScreenLinksAndAreasPerEdition) {
+  struct Case {
+    const char* edition;
+    int x, y;
+    const char* link;  // nullptr: the click does not quit
+  } cases[] = {
+      {"XS", 10, 120, "xs_c4"},    // the invisible area's corners
+      {"XS", 309, 519, "xs_c4"},
+      {"XS", 310, 519, nullptr},
+      {"XS", 309, 520, nullptr},
+      {"XS", 383, 59, "xs_c1"},
+      {"XS", 358, 408, "xs_c2"},
+      {"XS", 396, 562, "xs_c3"},
+      {"XL", 50, 440, "xl_c2"},
+      {"XL", 49, 440, nullptr},
+      {"XXL", 49, 440, ""},        // the credits: any click ends them, no link
+  };
+  for (const Case& c : cases) {
+    use_archive(c.edition);
+    exit_link[0] = 0;
+    reset_exit_screen();
+    app::click = false;
+    for (int frame = 0; frame < 10; ++frame) run_exit_screen();
+    point_at(c.x, c.y);
+    app::click = true;
+    const bool quit = run_exit_screen();
+    EXPECT_EQ(quit, c.link != nullptr) << "edition " << c.edition << " at " << c.x << "," << c.y;
+    if (c.link && *c.link) {
+      EXPECT_NE(std::string(exit_link).find(c.link), std::string::npos) << exit_link;
+      EXPECT_EQ(std::string(exit_link).rfind("http://localhost:8642/grumbold/qzt/de/", 0), 0u);
+      EXPECT_TRUE(link_hover);
+    } else {
+      EXPECT_EQ(exit_link[0], 0) << exit_link;
+      EXPECT_FALSE(link_hover);
+    }
+  }
+}
+
+TEST_F(Screens, EditionXSWaitsThreeSecondsForSpaceEscapeAndTheExitButton) {
+  use_archive("XS");
+  ASSERT_EQ(app::edition, app::edition_xs);
+  app::game_state = app::state_exit;
+  reset_exit_screen();
+  const ExitArea button = exit_button_area(app::edition_xs);
+  ASSERT_GT(button.width, 0);
+  point_at(button.x, button.y);
+  app::frame_time = 6553;
+  for (int frame = 0; frame < 20; ++frame) {
+    app::click = true;
+    app::last_key = plat::VK_SPACE;
+    EXPECT_FALSE(run_exit_screen()) << "frame " << frame;
+    EXPECT_EQ(app::last_key, 0);
+    key(plat::VK_ESCAPE);
+    EXPECT_TRUE(app::app_active);
+  }
+  EXPECT_FALSE(link_hover);
+  exit_clock = exit_screen_patience - app::frame_time;  // the next frame reaches 3 s
+  app::click = false;
+  app::last_key = plat::VK_SPACE;
+  EXPECT_TRUE(run_exit_screen());
+  EXPECT_EQ(exit_link[0], 0);
+  app::last_key = 0;
+  app::click = true;
+  EXPECT_TRUE(run_exit_screen());  // the exit button
+  EXPECT_TRUE(link_hover);
+  key(plat::VK_ESCAPE);
+  EXPECT_FALSE(app::app_active);
+}
+
+TEST_F(Screens, TheCreditsEndOnceTheyHaveScrolledPastTheirEndMark) {
+  use_archive("XXL");
+  ASSERT_EQ(app::edition, app::edition_xxl);
+  use_texts(u"100 \"#Title\"\n100 \"line\"\n100 \"*ENDE*\"\n100 \"never shown\"\n");
+  reset_exit_screen();
+  app::frame_time = 6553;  // 5 pixels a frame at 50 pixels a second
+  int frames = 0;
+  bool quit = false;
+  while (!quit && frames < 10000) {
+    quit = run_exit_screen();
+    ++frames;
+  }
+  ASSERT_TRUE(quit);
+  // Two texts before the mark: the credits end once more than 34 * 2 + 620 pixels have scrolled.
+  EXPECT_GT(credits_position / 65536, 34 * 2 + 620);
+  EXPECT_LE((credits_position - 50 * 6553) / 65536, 34 * 2 + 620);
+
+  // Without an end mark they run on.
+  use_texts(u"100 \"a\"\n100 \"b\"\n");
+  reset_exit_screen();
+  for (int frame = 0; frame < 400; ++frame) ASSERT_FALSE(run_exit_screen());  // 2000 pixels
+  // Any click after the first ten frames ends them.
+  app::click = true;
+  EXPECT_TRUE(run_exit_screen());
+}
+
+TEST_F(Screens, AnUnknownStateFallsBackToTheTitle) {
+  for (int state : {4, 5, 9, -1}) {
+    app::game_state = state;
+    set_buttons(std::vector<int>{button_menu, -1}.data());
+    gfx::clear_draw_list();
+    run_game_state();
+    EXPECT_EQ(app::game_state, app::state_title);
+    EXPECT_EQ(active(), std::vector<int>({0, 1, 2, 3}));
+    EXPECT_EQ(gfx::draw_list_count(), 0);
+  }
+}
+
+TEST_F(Screens, OnlyWebAddressesAreHandedToTheBrowser) {
+  struct Case {
+    const char* address;
+    bool handed_on;
+  } cases[] = {
+      {"http://localhost:8642/grumbold/qzt/de/xl_c1_redirect.php?from=QZT_XL-Ver1.0DE-C1", true},
+      {"https://example.org/", true},
+      {"file:///etc/passwd", false},
+      {"javascript:alert(1)", false},
+      {"HTTP://localhost/", false},
+      {"http:/localhost/", false},
+      {"", false},
+      {nullptr, false},
+  };
+  for (const Case& c : cases) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(plat::open_url(c.address), c.handed_on) << (c.address ? c.address : "null");
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said, c.handed_on ? std::string("open_url: ") + c.address + "\n" : "");
+  }
+  // A refused exit link is logged when the window goes.
+  std::snprintf(exit_link, sizeof exit_link, "%s", "file:///etc/passwd");
+  debug_log_reset();
+  testing::internal::CaptureStderr();
+  destroy_window();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_NE(read_file("debug.txt").find("ERROR: web address refused: file:///etc/passwd\n"),
+            std::string::npos);
+  exit_link[0] = 0;
+}
