@@ -24,6 +24,8 @@ class Backend {
   // Blocks until at least one message has been queued.
   virtual void wait_event(std::deque<Message>& queue) = 0;
   virtual void message_box(const char* text, const char* title) = 0;
+  // An address already checked to be http:// or https://.
+  virtual bool open_url(const char* address) = 0;
   virtual std::uint32_t time_ms() = 0;
   virtual void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) = 0;
   // Milliseconds since 1970 on the wall clock.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/audio_internal.h"
 #include "platform/backend.h"
 #include "platform/keys.h"
 #include "platform/script.h"
@@ -39,6 +40,9 @@ constexpr const char* fault_names[] = {
     "CreateWindow",  "DirectDrawCreate", "SetCooperativeLevel", "QueryInterface",
     "SetDisplayMode", "CreateSurface",   "GetAttachedSurface",  "CreateOffscreen",
     "Lock",          "Flip",
+    // The sound device and the music timer (platform/audio_headless.cpp, platform/timer.cpp).
+    "DirectSoundCreate", "SoundCooperativeLevel", "SoundBufferLost", "timeBeginPeriod",
+    "timeSetEvent",
 };
 
 class HeadlessBackend final : public Backend {
@@ -94,8 +98,17 @@ class HeadlessBackend final : public Backend {
         ok = false;
       }
     }
-    std::signal(SIGINT, on_signal);
-    std::signal(SIGTERM, on_signal);
+    close_signal = 0;
+    previous_int_ = std::signal(SIGINT, on_signal);
+    previous_term_ = std::signal(SIGTERM, on_signal);
+  }
+
+  // The signals go back to what they did before, so a program that started the layer (a test)
+  // can again be stopped by them.
+  ~HeadlessBackend() override {
+    std::signal(SIGINT, previous_int_ == SIG_ERR ? SIG_DFL : previous_int_);
+    std::signal(SIGTERM, previous_term_ == SIG_ERR ? SIG_DFL : previous_term_);
+    close_signal = 0;
   }
 
   bool window_create(const char*) override {
@@ -133,13 +146,17 @@ class HeadlessBackend final : public Backend {
   void message_box(const char* text, const char* title) override {
     std::fprintf(stderr, "message box \"%s\": %s\n", title, text);
   }
+  bool open_url(const char* address) override {
+    std::fprintf(stderr, "open_url: %s\n", address);
+    return true;
+  }
 
   std::uint32_t time_ms() override { return clock_; }
   void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) override {
     // A recorded frame lasts as long as it did when it was recorded.
     std::uint32_t length = frame_ms_ > min_ms ? frame_ms_ : min_ms;
     if (next_time_ < frame_times_.size()) length = frame_times_[next_time_].length_ms;
-    if (clock_ - t0 < length) clock_ = t0 + length;
+    if (clock_ - t0 < length) advance_clock(t0 + length);
   }
   std::int64_t wall_ms() override { return wall_start_ * 1000 + clock_; }
   bool next_recorded_frame(std::int32_t& length_ms, std::int32_t& frame_time) override {
@@ -222,10 +239,18 @@ class HeadlessBackend final : public Backend {
       case ScriptAction::close: post_message(WM_CLOSE); break;
       case ScriptAction::shot: break;  // taken when its frame is presented
       case ScriptAction::lost: lose_all_surfaces(); break;
-      case ScriptAction::sleep: clock_ += static_cast<std::uint32_t>(e.x); break;
+      case ScriptAction::sleep: advance_clock(clock_ + static_cast<std::uint32_t>(e.x)); break;
     }
   }
   std::int64_t point() const { return make_point_lparam(mouse_x_, mouse_y_); }
+
+  // Every move of the virtual clock: the sound device mixes the time that passed and the timers
+  // tick at their moments in it.
+  void advance_clock(std::uint32_t to) {
+    const std::uint32_t from = clock_;
+    clock_ = to;
+    headless_time_passed(from, to);
+  }
 
   // One frame a line, "LENGTH_MS FRAME_TIME"; '#' lines and blank lines are skipped.
   bool read_frame_times(const char* path, std::string& error) {
@@ -276,6 +301,8 @@ class HeadlessBackend final : public Backend {
   std::vector<RecordedFrame> frame_times_;
   std::size_t next_time_ = 0;
   int mouse_x_ = 0, mouse_y_ = 0;
+  void (*previous_int_)(int) = SIG_DFL;
+  void (*previous_term_)(int) = SIG_DFL;
   bool shift_ = false;  // Shift held by a script's keydown: letters type in upper case
 };
 

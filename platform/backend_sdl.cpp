@@ -1,12 +1,16 @@
 // The SDL backend: a borderless desktop-full-screen window, the 800 x 600 picture scaled with
-// black bars through a streaming RGB565 texture, input as window messages, the real clock.
+// black bars (into the renderer's real output size, followed when it changes) through a
+// streaming texture, input as window messages, the real clock.
 #include <SDL.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <thread>
 
 #include "platform/backend.h"
 #include "platform/keys.h"
+#include "platform/letterbox.h"
 #include "platform/script.h"
 
 namespace plat {
@@ -37,6 +41,9 @@ std::uint32_t vk_of(SDL_Keycode key) {
   }
 }
 
+// Presenting in step with the screen's refresh, asked for before the display is created.
+bool vsync_wanted = false;
+
 class SdlBackend final : public Backend {
  public:
   SdlBackend() {
@@ -54,7 +61,13 @@ class SdlBackend final : public Backend {
       std::fprintf(stderr, "SDL video: %s\n", SDL_GetError());
       return false;
     }
-    window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800, 600,
+    // Made with the desktop's own place and size: where no window manager answers the request
+    // for full screen (a bare X server) the window keeps the size it was made with, and SDL
+    // would take it for the whole screen all the same.
+    SDL_Rect place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800, 600};
+    if (SDL_GetDisplayBounds(0, &place) != 0)
+      place = SDL_Rect{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800, 600};
+    window_ = SDL_CreateWindow(title, place.x, place.y, place.w, place.h,
                                SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_RESIZABLE);
     if (!window_) {
       std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
@@ -90,15 +103,24 @@ class SdlBackend final : public Backend {
     std::fprintf(stderr, "%s: %s\n", title, text);
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, window_);
   }
+  bool open_url(const char* address) override {
+    if (SDL_OpenURL(address) == 0) return true;
+    std::fprintf(stderr, "SDL_OpenURL: %s\n", SDL_GetError());
+    return false;
+  }
 
   std::uint32_t time_ms() override { return SDL_GetTicks(); }
 
   void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) override {
-    // Sleep until about 2 ms before the end, then spin for the exact moment.
+    // Sleeps until the last millisecond, then in steps of a tenth of one until the clock turns:
+    // the frame ends at most about 0.1 ms late, and no core is kept busy spinning.
     for (;;) {
       const std::uint32_t elapsed = SDL_GetTicks() - t0;
       if (elapsed >= min_ms) return;
-      if (min_ms - elapsed > 2) SDL_Delay(min_ms - elapsed - 2);
+      if (min_ms - elapsed > 1)
+        SDL_Delay(min_ms - elapsed - 1);
+      else
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
     }
   }
 
@@ -113,8 +135,7 @@ class SdlBackend final : public Backend {
     switch (step) {
       case DisplayStep::create:
         if (!window_) return DDERR_NOHWND;
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED);
-        if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+        renderer_ = create_renderer();
         if (!renderer_) {
           std::fprintf(stderr, "SDL_CreateRenderer: %s\n", SDL_GetError());
           return DDERR_NODIRECTDRAWHW;
@@ -124,14 +145,15 @@ class SdlBackend final : public Backend {
       case DisplayStep::query_interface:
         return renderer_ ? DD_OK : DDERR_NOTINITIALIZED;
       case DisplayStep::set_mode:
-        if (SDL_RenderSetLogicalSize(renderer_, 800, 600) != 0) return DDERR_UNSUPPORTEDMODE;
-        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
-        texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB565,
-                                     SDL_TEXTUREACCESS_STREAMING, 800, 600);
+        texture_format_ = texture_format();
+        texture_ = SDL_CreateTexture(renderer_, texture_format_, SDL_TEXTUREACCESS_STREAMING, 800,
+                                     600);
         if (!texture_) {
           std::fprintf(stderr, "SDL_CreateTexture: %s\n", SDL_GetError());
           return DDERR_UNSUPPORTEDMODE;
         }
+        scale_mode_set_ = false;
+        picture_shown_ = false;
         return DD_OK;
       case DisplayStep::create_primary:
       case DisplayStep::get_back_buffer:
@@ -149,11 +171,19 @@ class SdlBackend final : public Backend {
 
   HRESULT present(const std::uint16_t* pixels, int pitch) override {
     if (!texture_) return DDERR_NOTINITIALIZED;
-    SDL_UpdateTexture(texture_, nullptr, pixels, pitch);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    if (texture_format_ == SDL_PIXELFORMAT_RGB565) {
+      SDL_UpdateTexture(texture_, nullptr, pixels, pitch);
+    } else {
+      void* texels = nullptr;
+      int texel_pitch = 0;
+      if (SDL_LockTexture(texture_, nullptr, &texels, &texel_pitch) == 0) {
+        SDL_ConvertPixels(800, 600, SDL_PIXELFORMAT_RGB565, pixels, pitch, texture_format_, texels,
+                          texel_pitch);
+        SDL_UnlockTexture(texture_);
+      }
+    }
+    picture_shown_ = true;
+    show_texture();
     return DD_OK;
   }
 
@@ -161,18 +191,110 @@ class SdlBackend final : public Backend {
   bool should_fail(const char*) override { return false; }
 
  private:
-  // Window coordinates become picture coordinates (SDL scales them for the logical size);
+  // The GPU's renderer, unless its OpenGL is a software rasteriser (Mesa's llvmpipe under Xvfb
+  // or without a graphics driver): SDL's software renderer, writing straight into the window
+  // instead of through an OpenGL texture, then needs about a quarter of the processor time, on
+  // one thread instead of three. A renderer named in SDL_RENDER_DRIVER is taken as it is.
+  SDL_Renderer* create_renderer() {
+    const Uint32 vsync = vsync_wanted ? SDL_RENDERER_PRESENTVSYNC : 0;
+    SDL_Renderer* r = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | vsync);
+    if (r && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rasterises_in_software(r)) {
+      SDL_DestroyRenderer(r);
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+      r = nullptr;
+    }
+    if (!r) r = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    return r;
+  }
+
+  // Whether an OpenGL renderer runs on a software rasteriser; its context is the current one
+  // right after it was made.
+  static bool rasterises_in_software(SDL_Renderer* r) {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(r, &info) != 0 || !info.name ||
+        std::strncmp(info.name, "opengl", 6) != 0)
+      return false;
+    using GetString = const unsigned char* (*)(unsigned int);
+    const auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    constexpr unsigned int gl_renderer = 0x1F01;
+    const char* name = get_string ? reinterpret_cast<const char*>(get_string(gl_renderer)) : nullptr;
+    if (!name) return false;
+    for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
+      if (std::strstr(name, software)) return true;
+    return false;
+  }
+
+  // RGB565 as the game draws, for a GPU to convert; the software renderer scales fastest
+  // between surfaces of one format, so there the texture takes the window's and each picture
+  // is converted on its way in.
+  Uint32 texture_format() const {
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer_, &info) != 0 || !(info.flags & SDL_RENDERER_SOFTWARE))
+      return SDL_PIXELFORMAT_RGB565;
+    const Uint32 window_format = SDL_GetWindowPixelFormat(window_);
+    if (SDL_BYTESPERPIXEL(window_format) != 4) return SDL_PIXELFORMAT_RGB565;
+    return window_format;
+  }
+
+  // The picture's place in the renderer's output as it is now; the window's size can change at
+  // any time (a window manager, Alt+Enter, the user).
+  Letterbox placement() const {
+    int w = 0, h = 0;
+    if (renderer_) SDL_GetRendererOutputSize(renderer_, &w, &h);
+    return letterbox(w, h);
+  }
+
+  // Draws the texture (the last picture presented) into the output with black bars and shows
+  // it. Nearest-pixel scaling when the picture is scaled by a whole number, smooth otherwise.
+  void show_texture() {
+    const Letterbox box = placement();
+    const bool nearest = whole_scale(box);
+    if (!scale_mode_set_ || nearest != nearest_) {
+      SDL_SetTextureScaleMode(texture_, nearest ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+      nearest_ = nearest;
+      scale_mode_set_ = true;
+    }
+    const SDL_Rect target{box.x, box.y, box.width, box.height};
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, &target);
+    SDL_RenderPresent(renderer_);
+  }
+
+  // Window coordinates become picture coordinates through the rectangle the picture is drawn
+  // into (window points scaled to output pixels first, for displays where they differ);
   // positions over the black bars are kept at the picture's edge.
   std::int64_t point(int x, int y) {
-    mouse_x_ = x < 0 ? 0 : x > 799 ? 799 : x;
-    mouse_y_ = y < 0 ? 0 : y > 599 ? 599 : y;
+    int window_w = 0, window_h = 0, output_w = 0, output_h = 0;
+    if (window_) SDL_GetWindowSize(window_, &window_w, &window_h);
+    if (renderer_) SDL_GetRendererOutputSize(renderer_, &output_w, &output_h);
+    if (window_w > 0 && window_h > 0 && output_w > 0 && output_h > 0) {
+      x = static_cast<int>(static_cast<std::int64_t>(x) * output_w / window_w);
+      y = static_cast<int>(static_cast<std::int64_t>(y) * output_h / window_h);
+      output_to_picture(letterbox(output_w, output_h), x, y, mouse_x_, mouse_y_);
+    } else {
+      mouse_x_ = x < 0 ? 0 : x > 799 ? 799 : x;
+      mouse_y_ = y < 0 ? 0 : y > 599 ? 599 : y;
+    }
     return make_point_lparam(mouse_x_, mouse_y_);
   }
 
   void toggle_fullscreen() {
     const bool full = SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_SetWindowFullscreen(window_, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-    if (full) SDL_SetWindowSize(window_, 800, 600);
+    if (!full) {
+      // Desktop-sized first, for the same reason as at the window's creation.
+      SDL_Rect place{};
+      if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &place) == 0) {
+        SDL_SetWindowPosition(window_, place.x, place.y);
+        SDL_SetWindowSize(window_, place.w, place.h);
+      }
+      SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+      return;
+    }
+    SDL_SetWindowFullscreen(window_, 0);
+    // Back from the desktop's size to a picture-sized window.
+    SDL_SetWindowSize(window_, 800, 600);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
   }
 
   void translate(const SDL_Event& e) {
@@ -185,6 +307,12 @@ class SdlBackend final : public Backend {
           case SDL_WINDOWEVENT_FOCUS_GAINED: post_message(WM_SETFOCUS); break;
           case SDL_WINDOWEVENT_FOCUS_LOST: post_message(WM_KILLFOCUS); break;
           case SDL_WINDOWEVENT_MINIMIZED: post_message(WM_SIZE, SIZE_MINIMIZED, 0); break;
+          // A new size or a damaged window: the last picture again, placed for the output as
+          // it is now, so the window is right also while no frames run.
+          case SDL_WINDOWEVENT_SIZE_CHANGED:
+          case SDL_WINDOWEVENT_EXPOSED:
+            if (texture_ && picture_shown_) show_texture();
+            break;
           default: break;
         }
         break;
@@ -234,11 +362,17 @@ class SdlBackend final : public Backend {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  bool scale_mode_set_ = false;
+  bool picture_shown_ = false;  // the texture holds a presented picture
+  bool nearest_ = false;
+  Uint32 texture_format_ = SDL_PIXELFORMAT_RGB565;
   int mouse_x_ = 0, mouse_y_ = 0;
 };
 
 }  // namespace
 
 std::unique_ptr<Backend> make_sdl_backend() { return std::make_unique<SdlBackend>(); }
+
+void set_vsync(bool on) { vsync_wanted = on; }
 
 }  // namespace plat

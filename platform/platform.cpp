@@ -1,10 +1,13 @@
 // Backend choice, the message queue and the calls that simply pass on to the backend.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <deque>
 
+#include "platform/audio_internal.h"
 #include "platform/backend.h"
+#include "platform/timer.h"
 
 namespace plat {
 
@@ -23,6 +26,14 @@ void track_keys(const Message& m) {
     keys_held[m.wparam] = m.message == WM_KEYDOWN;
   if (m.message == WM_KILLFOCUS)
     for (bool& k : keys_held) k = false;
+  boxes_shown = 0;
+}
+
+// The sound device is held while the window is in the background, from the moment the game
+// learns of it.
+void track_focus(const Message& m) {
+  if (m.message == WM_SETFOCUS) audio_set_focus(true);
+  if (m.message == WM_KILLFOCUS) audio_set_focus(false);
 }
 }  // namespace
 
@@ -41,6 +52,9 @@ bool init() {
 }
 
 void shutdown() {
+  // Nothing may run beside the main thread any more: the timers stop, then the sound device.
+  timers_shutdown();
+  audio_shutdown();
   if (!active) return;
   active->window_destroy();
   active.reset();
@@ -48,6 +62,7 @@ void shutdown() {
   queue.clear();
   quit_posted = false;
   for (bool& k : keys_held) k = false;
+  boxes_shown = 0;
 }
 
 bool is_headless() { return headless; }
@@ -58,11 +73,13 @@ bool window_exists() { return backend().window_exists(); }
 void confine_pointer(bool on) { backend().confine_pointer(on); }
 
 bool peek_message(Message& out) {
+  run_main_thread_tasks();
   backend().pump_events(queue);
   if (!queue.empty()) {
     out = queue.front();
     queue.pop_front();
     track_keys(out);
+    track_focus(out);
     return true;
   }
   if (quit_posted) {
@@ -76,6 +93,7 @@ bool peek_message(Message& out) {
 bool key_held(std::uint32_t vk) { return vk < 256 && keys_held[vk]; }
 
 void wait_message() {
+  run_main_thread_tasks();
   backend().pump_events(queue);
   if (!queue.empty() || quit_posted) return;
   backend().wait_event(queue);
@@ -96,6 +114,13 @@ void message_box(const char* text, const char* title) {
 }
 
 int message_box_count() { return boxes_shown; }
+
+bool open_url(const char* address) {
+  if (!address || (std::strncmp(address, "http://", 7) != 0 &&
+                   std::strncmp(address, "https://", 8) != 0))
+    return false;
+  return backend().open_url(address);
+}
 
 std::uint32_t time_ms() { return backend().time_ms(); }
 

@@ -118,13 +118,20 @@ void post_quit_message(int exit_code);
 void message_box(const char* text, const char* title);
 int message_box_count();
 
+// Hands a web address to the system's web browser. Only addresses that begin with "http://" or
+// "https://" are opened; anything else is refused (false) and left to the caller to log. The
+// headless backend opens nothing and writes "open_url: ADDRESS" on stderr instead. Answers
+// whether the address was handed on (not whether a page loaded).
+bool open_url(const char* address);
+
 // ---------------------------------------------------------------------------------------------
 // Clocks
 
 // Milliseconds since the layer started, wrapping like a 32-bit counter.
 std::uint32_t time_ms();
-// Returns once at least min_ms milliseconds have passed since t0: sleeps until shortly before
-// the end, then spins, so the frame lasts exactly as long without burning a core.
+// Returns once at least min_ms milliseconds have passed since t0: sleeps until the last
+// millisecond, then in steps of a tenth of one, so the frame lasts as long (at most about
+// 0.1 ms more) without keeping a core busy.
 void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms);
 
 struct WallTime {
@@ -141,6 +148,14 @@ std::int64_t wall_time_ms();
 // frame's virtual time pass by its recorded length. Hands out the next frame's pair; false when
 // there is no recording or it is used up (the SDL backend never has one).
 bool next_recorded_frame(std::int32_t& length_ms, std::int32_t& frame_time);
+
+// Measuring the program itself (frame statistics), with the real clock also in the headless
+// backend: microseconds since an arbitrary start, never going back; microseconds of processor
+// time (user and system, all threads) the process has used; whether the statistics were asked
+// for (GRUMBOLDX_STATS=1 in the environment).
+std::int64_t precise_time_us();
+std::int64_t process_cpu_us();
+bool frame_stats_requested();
 
 // ---------------------------------------------------------------------------------------------
 // Display and surfaces
@@ -165,6 +180,9 @@ HRESULT display_create_primary(Surface** primary);          // flipping primary,
 HRESULT display_get_back_buffer(Surface* primary, Surface** back_buffer);
 // Releases the display object (the primary surface must have been released before).
 void display_release();
+// Presents in step with the screen's refresh instead of at once (off unless asked for); takes
+// effect when the display object is created next. The headless backend ignores it.
+void set_vsync(bool on);
 bool display_exists();
 
 // An off-screen plain surface in the display's pixel format.
