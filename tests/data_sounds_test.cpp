@@ -1,9 +1,8 @@
 // The generated sound effects and music: every file the game loads exists in a form its
 // loaders read, is neither silent nor clipped, sits at the common level, and every loop
 // closes without a jump. The files checked are those the build generated and packed; one fresh
-// generation must give them again byte for byte. WAV files are read with the game's 4-byte
-// chunk scan and Ogg files decoded with libvorbisfile from memory, then reduced to half rate
-// as the game does for Ogg effects.
+// generation must give them again byte for byte. Every file is read with the game's own
+// loaders: the WAV chunk scan, and the Ogg effect decoder that keeps every second frame.
 #include <gtest/gtest.h>
 #include <vorbis/vorbisfile.h>
 
@@ -18,7 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "game/ogg/music.h"
 #include "game/resources/archive.h"
+#include "game/resources/log.h"
+#include "game/resources/memory.h"
+#include "game/sound/sound.h"
 #include "tests/test_support.h"
 #include "tools/makedata/sounds/music.h"
 #include "tools/makedata/sounds/sounds.h"
@@ -68,65 +71,28 @@ std::vector<unsigned char> read_file(const fs::path& p) {
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
-std::uint32_t le32(const std::vector<unsigned char>& b, std::size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-unsigned le16(const std::vector<unsigned char>& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
-
-// Finds a tag comparing whole 4-byte groups from start on, as the game's loader scans.
-std::size_t scan4(const std::vector<unsigned char>& b, std::size_t start, const char* tag) {
-  for (std::size_t at = start; at + 4 <= b.size(); at += 4)
-    if (std::memcmp(&b[at], tag, 4) == 0) return at;
-  return std::string::npos;
-}
-
-struct WavInfo {
-  std::size_t wave_at, fmt_at, data_at;
-  unsigned format_tag, block_align, bits;
-};
-
-::testing::AssertionResult decode_wav(const std::vector<unsigned char>& b, Pcm& pcm, WavInfo& info) {
-  info.wave_at = scan4(b, 0, "WAVE");
-  if (info.wave_at == std::string::npos) return ::testing::AssertionFailure() << "no WAVE chunk";
-  info.fmt_at = scan4(b, info.wave_at, "fmt ");
-  if (info.fmt_at == std::string::npos || info.fmt_at + 8 + 16 > b.size())
-    return ::testing::AssertionFailure() << "no fmt chunk";
-  const std::size_t body = info.fmt_at + 8;
-  const std::uint32_t body_size = le32(b, info.fmt_at + 4);
-  info.format_tag = le16(b, body);
-  pcm.channels = static_cast<int>(le16(b, body + 2));
-  pcm.rate = static_cast<int>(le32(b, body + 4));
-  info.block_align = le16(b, body + 12);
-  info.bits = le16(b, body + 14);
-  info.data_at = scan4(b, body + body_size, "data");
-  if (info.data_at == std::string::npos) return ::testing::AssertionFailure() << "no data chunk";
-  const std::size_t length = std::min<std::size_t>(le32(b, info.data_at + 4), b.size() - info.data_at - 8);
-  if (info.bits != 16) return ::testing::AssertionFailure() << "bits per sample " << info.bits;
-  pcm.samples.resize(length / 2);
-  for (std::size_t i = 0; i < pcm.samples.size(); ++i)
-    pcm.samples[i] = static_cast<std::int16_t>(le16(b, info.data_at + 8 + 2 * i));
+// The WAV loader's view of a file: where the scan found the samples, and what they hold.
+::testing::AssertionResult decode_wav(const std::vector<unsigned char>& b, Pcm& pcm,
+                                      sound::WavLayout& layout) {
+  const sound::WavScan scan =
+      sound::scan_wav(b.data(), static_cast<std::uint32_t>(b.size()), layout);
+  if (scan != sound::WavScan::ok)
+    return ::testing::AssertionFailure() << "the chunk scan fails: " << static_cast<int>(scan);
+  if (layout.format.bits_per_sample != 16)
+    return ::testing::AssertionFailure() << "bits per sample " << layout.format.bits_per_sample;
+  pcm.channels = layout.format.channels;
+  pcm.rate = static_cast<int>(layout.format.samples_per_sec);
+  pcm.samples.resize(layout.sample_length / 2);
+  std::memcpy(pcm.samples.data(), b.data() + layout.samples_at, pcm.samples.size() * 2);
   return ::testing::AssertionSuccess();
 }
 
-// Reads the Ogg stream from memory with no seeking, as the game's decoder does.
-struct Memory {
-  const std::vector<unsigned char>* bytes;
-  std::size_t pos;
-};
-std::size_t read_memory(void* out, std::size_t size, std::size_t count, void* source) {
-  auto* m = static_cast<Memory*>(source);
-  const std::size_t n = std::min(size * count, m->bytes->size() - m->pos);
-  std::memcpy(out, m->bytes->data() + m->pos, n);
-  m->pos += n;
-  return size ? n / size : 0;
-}
-
-// Decodes the whole stream at the file's own rate and channels.
+// Decodes the whole stream at the file's own rate and channels, through the game's in-memory
+// decoder (no seeking, the image's end is the stream's end).
 ::testing::AssertionResult decode_ogg(const std::vector<unsigned char>& bytes, Pcm& pcm) {
-  Memory mem{&bytes, 0};
+  sound::OggSource source{bytes.data(), static_cast<std::uint32_t>(bytes.size()), 0};
   OggVorbis_File vf;
-  const ov_callbacks callbacks{read_memory, nullptr, nullptr, nullptr};
-  if (ov_open_callbacks(&mem, &vf, nullptr, 0, callbacks) != 0)
+  if (!sound::open_ogg_memory(vf, source))
     return ::testing::AssertionFailure() << "not an Ogg Vorbis stream";
   const vorbis_info* vi = ov_info(&vf, -1);
   pcm.channels = vi->channels;
@@ -149,19 +115,21 @@ std::size_t read_memory(void* out, std::size_t size, std::size_t count, void* so
   return ::testing::AssertionSuccess();
 }
 
-// The game keeps every second frame of an Ogg effect and plays it at half the file's rate;
-// a stereo file stays stereo only when loaded with keep stereo.
-Pcm half_rate(const Pcm& in, bool keep_stereo) {
-  Pcm out;
-  const bool stereo = keep_stereo && in.channels == 2;
-  out.channels = stereo ? 2 : 1;
-  out.rate = in.rate / 2;
-  const std::size_t n = in.frames() / 2;
-  for (std::size_t i = 0; i < n; ++i) {
-    out.samples.push_back(in.samples[2 * i * static_cast<std::size_t>(in.channels)]);
-    if (stereo) out.samples.push_back(in.samples[2 * i * 2 + 1]);
-  }
-  return out;
+// An Ogg effect as the game's sound table holds it: half the file's rate, stereo only when
+// loaded with keep stereo.
+::testing::AssertionResult decode_ogg_effect(const std::vector<unsigned char>& bytes,
+                                             const char* name, bool keep_stereo, Pcm& pcm) {
+  plat::WaveFormat format{};
+  std::uint32_t length = 0;
+  unsigned char* samples = sound::decode_ogg_image(
+      bytes.data(), static_cast<std::uint32_t>(bytes.size()), name, keep_stereo, format, length);
+  if (!samples) return ::testing::AssertionFailure() << "the effect decoder refuses it";
+  pcm.channels = format.channels;
+  pcm.rate = static_cast<int>(format.samples_per_sec);
+  pcm.samples.resize(length / 2);
+  std::memcpy(pcm.samples.data(), samples, pcm.samples.size() * 2);
+  XFREE(samples);
+  return ::testing::AssertionSuccess();
 }
 
 std::vector<double> channel(const Pcm& pcm, int c) {
@@ -260,7 +228,10 @@ void expect_seamless(const Pcm& pcm, const std::string& what, bool steady) {
 // The sounds as the build generated them, into the tree every edition's archive is packed from.
 class GeneratedSounds : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(fs::is_directory(sfx_dir())) << "the build generates " << sfx_dir(); }
+  void SetUp() override {
+    debug_log_set_path("/dev/null");  // a refused file's log line goes nowhere
+    ASSERT_TRUE(fs::is_directory(sfx_dir())) << "the build generates " << sfx_dir();
+  }
 
   static fs::path root() { return fs::path(GRUMBOLDX_DATA_DIR) / "tree" / "common"; }
   static fs::path sfx_dir() { return root() / "data" / "sfx"; }
@@ -270,13 +241,10 @@ class GeneratedSounds : public ::testing::Test {
   static ::testing::AssertionResult load(const SoundName& s, Pcm& pcm) {
     const fs::path wav = sfx(std::string(s.base) + ".wav"), ogg = sfx(std::string(s.base) + ".ogg");
     if (fs::exists(wav)) {
-      WavInfo info;
-      return decode_wav(read_file(wav), pcm, info);
+      sound::WavLayout layout;
+      return decode_wav(read_file(wav), pcm, layout);
     }
-    Pcm full;
-    ::testing::AssertionResult r = decode_ogg(read_file(ogg), full);
-    if (r) pcm = half_rate(full, s.stereo_loop);
-    return r;
+    return decode_ogg_effect(read_file(ogg), s.base, s.stereo_loop, pcm);
   }
 };
 
@@ -312,16 +280,14 @@ TEST_F(GeneratedSounds, WavFilesUseTheStandardLayoutTheChunkScanFinds) {
     SCOPED_TRACE(s.base);
     const std::vector<unsigned char> bytes = read_file(p);
     Pcm pcm;
-    WavInfo info;
-    ASSERT_TRUE(decode_wav(bytes, pcm, info));
-    EXPECT_EQ(info.wave_at, 8u);
-    EXPECT_EQ(info.fmt_at, 12u);
-    EXPECT_EQ(info.data_at, 36u);
-    EXPECT_EQ(info.format_tag, 1u);
+    sound::WavLayout layout;
+    ASSERT_TRUE(decode_wav(bytes, pcm, layout));
+    EXPECT_EQ(layout.samples_at, 44u);
+    EXPECT_EQ(layout.format.format_tag, 1u);
     EXPECT_EQ(pcm.channels, 1);
-    EXPECT_EQ(info.block_align, 2u);
+    EXPECT_EQ(layout.format.block_align, 2u);
     EXPECT_EQ(pcm.rate, 22050);
-    EXPECT_EQ(bytes.size(), 44 + pcm.samples.size() * 2) << "data chunk length matches the file";
+    EXPECT_EQ(bytes.size(), 44 + layout.sample_length) << "data chunk length matches the file";
   }
 }
 
@@ -427,7 +393,10 @@ TEST_F(GeneratedSounds, AFreshGenerationWritesTheBuildsFilesAgain) {
 
 // The archives the build packs: every edition stores every sound under the name the game
 // asks for, in a form its loaders read.
-class PackedSounds : public ::testing::TestWithParam<const char*> {};
+class PackedSounds : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override { debug_log_set_path("/dev/null"); }
+};
 
 std::vector<unsigned char> read_stored(const std::string& name) {
   const int length = xflen(name.c_str());
@@ -457,11 +426,10 @@ TEST_P(PackedSounds, EverySoundIsStoredAndDecodes) {
     const std::vector<unsigned char> bytes = read_stored(base + (wav ? ".wav" : ".ogg"));
     Pcm pcm;
     if (wav) {
-      WavInfo info;
-      ASSERT_TRUE(decode_wav(bytes, pcm, info));
+      sound::WavLayout layout;
+      ASSERT_TRUE(decode_wav(bytes, pcm, layout));
     } else {
-      ASSERT_TRUE(decode_ogg(bytes, pcm));
-      pcm = half_rate(pcm, s.stereo_loop);
+      ASSERT_TRUE(decode_ogg_effect(bytes, s.base, s.stereo_loop, pcm));
     }
     EXPECT_GT(pcm.seconds(), 0.05);
     EXPECT_GT(peak(pcm), 6000);
