@@ -367,6 +367,34 @@ TEST_F(GameRun, ScreenshotsOfTwoRunsAreIdenticalInBothPixelFormats) {
   }
 }
 
+TEST_F(GameRun, ScriptFramesCountTheLoadingPicturesOfEachEdition) {
+  // Scripts count every picture presented: the loading screen's, then the main loop's frames,
+  // the first of which starts the transition from black.
+  const Rgb loading = read_jpeg(stored_file("loading.jpg"));
+  int bar_width = 0, bar_height = 0;
+  bmp_size(stored_file("loadingbar.bmp"), bar_width, bar_height);
+  const Box bar{gfx::loading_bar_x, gfx::loading_bar_y, gfx::loading_bar_x + bar_width,
+                gfx::loading_bar_y + bar_height};
+  const struct {
+    const char* edition;
+    int loading_pictures;
+  } cases[] = {{"XS", 14}, {"XL", 23}, {"XXL", 32}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.edition);
+    std::filesystem::copy_file(data_dir() / c.edition / "grumboldX.dat", dir / "grumboldX.dat",
+                               std::filesystem::copy_options::overwrite_existing);
+    const int last = c.loading_pictures;
+    write_file(dir / "script.txt", std::to_string(last) + " shot " + (dir / "last.png").string() +
+                                       "\n" + std::to_string(last + 1) + " shot " +
+                                       (dir / "first.png").string() + "\n");
+    const RunResult r = run({{"GRUMBOLDX_FRAMES", std::to_string(last + 1)},
+                             {"GRUMBOLDX_SCRIPT", (dir / "script.txt").string()}});
+    ASSERT_EQ(r.exit_code, 0) << r.stderr_text;
+    EXPECT_GT(share_alike(read_shot(dir / "last.png"), loading, {bar}, 16), 0.99);
+    EXPECT_LT(share_alike(read_shot(dir / "first.png"), loading, {bar}, 16), 0.5);
+  }
+}
+
 TEST(SourceLayout, OnlyThePlatformLayerTouchesSystemLibraries) {
   const char* forbidden[] = {"<SDL", "\"SDL", "<gtk/", "<webkit", "<curl/", "<windows.h>", "<X11/"};
   for (const char* top : {"game", "tools", "tests"}) {
