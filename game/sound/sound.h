@@ -47,6 +47,9 @@ void load_sounds();
 // Loads base_name + ".wav", else + ".ogg" (keep_stereo keeps a 2-channel Ogg file stereo); an
 // ".mp3" alone or no file at all is logged and leaves the number empty.
 void load_sound(int number, const char* base_name, std::uint32_t buffer_flags, bool keep_stereo);
+// The loaders' common start: logs the file, empties the number's entry (its samples freed) and
+// hands it out; null for a number outside the table.
+SoundEntry* begin_sound_entry(int number, const char* file_name);
 void load_wav_sound(int number, const char* file_name, std::uint32_t buffer_flags);
 void load_ogg_sound(int number, const char* file_name, std::uint32_t buffer_flags,
                     bool keep_stereo);

@@ -112,6 +112,16 @@ void load_sounds() {
   gfx::hide_loading_screen();
 }
 
+SoundEntry* begin_sound_entry(int number, const char* file_name) {
+  if (number < 0 || number >= sound_slots) return nullptr;
+  SoundEntry& entry = sound_table[number];
+  XFREE(entry.samples);
+  entry.samples = nullptr;
+  entry.sample_length = 0;
+  debug_log("load sound effect: \"%s\"\n", file_name);
+  return &entry;
+}
+
 void load_sound(int number, const char* base_name, std::uint32_t buffer_flags, bool keep_stereo) {
   char file_name[file_name_size];
   if (xfexist(base_name, ".wav")) {

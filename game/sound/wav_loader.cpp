@@ -10,12 +10,9 @@
 namespace sound {
 
 void load_wav_sound(int number, const char* file_name, std::uint32_t buffer_flags) {
-  if (number < 0 || number >= sound_slots) return;
-  SoundEntry& entry = sound_table[number];
-  XFREE(entry.samples);
-  entry.samples = nullptr;
-  entry.sample_length = 0;
-  debug_log("load sound effect: \"%s\"\n", file_name);
+  SoundEntry* found = begin_sound_entry(number, file_name);
+  if (!found) return;
+  SoundEntry& entry = *found;
   const int length = xflen(file_name);
   if (length <= 0) return;
 
