@@ -17,7 +17,7 @@
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/name_entry.h"
-#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/round_flow.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/GrumboldX/window.h"
 #include "game/gfx/catalogue_table.h"

@@ -1,7 +1,7 @@
 #include "game/GrumboldX/branding.h"
 
 #include "game/GrumboldX/app.h"
-#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/round_flow.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 

@@ -62,10 +62,12 @@ void frame_timing_finish_recorded(std::int32_t length_ms, std::int32_t frame_tim
   app::frame_time = clamp_frame_time(frame_time);
 }
 
-void frame_timing_end(std::uint32_t t0, std::uint32_t t1, bool transition_running) {
+std::int32_t frame_timing_end(std::uint32_t t0, std::uint32_t t1, bool transition_running) {
   std::int32_t length_ms = 0, frame_time = 0;
-  if (frame_source && frame_source(length_ms, frame_time))
+  if (frame_source && frame_source(length_ms, frame_time)) {
     frame_timing_finish_recorded(length_ms, frame_time, transition_running);
-  else
-    frame_timing_finish(t0, t1, transition_running);
+    return length_ms;
+  }
+  frame_timing_finish(t0, t1, transition_running);
+  return static_cast<std::int32_t>(t1 - t0);
 }

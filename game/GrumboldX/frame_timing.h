@@ -24,4 +24,5 @@ void set_frame_length_source(FrameLengthSource source);
 void frame_timing_finish_recorded(std::int32_t length_ms, std::int32_t frame_time,
                                   bool transition_running);
 // End of a frame as the main loop runs it: from the source when it has the frame, else measured.
-void frame_timing_end(std::uint32_t t0, std::uint32_t t1, bool transition_running);
+// Returns the frame's length in milliseconds as the round clock took it.
+std::int32_t frame_timing_end(std::uint32_t t0, std::uint32_t t1, bool transition_running);

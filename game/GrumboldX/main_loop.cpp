@@ -9,12 +9,14 @@
 #include "game/GrumboldX/help_screen.h"
 #include "game/GrumboldX/highscore_screen.h"
 #include "game/GrumboldX/highscores.h"
-#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/replay_command.h"
+#include "game/GrumboldX/round_flow.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/GrumboldX/window.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/surfaces.h"
 #include "game/ogg/music.h"
+#include "game/qzX/replay.h"
 #include "game/resources/archive.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"
@@ -119,15 +121,17 @@ void run_frame() {
     pointer_confined = confine;
   }
 
+  const bool in_round = app::game_state == app::state_round;
   run_game_state();
   if (!app::app_active) return;  // a quit: no flip, no wait, no measurement
 
   stopwatch.lap();
   present();
   stopwatch.lap();
-  plat::wait_frame_end(t0, 10);
+  plat::wait_frame_end(t0, replay_frame_wait_ms());
   const std::uint32_t t1 = plat::time_ms();
-  frame_timing_end(t0, t1, gfx::transition_running());
+  const std::int32_t length = frame_timing_end(t0, t1, gfx::transition_running());
+  if (in_round) qzx::note_frame_length(length);
   clear_click_latches();
 }
 

@@ -9,8 +9,10 @@
 #include "game/GrumboldX/command_line.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
+#include "game/GrumboldX/replay_command.h"
 #include "game/GrumboldX/window.h"
 #include "game/gfx/draw.h"
+#include "game/qzX/round.h"
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
@@ -70,11 +72,32 @@ int game_main(int argc, char** argv) {
 
   app::scene = 1;
   app::frame_time = 1092;  // every round set-up starts the frame time at 1/60 s
+  if (plat::display_exists()) qzx::round_setup(false);
 
   gfx::clear_surface(gfx::back_buffer);
   gfx::clear_surface(gfx::primary);
   if (plat::display_exists()) gfx::start_transition(1);
   debug_log("Init ok\n");
+
+  std::string replay_path;
+  if (replay_argument(argc, argv, replay_path)) {
+    if (!plat::display_exists()) {
+      plat::shutdown();
+      return replay_unreadable;
+    }
+    if (plat::is_headless()) {
+      // As fast as it goes, without a picture: the outcome is the printed event log.
+      const int code = run_headless_replay(replay_path.c_str());
+      xfdone();
+      plat::shutdown();
+      return code;
+    }
+    if (!start_window_replay(replay_path.c_str())) {
+      xfdone();
+      plat::shutdown();
+      return replay_unreadable;
+    }
+  }
 
   int exit_code = run_main_loop();
   plat::shutdown();

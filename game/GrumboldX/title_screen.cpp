@@ -5,7 +5,7 @@
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/highscore_screen.h"
-#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/round_flow.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/text/font.h"

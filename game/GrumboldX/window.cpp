@@ -11,7 +11,7 @@
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/name_entry.h"
-#include "game/GrumboldX/round_seam.h"
+#include "game/GrumboldX/round_flow.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/surfaces.h"

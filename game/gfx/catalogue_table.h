@@ -445,6 +445,21 @@ inline constexpr ArtAnchor art_anchors[] = {
     {"data\\gfx2\\ghost", 325, 424, 0, "rises from the grave"},
 };
 
+// The anchor of a sprite by name; null when the table has none.
+constexpr const ArtAnchor* find_art_anchor(const char* name) {
+    for (const ArtAnchor& a : art_anchors) {
+        const char* p = a.name;
+        const char* q = name;
+        while (*p && *p == *q) {
+            ++p;
+            ++q;
+        }
+        if (*p == *q) return &a;
+    }
+    return nullptr;
+}
+
+
 // Text table and font.
 inline constexpr const char* text_file = "data\\text.txt";
 inline constexpr const char* font_definition = "data\\qzt.fnt";

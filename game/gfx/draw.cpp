@@ -19,6 +19,13 @@
 
 namespace gfx {
 
+namespace {
+// Off while rounds run without a picture (replays, the server's check): every draw call is
+// ignored, nothing is flushed, and a transition only keeps its time.
+bool drawing_on = true;
+}  // namespace
+
+
 int shake_x = 0;
 int shake_y = 0;
 
@@ -104,7 +111,7 @@ void decode_packed(int sprite, int frame) {
 
 void add_sprite(int sprite, int frame, int x, int y, int depth, int flags, int size, int kind,
                 int alpha, const char* range_message) {
-  if (entry_count >= max_draw_entries) return;
+  if (!drawing_on || entry_count >= max_draw_entries) return;
   const int s = sized_sprite(sprite, flags, size);
   if (frame < 0 || frame >= frame_count(s)) {
     debug_log(range_message, s, frame);
@@ -212,6 +219,13 @@ const DrawEntry* draw_band_head(int band) {
   return band >= 0 && band < draw_bands ? band_heads[band] : nullptr;
 }
 
+void set_drawing(bool on) {
+  // Layers kept no columns while off: they fill anew once a picture is drawn again.
+  if (on && !drawing_on) mark_layers_for_refill();
+  drawing_on = on;
+}
+bool drawing() { return drawing_on; }
+
 void clear_draw_list() {
   for (DrawEntry*& head : band_heads) head = nullptr;
   entry_count = 0;
@@ -243,7 +257,7 @@ void draw_sprite_blended(int sprite, int frame, int x, int y, int depth, int fla
 }
 
 void draw_surface(plat::Surface* surface, int x, int y, int depth, const plat::Rect& rect) {
-  if (entry_count >= max_draw_entries || !surface) return;
+  if (!drawing_on || entry_count >= max_draw_entries || !surface) return;
   plat::Rect src = rect;
   if (!clip_to_source(surface, src)) return;
   x += src.left - rect.left;
@@ -255,7 +269,7 @@ void draw_surface(plat::Surface* surface, int x, int y, int depth, const plat::R
 }
 
 void draw_surface_small(plat::Surface* surface, int x, int y, int depth, const plat::Rect& rect) {
-  if (entry_count >= max_draw_entries || !surface) return;
+  if (!drawing_on || entry_count >= max_draw_entries || !surface) return;
   plat::Rect src = rect;
   src.right -= 1;
   if (!clip_to_source(surface, src)) return;
@@ -279,7 +293,7 @@ void draw_cursor(int frame) {
 bool draw_band_entry(plat::Surface* surface, int x, int y, int band, const plat::Rect& rect,
                      int sprite, bool clip) {
   if (entry_count >= max_draw_entries) return false;
-  if (!surface) return true;
+  if (!drawing_on || !surface) return true;
   plat::Rect src = rect;
   if (!clip_to_source(surface, src)) return true;
   if (clip && !clip_to_screen(x, y, src)) return true;
@@ -290,7 +304,7 @@ bool draw_band_entry(plat::Surface* surface, int x, int y, int band, const plat:
 
 void flush_draw_list() {
   plat::Surface* target = transition_on ? next_screen : back_buffer;
-  if (!target) return;
+  if (!drawing_on || !target) return;
   if (shake_x != 0 || shake_y != 0) plat::blt_fill(target, nullptr, 0);
   for (int band = draw_bands - 1; band >= 0; --band) {
     for (const DrawEntry* e = band_heads[band]; e; e = e->next) {
@@ -383,7 +397,7 @@ void blend_row(std::uint16_t* target, const std::uint16_t* src, int count, int a
 
 void start_transition(int parameter) {
   if (!transition_on) {
-    if (previous_screen && primary)
+    if (drawing_on && previous_screen && primary)
       report_dd_error(plat::blt_fast(previous_screen, 0, 0, primary, nullptr, false), source,
                       __LINE__);
     progress = 0;
@@ -402,19 +416,20 @@ void start_transition(int parameter) {
   }
 }
 
+int transition_progress_after(int before, std::int32_t frame_time) {
+  const int after = before + static_cast<int>(static_cast<std::int64_t>(frame_time) * 8 / 75);
+  return after > 4095 ? 4096 : after;
+}
+
 void transition_step() {
   if (!transition_on) return;
-  if (previous_screen && back_buffer) {
+  if (drawing_on && previous_screen && back_buffer) {
     const plat::HRESULT r = plat::blt_fast(back_buffer, 0, 0, previous_screen, nullptr, false);
     if (r == plat::DDERR_SURFACELOST) restore_surfaces();
     else report_dd_error(r, source, __LINE__);
   }
-  progress += static_cast<int>(static_cast<std::int64_t>(app::frame_time) * 8 / 75);
-  bool ends = false;
-  if (progress > 4095) {
-    progress = 4096;
-    ends = true;
-  }
+  progress = transition_progress_after(progress, app::frame_time);
+  const bool ends = progress >= 4096;
   const bool rows = type == 0 || type == 1;
   const bool negate = type == 1 || type == 4;
   const int strips = rows ? 600 : 800;
@@ -427,7 +442,7 @@ void transition_step() {
                                    static_cast<int>(position[i])) / 4096);
     if (negate) offset = -offset;
     strip_offset[i] = offset;
-    if (!next_screen || !back_buffer) continue;
+    if (!drawing_on || !next_screen || !back_buffer) continue;
     int x = rows ? offset : i;
     int y = rows ? i : offset;
     plat::Rect src = rows ? plat::Rect{0, i, 800, i + 4} : plat::Rect{i, 0, i + 4, 600};

@@ -39,6 +39,12 @@ extern int shake_x, shake_y;
 int draw_list_count();
 const DrawEntry* draw_band_head(int band);
 
+// The draw list can be switched off: every draw call is then ignored, nothing is flushed, and a
+// screen transition keeps only its time. Rounds run this way without a picture (replays, the
+// server's check); the game's logic never reads what was drawn.
+void set_drawing(bool on);
+bool drawing();
+
 void clear_draw_list();
 void draw_sprite(int sprite, int frame, int x, int y, int depth, int flags, int size);
 // alpha: 0 invisible .. 256 opaque; a level outside that range counts as the nearer end.
@@ -66,6 +72,8 @@ std::uint16_t blend_pixel(std::uint16_t d, std::uint16_t s, int alpha, int green
 // ---- screen transition ----
 void start_transition(int parameter);
 void transition_step();
+// The progress (0 .. 4096; 4096 ends the transition) one step with this frame time makes.
+int transition_progress_after(int before, std::int32_t frame_time);
 bool transition_running();
 // Cancels a running transition (the branding screen).
 void cancel_transition();

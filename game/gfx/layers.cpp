@@ -190,6 +190,7 @@ int plan_layer_refill(int old_offset, int new_offset, LayerCopy out[2]) {
 bool refill_layer(int layer) { return refill_raw(layer, true); }
 
 void update_layers() {
+  if (!drawing()) return;  // only the offsets matter without a picture; set_scroll keeps them
   bool any = false;
   for (int i = 0; i < 5; ++i)
     if (refill_layer(i)) any = true;

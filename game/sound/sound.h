@@ -21,6 +21,20 @@ constexpr int sound_game_over = 23;
 constexpr int sound_game_start = 24;
 constexpr int sound_button = 50;
 constexpr int sound_bee_loop = 102;
+constexpr int sound_chicken_close = 4;
+constexpr int sound_chicken_mid = 5;
+constexpr int sound_chicken_far = 6;
+constexpr int sound_chicken_heart_attack = 7;
+constexpr int sound_empty_magazine = 12;
+constexpr int sound_time_running = 40;
+constexpr int sound_megablast = 52;
+constexpr int sound_open_megagun = 53;
+constexpr int sound_chick_appear = 54;
+constexpr int sound_hit_metal1 = 60;
+constexpr int sound_hit_metal2 = 61;
+constexpr int sound_horn = 93;
+constexpr int sound_hit_metal3 = 97;
+constexpr int sound_level2_score = 107;
 
 // Buffer flags of a sound whose volume the game sets.
 constexpr std::uint32_t volume_control = plat::DSBCAPS_CTRLVOLUME;

@@ -1,0 +1,28 @@
+// "-replay FILE": a recorded game played again. Headless it runs as fast as it can and prints
+// the event log it reaches ("event CODE VALUE" a line, then "score N"); in a window it plays at
+// the recorded pace, with the recorded input, and returns to the title at its end.
+#pragma once
+
+#include <string>
+
+#include "game/qzX/round.h"
+
+// The file named after "-replay", if the arguments have one.
+bool replay_argument(int argc, char** argv, std::string& path);
+// Exit codes: 0 the replay reproduced the recording, 3 it diverged (told on stderr), 2 the file
+// cannot be read or belongs to another edition.
+constexpr int replay_reproduced = 0;
+constexpr int replay_unreadable = 2;
+constexpr int replay_diverged = 3;
+int run_headless_replay(const char* path);
+// Starts the window replay in state 1; false (told on stderr) for a file it cannot play.
+bool start_window_replay(const char* path);
+bool window_replay_running();
+// This frame's recorded input; the frame time and the round clock are set as recorded.
+void window_replay_frame(qzx::FrameInput& in);
+// Every recorded frame has run.
+bool window_replay_ended();
+// The replay's last frame has run: back to the title, with the outcome on stderr.
+void finish_window_replay();
+// The least length of this frame in milliseconds: the recorded one during a window replay.
+int replay_frame_wait_ms();

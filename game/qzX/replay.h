@@ -1,0 +1,83 @@
+// Replays. After every finished game its recording is kept in a file of our own ("lastgame.rec"):
+// the frame log (frame time and packed input of every in-game frame), the start time, the noise
+// state and, beyond what the upload carries, the round clock of every frame and the frame's real
+// length. A re-simulation runs the round again from such a recording, frame by frame, with the
+// drawing switched off, and gives the event log and the score it reaches.
+//
+// The upload carries only the frame log and the start time; there the round clock is estimated
+// from the frame times, the whole seconds and the time-over bits of the frame log.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "game/qzX/recording.h"
+
+namespace qzx {
+
+// "lastgame.rec": magic "GXREC\r\n\x1a", version, then little-endian fields (see replay_file.cpp).
+inline constexpr std::uint32_t recording_version = 1;
+inline constexpr const char* last_game_file = "lastgame.rec";
+
+struct RecordedFrame {
+  std::uint16_t frame_time;  // the 16.16 frame time the frame's logic used
+  std::uint32_t input;       // packed input
+  std::int32_t round_time;   // the round clock at the frame's start
+  std::int32_t length_ms;    // the frame's real length (pacing a replay in a window)
+};
+
+struct Recording {
+  int edition = 2;
+  bool penalty = false;  // the highscore file failed its check: magazine of 2, halved popups
+  std::uint32_t start_seconds = 0, start_millis = 0;
+  std::int32_t noise_start = 999;
+  std::vector<RecordedFrame> frames;
+  std::vector<EventEntry> events;
+  std::int32_t score = 0;
+};
+
+// ---- capture while a game runs ----
+// At the first-scene set-up, before the recording starts: the noise state of this game.
+void note_recording_start();
+// Every in-game frame beside its frame-log entry: the round clock the frame saw.
+void note_round_clock(std::int32_t round_time);
+// At the end of every in-game frame: its real length.
+void note_frame_length(std::int32_t length_ms);
+// The recording of the game that just ended (its logs, clocks and the final score).
+Recording current_recording(std::int32_t final_score);
+
+// ---- the file ----
+// Written to a temporary file beside the target and renamed over it; false (and a log line) on
+// failure, the old file untouched.
+bool save_recording(const Recording& r, const char* path);
+// False with a reason for a file that is missing, truncated, of another version or malformed.
+bool load_recording(const char* path, Recording& out, std::string& error);
+
+// ---- re-simulation ----
+enum class ClockSource {
+  recorded,      // the round clock of every frame as recorded (exact)
+  reconstructed  // estimated from the frame log alone (upload data)
+};
+struct ReplayResult {
+  std::vector<EventEntry> events;
+  std::int32_t score = 0;
+  int frames_run = 0;
+  bool finished = false;  // the game ended on the last frame, as recorded
+};
+// Runs the whole recording with drawing switched off, in the running edition (the caller makes
+// sure it is the recording's). Leaves the round state behind as the last frame left it.
+ReplayResult simulate_recording(const Recording& r, ClockSource clock);
+
+// The round clock of every frame, estimated from the frame times, the whole seconds and the
+// time-over bits of the frame log.
+std::vector<std::int32_t> estimate_round_clock(const Recording& r);
+
+// A recording made only from what an upload carries: the decoded frame log and start time.
+// False when the frame log's header does not fit its length.
+bool recording_from_upload(const DecodedReplay& d, bool penalty, Recording& out);
+
+// The first difference between two event logs (noise pairs included), or -1 when they agree.
+int first_event_difference(const std::vector<EventEntry>& a, const std::vector<EventEntry>& b);
+
+}  // namespace qzx

@@ -1,0 +1,108 @@
+// The re-simulation of a recorded game, and recordings made from upload data.
+#include "game/GrumboldX/app.h"
+#include "game/GrumboldX/highscores.h"
+#include "game/gfx/draw.h"
+#include "game/qzX/replay.h"
+#include "game/qzX/round.h"
+
+namespace qzx {
+
+namespace {
+
+std::uint32_t get32(const std::uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+FrameInput unpack(std::uint32_t input) {
+  FrameInput in;
+  in.cursor_x = static_cast<int>(input & 1023);
+  in.cursor_y = static_cast<int>((input >> 10) & 1023);
+  in.left = (input >> 20) & 1;
+  in.right = (input >> 21) & 1;
+  in.click = (input >> 22) & 1;
+  in.right_click = (input >> 23) & 1;
+  return in;
+}
+
+}  // namespace
+
+ReplayResult simulate_recording(const Recording& r, ClockSource clock) {
+  std::vector<std::int32_t> clocks;
+  if (clock == ClockSource::reconstructed) {
+    clocks = estimate_round_clock(r);
+  } else {
+    clocks.reserve(r.frames.size());
+    for (const RecordedFrame& f : r.frames) clocks.push_back(f.round_time);
+  }
+  const bool drawing_before = gfx::drawing();
+  const bool penalty_before = highscore_penalty;
+  gfx::set_drawing(false);
+  highscore_penalty = r.penalty;
+  noise_state = r.noise_start;
+
+  // The same start as a game from the title: the set-up seeded from the recorded time, then the
+  // screen transition, whose kind is a random choice too.
+  gfx::cancel_transition();
+  app::scene = 1;
+  use_recorded_start(r.start_seconds, r.start_millis);
+  round_setup(true);
+  use_wall_clock_start();
+  gfx::start_transition(1);
+
+  ReplayResult result;
+  const int n = static_cast<int>(r.frames.size());
+  for (int i = 0; i < n; ++i) {
+    const RecordedFrame& f = r.frames[i];
+    app::frame_time = f.frame_time;
+    app::round_time = clocks[i];
+    const FrameInput in = unpack(f.input);
+    app::cursor_x = in.cursor_x;
+    app::cursor_y = in.cursor_y;
+    result.frames_run = i + 1;
+    if (round_frame(in) == RoundOutcome::game_over) {
+      result.finished = i == n - 1;
+      break;
+    }
+  }
+  gfx::cancel_transition();
+  result.score = score();
+  const int m = event_count();
+  result.events.resize(m);
+  for (int i = 0; i < m; ++i) result.events[i] = event_at(i);
+  highscore_penalty = penalty_before;
+  gfx::set_drawing(drawing_before);
+  return result;
+}
+
+bool recording_from_upload(const DecodedReplay& d, bool penalty, Recording& out) {
+  if (!d.frame_log_bytes || d.length < 20) return false;
+  const std::uint8_t* p = d.frame_log_bytes;
+  const std::uint32_t count = get32(p + 8);
+  const std::uint32_t edition_index = get32(p + 16);
+  if (count > static_cast<std::uint32_t>(max_frames) || d.length != 20 + 8 * std::size_t{count} ||
+      edition_index > 2)
+    return false;
+  Recording r;
+  r.edition = static_cast<int>(edition_index) + 1;
+  r.penalty = penalty;
+  r.start_seconds = d.start_seconds;
+  r.start_millis = d.start_millis;
+  r.noise_start = 999;  // not carried: only the noise pairs' contents depend on it
+  r.frames.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint8_t* e = p + 20 + 8 * i;
+    r.frames[i].frame_time = static_cast<std::uint16_t>(e[0] | (e[1] << 8));
+    r.frames[i].input = get32(e + 4);
+  }
+  out = std::move(r);
+  return true;
+}
+
+int first_event_difference(const std::vector<EventEntry>& a, const std::vector<EventEntry>& b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i)
+    if (a[i].code != b[i].code || a[i].value != b[i].value) return static_cast<int>(i);
+  return a.size() == b.size() ? -1 : static_cast<int>(n);
+}
+
+}  // namespace qzx
