@@ -110,12 +110,16 @@ RunningProgram::RunningProgram(const std::string& program, const fs::path& folde
   std::vector<std::string> env = environment_with(environment);
   std::vector<char*> argv = pointers_to(args), envp = pointers_to(env);
   const std::string err = (stderr_dir_ / "stderr.txt").string();
+  const std::string out = (stderr_dir_ / "stdout.txt").string();
   const std::string dir = folder.string();
   pid_ = fork();
   if (pid_ < 0) throw std::runtime_error("fork failed");
   if (pid_ == 0) {
     const int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0 || dup2(fd, STDERR_FILENO) < 0 || chdir(dir.c_str()) != 0) _exit(127);
+    const int fd_out = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0 || fd_out < 0 || dup2(fd, STDERR_FILENO) < 0 || dup2(fd_out, STDOUT_FILENO) < 0 ||
+        chdir(dir.c_str()) != 0)
+      _exit(127);
     execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
@@ -178,6 +182,7 @@ RunResult RunningProgram::finish(std::chrono::milliseconds limit) {
   if (!result.timed_out)
     result.exit_code = WIFEXITED(status_) ? WEXITSTATUS(status_) : 128 + WTERMSIG(status_);
   result.stderr_text = read_file(stderr_dir_ / "stderr.txt");
+  result.stdout_text = read_file(stderr_dir_ / "stdout.txt");
   return result;
 }
 

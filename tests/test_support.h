@@ -53,6 +53,7 @@ void make_archive(const std::filesystem::path& file, const std::string& magic,
 struct RunResult {
   int exit_code = -1;  // 128 + the signal's number when a signal ended the program
   std::string stderr_text;
+  std::string stdout_text;
   bool timed_out = false;
 };
 

@@ -93,12 +93,7 @@ void window_replay_frame(qzx::FrameInput& in) {
   const qzx::RecordedFrame& f = window_recording.frames[window_frame];
   app::frame_time = f.frame_time;
   app::round_time = f.round_time;
-  in.cursor_x = static_cast<int>(f.input & 1023);
-  in.cursor_y = static_cast<int>((f.input >> 10) & 1023);
-  in.left = (f.input >> 20) & 1;
-  in.right = (f.input >> 21) & 1;
-  in.click = (f.input >> 22) & 1;
-  in.right_click = (f.input >> 23) & 1;
+  in = qzx::unpack_input(f.input);
   app::cursor_x = in.cursor_x;
   app::cursor_y = in.cursor_y;
   ++window_frame;

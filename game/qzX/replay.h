@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "game/qzX/recording.h"
+#include "game/qzX/round.h"
 
 namespace qzx {
 
@@ -68,6 +69,14 @@ struct ReplayResult {
 // Runs the whole recording with drawing switched off, in the running edition (the caller makes
 // sure it is the recording's). Leaves the round state behind as the last frame left it.
 ReplayResult simulate_recording(const Recording& r, ClockSource clock);
+// The same, a frame at a time: the start of the recorded game (drawing off, the recorded seed,
+// noise state and highscore penalty), one frame with its frame time, input and round clock, and
+// the end (drawing and the penalty as they were).
+void begin_replay(const Recording& r);
+RoundOutcome replay_frame(std::uint16_t frame_time, std::uint32_t input, std::int32_t round_time);
+void end_replay();
+// A packed input word as the round reads it.
+FrameInput unpack_input(std::uint32_t input);
 
 // The round clock of every frame, estimated from the frame times, the whole seconds and the
 // time-over bits of the frame log.

@@ -13,7 +13,9 @@ std::uint32_t get32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-FrameInput unpack(std::uint32_t input) {
+}  // namespace
+
+FrameInput unpack_input(std::uint32_t input) {
   FrameInput in;
   in.cursor_x = static_cast<int>(input & 1023);
   in.cursor_y = static_cast<int>((input >> 10) & 1023);
@@ -24,7 +26,41 @@ FrameInput unpack(std::uint32_t input) {
   return in;
 }
 
+namespace {
+bool drawing_before_replay = true;
+bool penalty_before_replay = false;
 }  // namespace
+
+void begin_replay(const Recording& r) {
+  drawing_before_replay = gfx::drawing();
+  penalty_before_replay = highscore_penalty;
+  gfx::set_drawing(false);
+  highscore_penalty = r.penalty;
+  noise_state = r.noise_start;
+  // The same start as a game from the title: the set-up seeded from the recorded time, then the
+  // screen transition, whose kind is a random choice too.
+  gfx::cancel_transition();
+  app::scene = 1;
+  use_recorded_start(r.start_seconds, r.start_millis);
+  round_setup(true);
+  use_wall_clock_start();
+  gfx::start_transition(1);
+}
+
+RoundOutcome replay_frame(std::uint16_t frame_time, std::uint32_t input, std::int32_t round_time) {
+  app::frame_time = frame_time;
+  app::round_time = round_time;
+  const FrameInput in = unpack_input(input);
+  app::cursor_x = in.cursor_x;
+  app::cursor_y = in.cursor_y;
+  return round_frame(in);
+}
+
+void end_replay() {
+  gfx::cancel_transition();
+  highscore_penalty = penalty_before_replay;
+  gfx::set_drawing(drawing_before_replay);
+}
 
 ReplayResult simulate_recording(const Recording& r, ClockSource clock) {
   std::vector<std::int32_t> clocks;
@@ -34,43 +70,22 @@ ReplayResult simulate_recording(const Recording& r, ClockSource clock) {
     clocks.reserve(r.frames.size());
     for (const RecordedFrame& f : r.frames) clocks.push_back(f.round_time);
   }
-  const bool drawing_before = gfx::drawing();
-  const bool penalty_before = highscore_penalty;
-  gfx::set_drawing(false);
-  highscore_penalty = r.penalty;
-  noise_state = r.noise_start;
-
-  // The same start as a game from the title: the set-up seeded from the recorded time, then the
-  // screen transition, whose kind is a random choice too.
-  gfx::cancel_transition();
-  app::scene = 1;
-  use_recorded_start(r.start_seconds, r.start_millis);
-  round_setup(true);
-  use_wall_clock_start();
-  gfx::start_transition(1);
-
+  begin_replay(r);
   ReplayResult result;
   const int n = static_cast<int>(r.frames.size());
   for (int i = 0; i < n; ++i) {
-    const RecordedFrame& f = r.frames[i];
-    app::frame_time = f.frame_time;
-    app::round_time = clocks[i];
-    const FrameInput in = unpack(f.input);
-    app::cursor_x = in.cursor_x;
-    app::cursor_y = in.cursor_y;
     result.frames_run = i + 1;
-    if (round_frame(in) == RoundOutcome::game_over) {
+    if (replay_frame(r.frames[i].frame_time, r.frames[i].input, clocks[i]) ==
+        RoundOutcome::game_over) {
       result.finished = i == n - 1;
       break;
     }
   }
-  gfx::cancel_transition();
   result.score = score();
   const int m = event_count();
   result.events.resize(m);
   for (int i = 0; i < m; ++i) result.events[i] = event_at(i);
-  highscore_penalty = penalty_before;
-  gfx::set_drawing(drawing_before);
+  end_replay();
   return result;
 }
 

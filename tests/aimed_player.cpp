@@ -1,0 +1,64 @@
+#include "tests/aimed_player.h"
+
+#include "game/GrumboldX/app.h"
+#include "game/gfx/sprites.h"
+#include "game/qzX/enemies.h"
+#include "game/qzX/recording.h"
+#include "game/qzX/round.h"
+
+namespace test_support {
+
+namespace {
+
+int next(AimedPlayer& p, int n) {
+  p.state = p.state * 1103515245u + 12345u;
+  return static_cast<int>((p.state >> 16) % static_cast<std::uint32_t>(n));
+}
+
+bool aimable(const qzx::Enemy& e) {
+  if (!(e.flags & qzx::f_in_use) || !(e.flags & qzx::f_shootable)) return false;
+  if (e.kind == qzx::kind_flying_chicken) return e.state == 1;
+  if (e.kind == qzx::kind_ground_chicken) return e.state == 4 || e.state == 5;
+  return false;
+}
+
+}  // namespace
+
+std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time) {
+  bool click = false, right_click = false;
+  if (p.arrow_frames > 0) {
+    --p.arrow_frames;
+  } else if (next(p, 400) == 0) {
+    p.arrow_frames = 20 + next(p, 60);
+    p.arrow_right = next(p, 2) == 0;
+  }
+  if (p.cooldown > 0) {
+    --p.cooldown;
+  } else if (qzx::players[0].cartridges == 0) {
+    right_click = true;
+    p.cooldown = 6;
+  } else {
+    for (int i = qzx::enemy_slots - 1; i >= 0; --i) {
+      const qzx::Enemy& e = qzx::enemies[i];
+      if (!aimable(e)) continue;
+      const gfx::FrameRect r = gfx::frame_rect(qzx::sprite_row(e), e.frame >> 8);
+      // Where the chicken will be when the shot is resolved, after its move in this frame.
+      const int dx = static_cast<int>(static_cast<std::int64_t>(e.vx) * app::frame_time / 65536 >> 16);
+      const int x = qzx::screen_x(e) + r.left + r.width / 2 + dx;
+      const int y = (e.y >> 16) + r.top + r.height / 2;
+      if (x < 20 || x > 780 || y < 20 || y > 580) continue;
+      p.cursor_x = x;
+      p.cursor_y = y;
+      if (next(p, 100) < p.miss_percent) p.cursor_x += (next(p, 2) ? 1 : -1) * (r.width / 2 + 10);
+      if (p.cursor_x < 0) p.cursor_x = 0;
+      if (p.cursor_x > 799) p.cursor_x = 799;
+      click = true;
+      p.cooldown = 8 + next(p, 12);
+      break;
+    }
+  }
+  return qzx::pack_input(p.cursor_x, p.cursor_y, p.arrow_frames > 0 && !p.arrow_right,
+                         p.arrow_frames > 0 && p.arrow_right, click, right_click, round_time);
+}
+
+}  // namespace test_support

@@ -1,0 +1,201 @@
+// A whole round through the real game binary, headless: a round played without shots gives the
+// frame times and the round clock; a player in this process then aims at the chickens of that
+// same round, frame by frame; the game binary, fed the same input as a script, must reach the
+// same events and score, shows the hits, ends in the name entry, and replays its own recording.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/GrumboldX/app.h"
+#include "game/GrumboldX/highscores.h"
+#include "game/gfx/layers.h"
+#include "game/gfx/sprites.h"
+#include "game/qzX/replay.h"
+#include "game/qzX/round.h"
+#include "game/resources/archive.h"
+#include "tests/aimed_player.h"
+#include "tests/gfx_fixture.h"
+#include "tests/test_support.h"
+
+using namespace test_support;
+
+namespace {
+
+constexpr int start_frame = 101;  // the start button is released before this picture
+constexpr const char* frame_ms = "30";
+
+class RoundRun : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const std::string path = (data_dir() / "XL" / "grumboldX.dat").string();
+    gfxtest::open_display();
+    use_data_archive = true;
+    ASSERT_EQ(xfinit(path.c_str()), 1);
+    gfx::load_catalogue();
+    gfx::hide_loading_screen();
+  }
+  static void TearDownTestSuite() {
+    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
+    gfx::release_layer_pictures();
+    xfdone();
+  }
+
+  void SetUp() override {
+    std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", dir / "grumboldX.dat");
+  }
+
+  RunResult run(const std::string& script, int frames, const std::vector<std::string>& args = {}) {
+    write_file(dir / "script.txt", script);
+    return run_program("grumboldx", dir.path(),
+                       {{"GRUMBOLDX_HEADLESS", "1"},
+                        {"GRUMBOLDX_FRAME_MS", frame_ms},
+                        {"GRUMBOLDX_FRAMES", std::to_string(frames)},
+                        {"GRUMBOLDX_SCRIPT", (dir / "script.txt").string()}},
+                       args);
+  }
+
+  qzx::Recording last_game() {
+    qzx::Recording r;
+    std::string error;
+    EXPECT_TRUE(qzx::load_recording((dir / "lastgame.rec").string().c_str(), r, error)) << error;
+    return r;
+  }
+
+  ScratchDir dir;
+};
+
+// The UTF-16 highscore file as ASCII text.
+std::string table_text(const std::filesystem::path& file) {
+  const std::string bytes = read_file(file);
+  std::string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const unsigned u = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
+    text.push_back(u < 0x80 ? static_cast<char>(u) : '?');
+  }
+  return text;
+}
+
+struct AimedRound {
+  std::vector<std::uint32_t> inputs;
+  std::vector<qzx::EventEntry> events;
+  std::int32_t score = 0;
+  int first_kill_frame = -1;
+};
+
+// The aimed player on the frames of a recorded round: its frame times and round clock.
+AimedRound play_aimed(const qzx::Recording& timing) {
+  reset_app_state();
+  app::edition = timing.edition;
+  AimedRound out;
+  AimedPlayer player;
+  qzx::begin_replay(timing);
+  for (std::size_t i = 0; i < timing.frames.size(); ++i) {
+    const qzx::RecordedFrame& f = timing.frames[i];
+    app::frame_time = f.frame_time;
+    const std::uint32_t input = aimed_input(player, f.round_time);
+    out.inputs.push_back(input);
+    const std::int32_t before = qzx::score();
+    const qzx::RoundOutcome o = qzx::replay_frame(f.frame_time, input, f.round_time);
+    if (out.first_kill_frame < 0 && qzx::score() > before) out.first_kill_frame = static_cast<int>(i);
+    if (o == qzx::RoundOutcome::game_over) break;
+  }
+  out.score = qzx::score();
+  for (int i = 0; i < qzx::event_count(); ++i) out.events.push_back(qzx::event_at(i));
+  qzx::end_replay();
+  return out;
+}
+
+// The input as script lines: moves, button presses and releases, arrow keys.
+std::string script_of(const std::vector<std::uint32_t>& inputs) {
+  std::ostringstream s;
+  s << "30 move 200 540\n100 ldown\n" << start_frame << " lup\n";
+  int x = -1, y = -1;
+  bool left = false, right = false;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    const int frame = start_frame + static_cast<int>(i);
+    const qzx::FrameInput in = qzx::unpack_input(inputs[i]);
+    if (in.cursor_x != x || in.cursor_y != y) s << frame << " move " << in.cursor_x << ' ' << in.cursor_y << '\n';
+    x = in.cursor_x;
+    y = in.cursor_y;
+    if (in.left != left) s << frame << (in.left ? " keydown" : " keyup") << " LEFT\n";
+    if (in.right != right) s << frame << (in.right ? " keydown" : " keyup") << " RIGHT\n";
+    left = in.left;
+    right = in.right;
+    if (in.click) s << frame << " ldown\n" << frame + 1 << " lup\n";
+    if (in.right_click) s << frame << " rdown\n" << frame + 1 << " rup\n";
+  }
+  return s.str();
+}
+
+TEST_F(RoundRun, AnAimedRoundScoresEndsInTheNameEntryAndReplaysExactly) {
+  // 1. The round without a shot: its frame times and round clock.
+  const int round_frames_limit = 91 * 1000 / 30 + 200;
+  const RunResult quiet = run("30 move 200 540\n100 ldown\n101 lup\n", start_frame + round_frames_limit);
+  ASSERT_EQ(quiet.exit_code, 0) << quiet.stderr_text;
+  const qzx::Recording timing = last_game();
+  ASSERT_GT(timing.frames.size(), 3000u);
+  EXPECT_EQ(timing.score, 0);
+  EXPECT_EQ((timing.frames.back().input >> 24) & 1, 1u) << "the last frame has the time over";
+
+  // 2. The same round with aimed shots, in this process.
+  const AimedRound aimed = play_aimed(timing);
+  ASSERT_EQ(aimed.inputs.size(), timing.frames.size()) << "the round lasts as long as before";
+  ASSERT_GT(aimed.score, 50) << "beats the last place of the default table";
+  ASSERT_GE(aimed.first_kill_frame, 0);
+
+  // 3. The binary plays that input: same events and score, a picture of a hit, the name entry.
+  const int end_frame = start_frame + static_cast<int>(aimed.inputs.size()) - 1;
+  std::string script = script_of(aimed.inputs);
+  script += std::to_string(start_frame + aimed.first_kill_frame + 2) + " shot hit.png\n";
+  script += std::to_string(end_frame + 60) + " text Ziel\n";
+  script += std::to_string(end_frame + 62) + " shot name_entry.png\n";
+  script += std::to_string(end_frame + 63) + " key RETURN\n";
+  const RunResult played = run(script, end_frame + 100);
+  ASSERT_EQ(played.exit_code, 0) << played.stderr_text;
+  const qzx::Recording game = last_game();
+  ASSERT_EQ(game.frames.size(), aimed.inputs.size());
+  for (std::size_t i = 0; i < game.frames.size(); ++i)
+    ASSERT_EQ(game.frames[i].input, aimed.inputs[i]) << "frame " << i;
+  EXPECT_EQ(game.score, aimed.score);
+  EXPECT_EQ(qzx::first_event_difference(game.events, aimed.events), -1);
+  int width = 0, height = 0;
+  EXPECT_FALSE(read_png_rgb(dir / "hit.png", width, height).empty());
+  if (const char* keep = std::getenv("GRUMBOLDX_KEEP_SHOTS")) {  // for a look at the pictures
+    std::filesystem::copy_file(dir / "hit.png", std::filesystem::path(keep) / "hit.png",
+                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(dir / "name_entry.png", std::filesystem::path(keep) / "name_entry.png",
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  const std::string table = table_text(dir / "highscores.txt");
+  EXPECT_NE(table.find("Ziel"), std::string::npos);
+  EXPECT_NE(table.find(std::to_string(aimed.score) + "\n"), std::string::npos) << table;
+
+  // 4. Its recording replays headless to the same event log, printed, and the same score.
+  const RunResult replay = run_program("grumboldx", dir.path(), {{"GRUMBOLDX_HEADLESS", "1"}},
+                                       {"-replay", "lastgame.rec"});
+  EXPECT_EQ(replay.exit_code, 0) << replay.stderr_text;
+  std::ostringstream expected;
+  for (const qzx::EventEntry& e : aimed.events) expected << "event " << e.code << ' ' << e.value << '\n';
+  expected << "score " << aimed.score << '\n';
+  EXPECT_EQ(replay.stdout_text, expected.str());
+}
+
+TEST_F(RoundRun, AReplayOfAnotherEditionOrADamagedFileIsRefused) {
+  qzx::Recording r;
+  r.edition = 3;
+  ASSERT_TRUE(qzx::save_recording(r, (dir / "xxl.rec").string().c_str()));
+  write_file(dir / "broken.rec", "GXREC\r\n\x1a but nothing after");
+  for (const char* file : {"xxl.rec", "broken.rec", "missing.rec"}) {
+    const RunResult result = run_program("grumboldx", dir.path(), {{"GRUMBOLDX_HEADLESS", "1"}},
+                                         {"-replay", file});
+    EXPECT_EQ(result.exit_code, 2) << file;
+    EXPECT_NE(result.stderr_text.find("replay: "), std::string::npos) << result.stderr_text;
+  }
+}
+
+}  // namespace
