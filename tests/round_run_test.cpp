@@ -152,9 +152,14 @@ TEST_F(RoundRun, AnAimedRoundScoresEndsInTheNameEntryAndReplaysExactly) {
   const int end_frame = start_frame + static_cast<int>(aimed.inputs.size()) - 1;
   std::string script = script_of(aimed.inputs);
   script += std::to_string(start_frame + aimed.first_kill_frame + 2) + " shot hit.png\n";
-  script += std::to_string(end_frame + 60) + " text Ziel\n";
-  script += std::to_string(end_frame + 62) + " shot name_entry.png\n";
-  script += std::to_string(end_frame + 63) + " key RETURN\n";
+  // The name typed as keystrokes and text: Shift+A, n, x, Backspace, "na", and an Escape that
+  // the name entry ignores.
+  const int typing = end_frame + 60;
+  for (const char* line : {" keydown SHIFT\n", " key A\n", " keyup SHIFT\n", " key N\n", " key X\n",
+                           " key BACK\n", " text na\n", " key ESCAPE\n"})
+    script += std::to_string(typing) + line;
+  script += std::to_string(typing + 2) + " shot name_entry.png\n";
+  script += std::to_string(typing + 3) + " key RETURN\n";
   const RunResult played = run(script, end_frame + 100);
   ASSERT_EQ(played.exit_code, 0) << played.stderr_text;
   const qzx::Recording game = last_game();
@@ -171,9 +176,18 @@ TEST_F(RoundRun, AnAimedRoundScoresEndsInTheNameEntryAndReplaysExactly) {
     std::filesystem::copy_file(dir / "name_entry.png", std::filesystem::path(keep) / "name_entry.png",
                                std::filesystem::copy_options::overwrite_existing);
   }
+  std::string entry = "Anna";  // "%-24s %8d"
+  const std::string points = std::to_string(aimed.score);
+  entry.append(29 - points.size(), ' ');  // the name in 24 places, a space, the points in 8
+  entry += points + "\n";
   const std::string table = table_text(dir / "highscores.txt");
-  EXPECT_NE(table.find("Ziel"), std::string::npos);
-  EXPECT_NE(table.find(std::to_string(aimed.score) + "\n"), std::string::npos) << table;
+  EXPECT_NE(table.find(entry), std::string::npos) << table;
+
+  // The next run starts from that file: accepted, and saved again with the same entries.
+  const RunResult next = run("", 40);
+  EXPECT_EQ(next.exit_code, 0) << next.stderr_text;
+  EXPECT_EQ(read_file(dir / "debug.txt").find("Highscore-file not valid!"), std::string::npos);
+  EXPECT_NE(table_text(dir / "highscores.txt").find(entry), std::string::npos);
 
   // 4. Its recording replays headless to the same event log, printed, and the same score.
   const RunResult replay = run_program("grumboldx", dir.path(), {{"GRUMBOLDX_HEADLESS", "1"}},

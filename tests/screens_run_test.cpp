@@ -155,43 +155,6 @@ TEST_F(ScreensRun, TheChosenExitLinkGoesToTheBrowserAtTheEnd) {
       << text;
 }
 
-TEST_F(ScreensRun, ANameEnteredAfterARoundIsSavedAndLoadsBackInTheNextRun) {
-  use_edition("XL");
-  // The start button; the empty round ends at once with the score given (the hook the round's
-  // end uses until the round exists), and the name entry opens.
-  const RunResult first = run(
-      "30 move 200 540\n"
-      "100 ldown\n"
-      "101 lup\n"
-      "201 keydown SHIFT\n"
-      "202 key A\n"
-      "203 keyup SHIFT\n"
-      "204 key N\n"
-      "205 key X\n"
-      "206 key BACK\n"
-      "207 text na\n"
-      "208 key ESCAPE\n"
-      "260 shot name_entry.png\n"
-      "261 key RETURN\n"
-      "300 close\n",
-      {{"GRUMBOLDX_FRAMES", "2000"}, {"GRUMBOLDX_ROUND_SCORE", "420"}});
-  EXPECT_EQ(first.exit_code, 0) << first.stderr_text;
-  std::string entry = "Anna";  // "%-24s %8d"
-  entry.append(26, ' ');
-  entry.append("420\n");
-  const std::string saved = table_text(dir / "highscores.txt");
-  EXPECT_NE(saved.find(entry), std::string::npos) << saved;
-  EXPECT_LT(saved.find("Anna"), saved.find("Eierdieb")) << "the second place, above 400";
-
-  // The next run starts from the file: accepted, and saved again with the same entries.
-  const RunResult second = run("", {{"GRUMBOLDX_FRAMES", "40"}, {"GRUMBOLDX_TIME", "1300000000"}});
-  EXPECT_EQ(second.exit_code, 0) << second.stderr_text;
-  EXPECT_EQ(log().find("Highscore-file not valid!"), std::string::npos) << log();
-  const std::string again = table_text(dir / "highscores.txt");
-  EXPECT_NE(again.find(entry), std::string::npos) << again;
-  EXPECT_NE(again.find("2011-03-13"), std::string::npos) << "saved again at the second run's end";
-}
-
 TEST_F(ScreensRun, AFailedStartLeavesThePlayersFileUntouched) {
   const std::string players_file = "not a table, but the player's own\n";
   struct Case {
