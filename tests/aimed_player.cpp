@@ -62,3 +62,47 @@ std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time) {
 }
 
 }  // namespace test_support
+
+#include "game/GrumboldX/frame_timing.h"
+#include "game/gfx/draw.h"
+
+namespace test_support {
+
+qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
+                               std::uint32_t start_seconds, std::uint32_t start_millis) {
+  const bool drawing_before = gfx::drawing();
+  gfx::set_drawing(false);
+  std::uint32_t rng = lengths.seed;
+  auto draw = [&rng](int n) {
+    rng = rng * 1664525u + 1013904223u;
+    return static_cast<int>((rng >> 8) % static_cast<std::uint32_t>(n));
+  };
+  gfx::cancel_transition();
+  app::scene = 1;
+  qzx::use_recorded_start(start_seconds, start_millis);
+  qzx::round_setup(true);
+  qzx::use_wall_clock_start();
+  gfx::start_transition(1);
+  std::uint32_t t = 5000000;
+  for (int frame = 0; frame < qzx::max_frames; ++frame) {
+    const std::uint32_t t0 = t;
+    frame_timing_start(t0);
+    const std::uint32_t input = aimed_input(player, app::round_time);
+    const qzx::FrameInput in = qzx::unpack_input(input);
+    app::cursor_x = in.cursor_x;
+    app::cursor_y = in.cursor_y;
+    const qzx::RoundOutcome outcome = qzx::round_frame(in);
+    if (outcome == qzx::RoundOutcome::game_over) break;
+    gfx::transition_step();
+    int length = lengths.shortest_ms + draw(lengths.longest_ms - lengths.shortest_ms + 1);
+    if (lengths.stall_every > 0 && draw(lengths.stall_every) == 0) length = lengths.stall_ms;
+    t = t0 + static_cast<std::uint32_t>(length);
+    frame_timing_finish(t0, t, gfx::transition_running());
+    qzx::note_frame_length(length);
+  }
+  gfx::cancel_transition();
+  gfx::set_drawing(drawing_before);
+  return qzx::current_recording(qzx::score());
+}
+
+}  // namespace test_support

@@ -22,3 +22,25 @@ struct AimedPlayer {
 std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time);
 
 }  // namespace test_support
+
+#include "game/qzX/replay.h"
+
+namespace test_support {
+
+// How long the frames of a generated game last: a steady length, or lengths drawn between
+// shortest and longest with now and then a stall of stall_ms (one frame in stall_every).
+struct FrameLengths {
+  int shortest_ms = 16, longest_ms = 16;
+  int stall_ms = 0, stall_every = 0;
+  std::uint32_t seed = 1;
+};
+
+// Plays one whole game in this process as the main loop runs it (the round's frame, the
+// transition, the frame timing from the lengths: the round clock runs on the real lengths, the
+// frame time is smoothed from them), with the aimed player, from a game start at the given wall
+// time. The drawing is switched off for it. Returns the game's recording; the replay text of
+// the game is qzx::replay_text() afterwards.
+qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
+                               std::uint32_t start_seconds, std::uint32_t start_millis);
+
+}  // namespace test_support
