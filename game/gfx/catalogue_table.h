@@ -445,6 +445,22 @@ inline constexpr ArtAnchor art_anchors[] = {
     {"data\\gfx2\\ghost", 325, 424, 0, "rises from the grave"},
 };
 
+// The sprite number of a catalogue picture by its name ("data\\gfx\\tree_upset"); -1 when the
+// catalogue has none (the unmirrored entry when a picture is loaded twice).
+constexpr int find_sprite(const char* name) {
+    for (const CatalogueSprite& c : catalogue_sprites) {
+        if (c.mirrored) continue;
+        const char* p = c.name;
+        const char* q = name;
+        while (*p && *p == *q) {
+            ++p;
+            ++q;
+        }
+        if (*p == *q) return c.sprite;
+    }
+    return -1;
+}
+
 // The anchor of a sprite by name; null when the table has none.
 constexpr const ArtAnchor* find_art_anchor(const char* name) {
     for (const ArtAnchor& a : art_anchors) {
