@@ -1,4 +1,4 @@
-// The scenes' target lists.
+// The first scene's target list; the second scene's is in scene2_targets.cpp.
 #include "game/GrumboldX/app.h"
 #include "game/qzX/targets/targets.h"
 
@@ -57,7 +57,5 @@ void scene1_setup() {
   reset_card_game();
   reset_bees();
 }
-
-void scene2_setup() {}
 
 }  // namespace qzx
