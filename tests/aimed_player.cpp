@@ -83,6 +83,8 @@ qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
   qzx::round_setup(true);
   qzx::use_wall_clock_start();
   gfx::start_transition(1);
+  // Edition XS starts its rounds from the branding screen, which cuts the transition short.
+  if (app::edition == app::edition_xs) gfx::cancel_transition();
   std::uint32_t t = 5000000;
   for (int frame = 0; frame < qzx::max_frames; ++frame) {
     const std::uint32_t t0 = t;

@@ -47,8 +47,10 @@ void text_object_update(Enemy& e) {
     return;
   }
   if (e.flags & f_blink) {
+    // counter 0 .. 7 hidden, 8 .. 18 shown: the first phase is as long as every later one.
+    const bool hidden = e.counter < blink_hidden_frames;
     e.counter = (e.counter + 1) % (blink_hidden_frames + blink_shown_frames);
-    if (e.counter < blink_hidden_frames) return;
+    if (hidden) return;
   }
   const int x = (e.flags & f_screen_fixed) ? e.x >> 16 : screen_x(e);
   text::draw_text(x, e.y >> 16, e.text);
@@ -83,6 +85,9 @@ void score_popup(const Enemy& e, std::int32_t points, int dx, int dy) {
     } else if (e.scale == 3) {
       cx /= 4;
       cy /= 4;
+    } else if (e.scale == 4) {  // an eighth: the popup stands on the small chicken too
+      cx /= 8;
+      cy /= 8;
     }
   }
   Enemy* t = enemy_alloc(kind_score_popup);

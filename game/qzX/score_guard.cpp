@@ -9,15 +9,16 @@
 namespace qzx {
 
 namespace {
-std::int32_t score_value = 0;
 constexpr std::uint32_t guard_key = 0x5EC2E7A9u;
-// Kept apart from the score, in another form.
-volatile std::uint32_t score_guard = guard_key;
 
-std::uint32_t scrambled(std::int32_t value) {
+constexpr std::uint32_t scrambled(std::int32_t value) {
   const auto v = static_cast<std::uint32_t>(value) ^ guard_key;
   return (v << 13) | (v >> 19);
 }
+
+std::int32_t score_value = 0;
+// Kept apart from the score, in another form; it agrees with the score from the start.
+volatile std::uint32_t score_guard = scrambled(0);
 }  // namespace
 
 std::int32_t score() {
