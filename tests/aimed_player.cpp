@@ -25,6 +25,9 @@ bool aimable(const qzx::Enemy& e) {
 }  // namespace
 
 std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time) {
+  // The pointer is where the game left it: a bee sting throws it.
+  p.cursor_x = app::cursor_x;
+  p.cursor_y = app::cursor_y;
   bool click = false, right_click = false;
   if (p.arrow_frames > 0) {
     --p.arrow_frames;
@@ -78,6 +81,8 @@ qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
     return static_cast<int>((rng >> 8) % static_cast<std::uint32_t>(n));
   };
   gfx::cancel_transition();
+  app::cursor_x = player.cursor_x;
+  app::cursor_y = player.cursor_y;
   app::scene = 1;
   qzx::use_recorded_start(start_seconds, start_millis);
   qzx::round_setup(true);

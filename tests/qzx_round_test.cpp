@@ -88,7 +88,9 @@ class Round : public ::testing::Test {
     use_recorded_start(1000, 0);
     round_setup(false);
     gfx::set_scroll(0);  // as the first frame does
-    // No chicken comes unless a test asks for one.
+    // These tests look at the round's own rules: no scenery target, and no chicken unless a
+    // test asks for one.
+    enemy_clear();
     round.spawn_timer = no_spawn;
     for (const SoundFile& s : sounds) sound::stop_sound(s.number);
   }
@@ -164,7 +166,12 @@ TEST_F(Round, SetUpByEditionAndScene) {
     EXPECT_EQ(round.shown_time, 0) << at;
     EXPECT_EQ(round.megagun_state, 0) << at;
     EXPECT_FALSE(round.gate_open) << at;
-    EXPECT_EQ(enemy_count, 0) << at;
+    // Only the scene's targets: no chicken yet, nothing else left over.
+    EXPECT_EQ(round.live_chickens, 0) << at;
+    for (const Enemy& e : enemies)
+      if (e.flags) EXPECT_TRUE(e.kind != kind_flying_chicken && e.kind != kind_ground_chicken &&
+                               e.kind != kind_score_popup && e.kind != kind_shell)
+          << at << ": kind " << e.kind;
     EXPECT_EQ(live_particles(), 0) << at;
     EXPECT_EQ(hit_times[1][5], empty_ring) << at;
     // The first scene starts the score and its accumulators afresh; the second keeps them.
@@ -560,6 +567,7 @@ TEST_F(Round, SpawnStepPicksChickensByEditionAndScene) {
     int sizes[5] = {}, side = 0, field = 0, spawns = 0;
     bool only_small_far = true;
     for (int tick = 0; tick < 3000; ++tick) {
+      enemy_clear();  // without the scene's targets, everything left is a spawn
       round.live_chickens = 0;
       round.spawn_timer = 0;
       spawn_step();

@@ -20,6 +20,9 @@ Layer layers[5];
 
 namespace {
 
+// Scene 2's three pictures, kept for the shot test and for restoring lost surfaces.
+Picture scene2_pictures[3];
+
 constexpr const char* source = "game/gfx";
 
 int ring(int column) { return ((column % 800) + 800) % 800; }
@@ -68,38 +71,56 @@ bool refill_raw(int i, bool restore_on_loss) {
   return true;
 }
 
-// Loads an 800 × 600 picture into a surface; a smaller picture leaves the rest black.
-void load_full_screen(plat::Surface* target, const char* name) {
-  if (!target) return;
-  Picture picture;
-  if (!load_picture(name, picture, false)) {
-    debug_log("***ERROR*** could not load %s\n", name);
-    fatal_exit(1);
+// Copies a full-screen picture into a locked surface: 600 rows of 800 pixels, black where the
+// picture is smaller.
+void copy_full_screen(const Picture& picture, std::uint16_t* px, int pitch) {
+  const int w = picture.width < 800 ? picture.width : 800;
+  for (int y = 0; y < 600; ++y) {
+    std::uint16_t* dst = px + static_cast<std::size_t>(y) * pitch;
+    if (y < picture.height && w > 0) {
+      std::memcpy(dst, picture.pixels() + static_cast<std::size_t>(y) * picture.width,
+                  static_cast<std::size_t>(w) * 2);
+      std::memset(dst + w, 0, static_cast<std::size_t>(800 - w) * 2);
+    } else {
+      std::memset(dst, 0, 800 * 2);
+    }
   }
+}
+
+// Puts a picture into a surface. A loss on the way restores the surfaces (which may already
+// bring the picture back) and tries again; false when the surface stayed lost.
+bool put_full_screen(plat::Surface* target, const Picture& picture, bool restore_on_loss) {
+  if (!target || !picture.data) return true;
   for (int attempt = 0; attempt < 3; ++attempt) {
     void* p = nullptr;
     int pitch = 0;
     const plat::HRESULT r = plat::surface_lock(target, nullptr, &p, &pitch);
     if (r == plat::DDERR_SURFACELOST) {
+      if (!restore_on_loss) return false;
       restore_surfaces();
       continue;
     }
     if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
-    auto* px = static_cast<std::uint16_t*>(p);
-    const int w = picture.width < 800 ? picture.width : 800;
-    for (int y = 0; y < 600; ++y) {
-      std::uint16_t* dst = px + static_cast<std::size_t>(y) * (pitch / 2);
-      if (y < picture.height) {
-        std::memcpy(dst, picture.pixels() + static_cast<std::size_t>(y) * picture.width,
-                    static_cast<std::size_t>(w) * 2);
-        std::memset(dst + w, 0, static_cast<std::size_t>(800 - w) * 2);
-      } else {
-        std::memset(dst, 0, 800 * 2);
-      }
-    }
+    copy_full_screen(picture, static_cast<std::uint16_t*>(p), pitch / 2);
     unlock_surface(target, __LINE__);
-    break;
+    return true;
   }
+  return false;
+}
+
+void load_picture_or_exit(const char* name, Picture& picture) {
+  if (!load_picture(name, picture, false)) {
+    debug_log("***ERROR*** could not load %s\n", name);
+    fatal_exit(1);
+  }
+}
+
+// Loads an 800 × 600 picture into a surface; a smaller picture leaves the rest black.
+void load_full_screen(plat::Surface* target, const char* name) {
+  if (!target) return;
+  Picture picture;
+  load_picture_or_exit(name, picture);
+  put_full_screen(target, picture, true);
   free_picture(picture);
 }
 
@@ -214,7 +235,20 @@ void update_layers() {
 }
 
 void load_scene2_layers() {
-  for (int i = 0; i < 3; ++i) load_full_screen(layer_surfaces[i], scene2_layers[i]);
+  // The pictures stay in memory: the shot test reads them (with or without a display), and a
+  // lost surface gets its picture back from them.
+  for (int i = 0; i < 3; ++i) {
+    free_picture(scene2_pictures[i]);
+    load_picture_or_exit(scene2_layers[i], scene2_pictures[i]);
+  }
+  for (int i = 0; i < 3; ++i) put_full_screen(layer_surfaces[i], scene2_pictures[i], true);
+}
+
+std::uint16_t scene2_layer_pixel(int layer, int x, int y) {
+  if (layer < 0 || layer >= 3) return 0;
+  const Picture& p = scene2_pictures[layer];
+  if (!p.data || p.indexed || x >= p.width || y >= p.height) return 0;
+  return p.pixels()[static_cast<std::size_t>(y) * p.width + x];
 }
 
 void draw_scene2_layers() {
@@ -237,7 +271,7 @@ void show_screen_picture(int number) {
 void restore_layer(int layer) {
   if (layer < 0 || layer >= 5) return;
   if (app::scene == 2) {
-    if (layer < 3) load_full_screen(layer_surfaces[layer], scene2_layers[layer]);
+    if (layer < 3) put_full_screen(layer_surfaces[layer], scene2_pictures[layer], false);
     return;
   }
   layers[layer].needs_full_refill = true;
@@ -246,6 +280,7 @@ void restore_layer(int layer) {
 
 void release_layer_pictures() {
   for (Layer& l : layers) free_picture(l.picture);
+  for (Picture& p : scene2_pictures) free_picture(p);
 }
 
 }  // namespace gfx

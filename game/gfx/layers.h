@@ -32,8 +32,13 @@ void set_scroll(int scroll);
 int layer_offset(int layer);
 // Refills the newly exposed columns of every layer and adds the layer entries (scene 1).
 void update_layers();
+// Loads the three pictures of scene 2, keeps them in memory and puts them into layer surfaces
+// 0..2 (when there is a display).
 void load_scene2_layers();
 void draw_scene2_layers();
+// A pixel of a kept scene 2 picture (0 outside it or before the first load): the shot test
+// reads these, never the display.
+std::uint16_t scene2_layer_pixel(int layer, int x, int y);
 // Shows full-screen picture 0..5 (title card, help, highscore, credits, start and end branding).
 void show_screen_picture(int number);
 

@@ -203,6 +203,12 @@ DrawFn pumpkin_stage(int stage) {
             if (t > 0 && t < 0.5) splinters(cr, 50, 22, t * 2, pal::pumpkin);
             return;
         }
+        if (f.i == 0) {
+            // the resting picture of the stage before: the last cut done, a chalk mark where
+            // the next goes (the shot that counts lands there)
+            pumpkin_body(cr, stage - 2, 1, false);
+            return;
+        }
         const bool lit = stage == 6 && t > 0.5;
         pumpkin_body(cr, stage - 1, ease(span(t, 0.1, 0.7)), lit);
         if (stage - 1 >= 1 && stage - 1 <= 5) {

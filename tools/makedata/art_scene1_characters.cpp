@@ -129,12 +129,12 @@ void stove(cairo_t* cr, double door_open, double glow, int chicken /*0 none, 1 r
 
 
 // Seen from the front, rising from the bottom edge of the screen; the board with the picture
-// is held at x 35..105, y 6..66 of the cell (where "front_cards" is drawn).
+// is held at x 35..105, y 6..66 of the cell (where "front_cards" is drawn). Knocking, the near
+// wing is raised in front of the body and taps the glass once a loop, on the loop's first frame.
 void front_chicken(cairo_t* cr, double rise, double arm, Eyes eyes, double beak, bool knock, int knock_phase,
                    double board = 0) {
     const double y = 150 + (1 - rise) * 115;  // fully down, the comb still peeks over the edge
-    const double knock_dx = knock ? (knock_phase % 2) * 5 : 0;
-    draw_chicken_front(cr, 70, y, 1.05, eyes, beak, board > 0 ? 1 : arm, board > 0 ? 1 : 0);
+    draw_chicken_front(cr, 70, y, 1.05, eyes, beak, board > 0 ? 1 : 0, board > 0 ? 1 : 0);
     if (board > 0) {
         const double up = board;
         box(cr, 31, 2 + (1 - up) * 60, 78, 70, 6, hex(0xc8843a), 2.5);
@@ -143,11 +143,32 @@ void front_chicken(cairo_t* cr, double rise, double arm, Eyes eyes, double beak,
         cairo_fill(cr);
     }
     if (arm > 0 && board <= 0) {
-        // the raised wing knocks against the glass
-        const double wx = 14 + knock_dx, wy = y - 70;
-        if (knock && knock_phase % 2 == 1)
-            for (int k = 0; k < 3; ++k)
-                stick(cr, wx - 16 - k * 2, wy - 12 + k * 12, wx - 24 - k * 4, wy - 16 + k * 14, 2, hex(0xffffff), 0.8);
+        // how close the wing tip is to the glass: 1 on the tap
+        static constexpr double reach[4] = {1.0, 0.45, 0.15, 0.6};
+        const double near = knock ? reach[knock_phase % 4] : 0.3;
+        const double sx = 34, sy = y - 8;                    // the shoulder
+        const double tx = 30 - 8 * arm, ty = sy - 78 * arm;  // the wing tip beside the head
+        const double len = std::hypot(tx - sx, ty - sy), width = 13 + 5 * near;
+        cairo_save(cr);
+        cairo_translate(cr, (sx + tx) / 2, (sy + ty) / 2);
+        cairo_rotate(cr, std::atan2(ty - sy, tx - sx));
+        cairo_scale(cr, 1 + 0.15 * near, 1 + 0.15 * near);
+        ellipse_path(cr, 0, 0, len / 2 + 6, width);
+        styled(cr, darker(pal::chicken_brown, 0.05), 2);
+        for (int k = -1; k <= 1; ++k) {  // feather tips
+            cairo_move_to(cr, len / 2 - 4, k * width * 0.45);
+            cairo_line_to(cr, len / 2 + 4, k * width * 0.5);
+        }
+        set_col(cr, pal::outline);
+        cairo_set_line_width(cr, 1.5);
+        cairo_stroke(cr);
+        cairo_restore(cr);
+        if (knock && knock_phase % 4 == 0)  // the tap on the glass
+            for (int k = 0; k < 3; ++k) {
+                const double a = -2.4 + k * 0.7;
+                stick(cr, tx + 14 * std::cos(a), ty + 14 * std::sin(a), tx + 24 * std::cos(a), ty + 24 * std::sin(a), 2,
+                      hex(0xffffff), 0.8);
+            }
     }
 }
 

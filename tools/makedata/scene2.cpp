@@ -1,5 +1,6 @@
 #include "tools/makedata/scene2.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "tools/makedata/art.h"
@@ -96,17 +97,49 @@ void draw_door(cairo_t* cr, double open) {
 }
 
 void draw_grave(cairo_t* cr, double open, double light) {
-    // a mound with a headstone; the slab (x 116..221, y 19..131) slides aside when it opens
-    blob(cr, 160, 128, 92, 18, hex(0x5a7a3a), 2, false);
-    if (open > 0) {  // the dark pit under the slab
-        rrect_path(cr, 122, 30, 94, 96, 8);
-        set_col(cr, mix(hex(0x10101a), hex(0xb8f0ff), light * 0.8));
+    // a long mound in front of its headstone (the slab, x 116..221, y 19..131). Opened, the
+    // stone cracks and leans back and the mound breaks open where the ghost comes up (around
+    // x 62); the pit glows when the ghost rises.
+    blob(cr, 128, 130, 112, 18, hex(0x5a7a3a), 2, false);
+    if (open > 0) {
+        const double rx = 40 * open, ry = 11 * open;
+        ellipse_path(cr, 62, 132, rx + 4, ry + 3);
+        set_col(cr, hex(0x5a4028));
         cairo_fill(cr);
+        ellipse_path(cr, 62, 133, rx, ry);
+        cairo_pattern_t* g = cairo_pattern_create_radial(62, 133, 2, 62, 133, std::max(rx, 1.0));
+        const Col deep = hex(0x0c0c14);
+        const Col glow = mix(deep, hex(0xb8f0ff), light);
+        cairo_pattern_add_color_stop_rgb(g, 0, glow.r, glow.g, glow.b);
+        cairo_pattern_add_color_stop_rgb(g, 1, deep.r, deep.g, deep.b);
+        cairo_set_source(cr, g);
+        cairo_fill(cr);
+        cairo_pattern_destroy(g);
+        // the earth thrown out of it
+        Rng rng(5);
+        for (int k = 0; k < 8; ++k) {
+            const double a = rng.range(M_PI * 1.05, M_PI * 1.95);
+            const double d = rng.range(30, 52) * open;
+            blob(cr, 62 + std::cos(a) * d, 128 + std::sin(a) * d * 0.35, 5, 3.5, hex(0x6a4a2a), 1, false);
+        }
+        if (light > 0) {  // a pale glow rising out of the pit
+            cairo_move_to(cr, 62 - rx * 0.8, 132);
+            cairo_line_to(cr, 62 - rx * 1.1, 20);
+            cairo_line_to(cr, 62 + rx * 1.1, 20);
+            cairo_line_to(cr, 62 + rx * 0.8, 132);
+            cairo_close_path(cr);
+            cairo_pattern_t* beam = cairo_pattern_create_linear(0, 132, 0, 20);
+            cairo_pattern_add_color_stop_rgba(beam, 0, 0.72, 0.94, 1, 0.55 * light);
+            cairo_pattern_add_color_stop_rgba(beam, 1, 0.72, 0.94, 1, 0);
+            cairo_set_source(cr, beam);
+            cairo_fill(cr);
+            cairo_pattern_destroy(beam);
+        }
     }
     cairo_save(cr);
-    cairo_translate(cr, open * 70, open * 20);
-    cairo_rotate(cr, open * 0.2);
-    // the slab: a narrow rounded top (x 142..197) on broad shoulders
+    cairo_translate(cr, 168, 131);
+    cairo_rotate(cr, open * 0.12);
+    cairo_translate(cr, -168, -131);
     cairo_move_to(cr, 116, 131);
     cairo_line_to(cr, 116, 58);
     cairo_curve_to(cr, 116, 48, 128, 46, 142, 44);
@@ -118,6 +151,15 @@ void draw_grave(cairo_t* cr, double open, double light) {
     highlight(cr, 158, 34, 16, 10);
     draw_label(cr, "R.I.P.", 168, 72, 18, hex(0x5a5850), 0);
     stick(cr, 150, 96, 186, 96, 2, hex(0x7a7870), 0);
+    if (open > 0) {  // the crack of the sixth shot
+        const double c[] = {168, 24, 162, 46, 174, 62, 160, 84, 170, 100};
+        set_col(cr, hex(0x3a3830));
+        cairo_set_line_width(cr, 1.5);
+        cairo_move_to(cr, c[0], c[1]);
+        const int n = 1 + int(open * 4 + 0.5);
+        for (int k = 1; k < n; ++k) cairo_line_to(cr, c[2 * k], c[2 * k + 1]);
+        cairo_stroke(cr);
+    }
     cairo_restore(cr);
     // grass grown over the slab's lower right corner
     for (int k = 0; k < 7; ++k) {

@@ -36,4 +36,32 @@ inline bool in_window(const Enemy& e, ChickenWindow w) {
 // Seconds in 16.16 from tenths: random(range) + base tenths (the targets' waits).
 std::int32_t random_tenths(int base, int range);
 
+// The card game (cards.cpp) as the card table (hedgehogs.cpp) sees it: the total of the hand,
+// whether the players may stand on it now, standing (the hand ends after a short pause), and
+// the end of the game for the round when a card player is shot.
+int card_total();
+bool card_stand_allowed();
+void card_game_stand();
+void end_card_game();
+
+// The oil barrel has fallen over into its pool (oil_barrel.cpp): the barrel chicken stays down.
+bool oil_barrel_fallen();
+
+// What the targets of a chain read of each other (each changes only its own state):
+// the tree has laughed, so the key shows (tree.cpp);
+bool tree_has_laughed();
+// the bites the snail has taken from the apple, 0..4 (snail.cpp);
+int snail_bites();
+// the apple while it hangs there to be eaten, null once it is shot (apple.cpp).
+const Enemy* find_apple();
+
+// The safe over the lake (safe.cpp): whether it still hangs ready to be dropped, its release by
+// the lake chicken that climbed out onto the bank, and whether it has come down.
+bool safe_waiting();
+void release_safe();
+bool safe_landed();
+// The car's metal parts shot so far, 0..3 (car_parts.cpp): with all three the car chicken can be
+// hit.
+int car_parts_shot();
+
 }  // namespace qzx
