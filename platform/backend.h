@@ -19,6 +19,8 @@ class Backend {
   virtual void window_destroy() = 0;
   virtual bool window_exists() const = 0;
   virtual void confine_pointer(bool on) = 0;
+  // Picture coordinates, already kept inside 0..799 x 0..599.
+  virtual void warp_pointer(int x, int y) = 0;
   // Moves every waiting input event into the queue as window messages; never blocks.
   virtual void pump_events(std::deque<Message>& queue) = 0;
   // Blocks until at least one message has been queued.

@@ -43,7 +43,14 @@ constexpr const char* fault_names[] = {
     // The sound device and the music timer (platform/audio_headless.cpp, platform/timer.cpp).
     "DirectSoundCreate", "SoundCooperativeLevel", "SoundBufferLost", "timeBeginPeriod",
     "timeSetEvent",
+    // The HTML host and its view (platform/upload_dialog_headless.cpp): the host cannot start,
+    // a view cannot be made, a text cannot be written into a view.
+    "OleInitialize", "OleCreate", "Navigate2",
 };
+
+class HeadlessBackend;
+// The backend whose script the upload dialog reads its lines from.
+HeadlessBackend* dialog_script_owner = nullptr;
 
 class HeadlessBackend final : public Backend {
  public:
@@ -99,6 +106,7 @@ class HeadlessBackend final : public Backend {
       }
     }
     close_signal = 0;
+    dialog_script_owner = this;
     previous_int_ = std::signal(SIGINT, on_signal);
     previous_term_ = std::signal(SIGTERM, on_signal);
   }
@@ -106,6 +114,7 @@ class HeadlessBackend final : public Backend {
   // The signals go back to what they did before, so a program that started the layer (a test)
   // can again be stopped by them.
   ~HeadlessBackend() override {
+    if (dialog_script_owner == this) dialog_script_owner = nullptr;
     std::signal(SIGINT, previous_int_ == SIG_ERR ? SIG_DFL : previous_int_);
     std::signal(SIGTERM, previous_term_ == SIG_ERR ? SIG_DFL : previous_term_);
     close_signal = 0;
@@ -121,6 +130,10 @@ class HeadlessBackend final : public Backend {
   void window_destroy() override { window_ = false; }
   bool window_exists() const override { return window_; }
   void confine_pointer(bool) override {}
+  void warp_pointer(int x, int y) override {
+    mouse_x_ = x;
+    mouse_y_ = y;
+  }
 
   void pump_events(std::deque<Message>&) override {
     if (close_signal) {
@@ -199,6 +212,15 @@ class HeadlessBackend final : public Backend {
 
   PixelFormat pixel_format() const override { return format_; }
 
+  // The dialog lines in script order, apart from the frames.
+  bool next_dialog_line(ScriptEvent& out) {
+    while (next_dialog_ < events_.size() && events_[next_dialog_].action != ScriptAction::dialog)
+      ++next_dialog_;
+    if (next_dialog_ >= events_.size()) return false;
+    out = events_[next_dialog_++];
+    return true;
+  }
+
   bool should_fail(const char* operation) override {
     for (const std::string& f : faults_)
       if (f == operation) return true;
@@ -240,6 +262,7 @@ class HeadlessBackend final : public Backend {
       case ScriptAction::shot: break;  // taken when its frame is presented
       case ScriptAction::lost: lose_all_surfaces(); break;
       case ScriptAction::sleep: advance_clock(clock_ + static_cast<std::uint32_t>(e.x)); break;
+      case ScriptAction::dialog: break;  // read by the upload dialog while it is open
     }
   }
   std::int64_t point() const { return make_point_lparam(mouse_x_, mouse_y_); }
@@ -290,6 +313,7 @@ class HeadlessBackend final : public Backend {
   std::vector<std::string> faults_;
   std::vector<ScriptEvent> events_;
   std::size_t next_ = 0;
+  std::size_t next_dialog_ = 0;
   long presented_ = 0;
   std::uint32_t clock_ = 0;
   bool window_ = false;
@@ -307,6 +331,10 @@ class HeadlessBackend final : public Backend {
 };
 
 }  // namespace
+
+bool next_dialog_line(ScriptEvent& out) {
+  return dialog_script_owner && dialog_script_owner->next_dialog_line(out);
+}
 
 std::unique_ptr<Backend> make_headless_backend(bool& ok) {
   return std::make_unique<HeadlessBackend>(ok);

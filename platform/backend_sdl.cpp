@@ -89,6 +89,26 @@ class SdlBackend final : public Backend {
     if (window_) SDL_SetWindowGrab(window_, on ? SDL_TRUE : SDL_FALSE);
   }
 
+  // The way back from the mouse mapping: the middle of the output pixels that show picture
+  // pixel (x, y), then output pixels scaled to window points.
+  void warp_pointer(int x, int y) override {
+    if (!window_) return;
+    int window_w = 0, window_h = 0, output_w = 0, output_h = 0;
+    SDL_GetWindowSize(window_, &window_w, &window_h);
+    if (renderer_) SDL_GetRendererOutputSize(renderer_, &output_w, &output_h);
+    if (window_w <= 0 || window_h <= 0 || output_w <= 0 || output_h <= 0) {
+      SDL_WarpMouseInWindow(window_, x, y);
+      return;
+    }
+    const Letterbox box = letterbox(output_w, output_h);
+    const std::int64_t ox = box.x + (2 * static_cast<std::int64_t>(x) + 1) * box.width / 1600;
+    const std::int64_t oy = box.y + (2 * static_cast<std::int64_t>(y) + 1) * box.height / 1200;
+    SDL_WarpMouseInWindow(window_, static_cast<int>(ox * window_w / output_w),
+                          static_cast<int>(oy * window_h / output_h));
+    mouse_x_ = x;
+    mouse_y_ = y;
+  }
+
   void pump_events(std::deque<Message>&) override {
     SDL_Event event;
     while (SDL_PollEvent(&event)) translate(event);

@@ -71,6 +71,9 @@ bool window_create(const char* title) { return backend().window_create(title); }
 void window_destroy() { backend().window_destroy(); }
 bool window_exists() { return backend().window_exists(); }
 void confine_pointer(bool on) { backend().confine_pointer(on); }
+void warp_pointer(int x, int y) {
+  backend().warp_pointer(x < 0 ? 0 : x > 799 ? 799 : x, y < 0 ? 0 : y > 599 ? 599 : y);
+}
 
 bool peek_message(Message& out) {
   run_main_thread_tasks();

@@ -99,8 +99,15 @@ bool window_create(const char* title);
 // Destroys the window (the caller then runs its own destroy handling). Harmless when none.
 void window_destroy();
 bool window_exists();
+// Hides the window (while the upload dialog has the desktop) or shows it again in front, with
+// the keyboard focus. The headless backend has nothing to hide.
+void window_show(bool shown);
 // Keeps the pointer inside the window while a round runs, so the picture's edges can be reached.
 void confine_pointer(bool on);
+// Moves the system pointer onto picture pixel (x, y) (0..799, 0..599), as the game does when
+// something knocks the player's aim aside. The headless backend only takes the new position
+// for the button messages that follow.
+void warp_pointer(int x, int y);
 
 // Takes the next waiting message, if any. A posted quit message is handed out only when no
 // other message waits, as the window system does.

@@ -31,8 +31,44 @@ constexpr ActionName action_names[] = {
     {"text", ScriptAction::text},   {"focus", ScriptAction::focus},
     {"minimise", ScriptAction::minimise}, {"close", ScriptAction::close},
     {"shot", ScriptAction::shot},   {"lost", ScriptAction::lost},
-    {"sleep", ScriptAction::sleep},
+    {"sleep", ScriptAction::sleep},  {"dialog", ScriptAction::dialog},
 };
+
+// "type ID TEXT" (TEXT: the rest of the line, may be empty), "press ID", "click ID", "close".
+// On a malformed line error says what is wrong.
+bool parse_dialog_line(std::istringstream& words, ScriptEvent& event, std::string& error) {
+  std::string verb, id, rest;
+  words >> verb;
+  if (verb == "close") {
+    event.verb = DialogVerb::close;
+    if (words >> rest) {
+      error = "unexpected \"" + rest + "\"";
+      return false;
+    }
+    return true;
+  }
+  if (verb == "type") event.verb = DialogVerb::type;
+  else if (verb == "press") event.verb = DialogVerb::press;
+  else if (verb == "click") event.verb = DialogVerb::click;
+  else {
+    error = "dialog needs type, press, click or close";
+    return false;
+  }
+  words >> id;
+  if (!parse_int(id, event.x) || event.x < 0) {
+    error = "dialog " + verb + " needs a control number";
+    return false;
+  }
+  if (event.verb == DialogVerb::type) {
+    std::getline(words, rest);
+    if (!rest.empty() && rest.front() == ' ') rest.erase(0, 1);
+    event.text = rest;
+  } else if (words >> rest) {
+    error = "unexpected \"" + rest + "\"";
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -95,10 +131,14 @@ bool parse_script(const std::string& source, std::vector<ScriptEvent>& out, std:
         words >> a;
         if (!parse_int(a, event.x) || event.x < 0) return fail("sleep needs milliseconds");
         break;
+      case ScriptAction::dialog:
+        if (!parse_dialog_line(words, event, rest)) return fail(rest);
+        break;
       default:
         break;
     }
-    if (event.action != ScriptAction::text && (words >> rest)) return fail("unexpected \"" + rest + "\"");
+    if (event.action != ScriptAction::text && event.action != ScriptAction::dialog &&
+        (words >> rest)) return fail("unexpected \"" + rest + "\"");
     out.push_back(event);
   }
   std::stable_sort(out.begin(), out.end(),

@@ -14,6 +14,7 @@
 #include "game/sound/sound.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
+#include "game/upload/upload.h"
 
 bool show_score_line = false;
 std::int32_t blink_clock = 0;
@@ -131,7 +132,7 @@ void highscore_click() {
       leave_highscores();
       break;
     case button_send:
-      // Sending (the upload dialog) comes with the online highscores.
+      upload::send_highscore();
       break;
     default:
       break;

@@ -23,6 +23,7 @@
 #include "game/text/font.h"
 #include "game/text/texts.h"
 #include "platform/platform.h"
+#include "platform/upload_ui.h"
 
 int game_main(int argc, char** argv) {
   if (!plat::init()) return 2;  // a malformed setting of the headless backend, told on stderr
@@ -48,7 +49,13 @@ int game_main(int argc, char** argv) {
     plat::shutdown();
     return 1;
   }
-  debug_log("OleInitialize ok\n");
+  // The HTML view's host starts once; without it the upload dialog shows plain text only.
+  if (plat::html_host_start()) {
+    debug_log("OleInitialize ok\n");
+  } else {
+    app::html_enabled = false;
+    debug_log("ERROR: OleInitialize not ok\n");
+  }
 
   if (!xfinit("grumboldX.dat")) {
     show_fatal_message(1, "Error opening data file\n");

@@ -1,0 +1,286 @@
+#include "server/http_server.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <regex>
+
+#include "server/accounts.h"
+#include "server/editions.h"
+#include "server/log.h"
+#include "server/pages.h"
+
+namespace server {
+
+namespace {
+
+constexpr const char* game_reply_type = "text/plain; charset=ISO-8859-1";
+constexpr const char* page_type = "text/html; charset=utf-8";
+// How long the whole body of an upload may take to arrive.
+constexpr auto body_time = std::chrono::seconds(30);
+
+void page_headers(httplib::Response& res) {
+  res.set_header("X-Content-Type-Options", "nosniff");
+  res.set_header("Content-Security-Policy", "default-src 'self'; style-src 'self'; frame-ancestors 'none'");
+  res.set_header("Referrer-Policy", "same-origin");
+}
+
+void send_page(httplib::Response& res, int status, const std::string& html) {
+  res.status = status;
+  page_headers(res);
+  res.set_content(html, page_type);
+}
+
+bool valid_host(const std::string& host) {
+  if (host.empty() || host.size() > 255) return false;
+  for (char c : host)
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+          c == ':' || c == '[' || c == ']'))
+      return false;
+  return true;
+}
+
+std::int64_t page_number(const httplib::Request& req) {
+  if (!req.has_param("page")) return 1;
+  const std::string v = req.get_param_value("page");
+  if (v.empty() || v.size() > 9 || v.find_first_not_of("0123456789") != std::string::npos) return 1;
+  const std::int64_t n = std::stoll(v);
+  return n < 1 ? 1 : n;
+}
+
+}  // namespace
+
+std::string redirect_target(const std::string& path) {
+  static const std::regex dialog_link(R"(/grumbold/qzt/de/(xs|xl|xxl)-uplb-(help|reg|high)_redirect\.php)");
+  static const std::regex exit_link(R"(/grumbold/qzt/de/(xs|xl)_c([1-4])_redirect\.php)");
+  std::smatch m;
+  if (std::regex_match(path, m, dialog_link)) {
+    const std::string slug = m[1];
+    if (m[2] == "help") return "/help/" + slug;
+    if (m[2] == "reg") return "/register/" + slug;
+    return "/list/" + slug;
+  }
+  if (std::regex_match(path, m, exit_link)) {
+    // The exit screen's pictures: the online list, more games (the start page), help; the
+    // invisible areas lead to the start page.
+    const std::string slug = m[1];
+    const int picture = std::stoi(m[2]);
+    if (picture == 1) return "/list/" + slug;
+    if (slug == "xs" && picture == 3) return "/help/xs";
+    return "/";
+  }
+  return "";
+}
+
+HttpServer::HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers)
+    : options_(options), service_(service), store_(store), verifiers_(verifiers), rate_(options.rate, options.burst) {
+  if (!options_.tls_cert.empty())
+    http_ = std::make_unique<httplib::SSLServer>(options_.tls_cert.c_str(), options_.tls_key.c_str());
+  else
+    http_ = std::make_unique<httplib::Server>();
+  const int threads = options_.threads;
+  http_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+  // A slow or stuck client holds one worker for a few seconds at most per read or write.
+  http_->set_read_timeout(10, 0);
+  http_->set_write_timeout(10, 0);
+  http_->set_keep_alive_timeout(5);
+  http_->set_keep_alive_max_count(100);
+  http_->set_payload_max_length(max_request_body);
+  add_routes();
+}
+
+HttpServer::~HttpServer() = default;
+
+std::string HttpServer::base_url(const std::string& host_header) const {
+  const std::string scheme = options_.tls_cert.empty() ? "http://" : "https://";
+  if (valid_host(host_header)) return scheme + host_header;
+  return scheme + "localhost:" + std::to_string(port_);
+}
+
+bool HttpServer::bind(std::string& error) {
+  if (!http_->is_valid()) {
+    error = "the TLS certificate or key cannot be used";
+    return false;
+  }
+  if (options_.port == 0) {
+    port_ = http_->bind_to_any_port(options_.listen);
+    if (port_ <= 0) {
+      error = "cannot listen on " + options_.listen;
+      return false;
+    }
+  } else {
+    if (!http_->bind_to_port(options_.listen, options_.port)) {
+      error = "cannot listen on " + options_.listen + ":" + std::to_string(options_.port);
+      return false;
+    }
+    port_ = options_.port;
+  }
+  return true;
+}
+
+void HttpServer::run() { http_->listen_after_bind(); }
+void HttpServer::stop() { http_->stop(); }
+
+void HttpServer::add_routes() {
+  httplib::Server& s = *http_;
+
+  // Every address but the health address counts against the caller's rate.
+  s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    if (req.path == "/health" || rate_.allow(req.remote_addr)) return httplib::Server::HandlerResponse::Unhandled;
+    res.status = 429;
+    res.set_header("Retry-After", std::to_string(rate_.wait_seconds(req.remote_addr)));
+    if (req.path == "/qzt/uploadhandler.php") {
+      Reply r;
+      r.action = Action::retry;
+      r.text = "Zu viele Anfragen von deiner Adresse. Bitte warte einen Moment und sende dann noch einmal.";
+      res.set_content(write_reply(r), game_reply_type);
+    } else {
+      send_page(res, 429, error_page("Zu viele Anfragen", "Bitte warte einen Moment."));
+    }
+    return httplib::Server::HandlerResponse::Handled;
+  });
+
+  s.Post("/qzt/uploadhandler.php",
+         [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& content) {
+           std::string body;
+           bool too_long = false;
+           const auto deadline = std::chrono::steady_clock::now() + body_time;
+           const bool read = content([&](const char* data, std::size_t n) {
+             if (body.size() + n > max_request_body) {
+               too_long = true;
+               return false;
+             }
+             if (std::chrono::steady_clock::now() > deadline) return false;
+             body.append(data, n);
+             return true;
+           });
+           // A body longer than the limit by its Content-Length is refused before it is read.
+           too_long = too_long || res.status == 413;
+           if (!read || too_long) {
+             server_log("%s: upload body %s", req.remote_addr.c_str(), too_long ? "too long" : "not read in time");
+             res.status = too_long ? 413 : 408;
+             Reply r;
+             r.text = "Die Anfrage war zu groß oder kam zu langsam an.";
+             res.set_content(write_reply(r), game_reply_type);
+             return;
+           }
+           const Reply r = service_.handle(body, req.remote_addr, base_url(req.get_header_value("Host")));
+           res.set_content(write_reply(r), game_reply_type);
+         });
+
+  s.Get(R"(/grumbold/qzt/de/[A-Za-z0-9_.-]+\.php)", [](const httplib::Request& req, httplib::Response& res) {
+    const std::string target = redirect_target(req.path);
+    if (target.empty()) {
+      send_page(res, 404, not_found_page());
+      return;
+    }
+    res.set_redirect(target, 302);
+  });
+
+  s.Get("/", [this](const httplib::Request&, httplib::Response& res) {
+    std::vector<int> editions;
+    for (int e = 1; e <= 3; ++e)
+      if (verifiers_.facts(e)) editions.push_back(e);
+    send_page(res, 200, index_page(editions));
+  });
+  s.Get("/style.css", [](const httplib::Request&, httplib::Response& res) {
+    res.set_header("Cache-Control", "max-age=3600");
+    res.set_content(style_sheet(), "text/css; charset=utf-8");
+  });
+  s.Get(R"(/help/(xs|xl|xxl))", [](const httplib::Request& req, httplib::Response& res) {
+    send_page(res, 200, help_page(edition_from_slug(req.matches[1].str())));
+  });
+  s.Get(R"(/register/(xs|xl|xxl))", [](const httplib::Request& req, httplib::Response& res) {
+    send_page(res, 200, register_page(edition_from_slug(req.matches[1].str()), "", ""));
+  });
+  s.Post("/register", [this](const httplib::Request& req, httplib::Response& res) {
+    const std::string name = req.get_param_value("name");
+    const std::string password = req.get_param_value("password");
+    const int edition = edition_from_slug(req.get_param_value("edition"));
+    std::string error;
+    if (!valid_user_name(name))
+      error = "Der Benutzername braucht 2 bis 15 Zeichen: Buchstaben, Ziffern, _ - oder .";
+    else if (!valid_password(password))
+      error = "Das Passwort braucht 4 bis 12 Zeichen, ohne Leerzeichen und ohne & = + % # ?";
+    else if (password != req.get_param_value("password2"))
+      error = "Die beiden Passwörter sind verschieden.";
+    if (!error.empty()) {
+      send_page(res, 400, register_page(edition, error, valid_user_name(name) ? name : ""));
+      return;
+    }
+    const std::string hash = hash_password(password);
+    try {
+      if (hash.empty()) throw StoreError("no password hash");
+      if (!store_.create_account(name, hash, static_cast<std::int64_t>(std::time(nullptr)))) {
+        send_page(res, 409, register_page(edition, "Diesen Benutzernamen gibt es schon.", ""));
+        return;
+      }
+    } catch (const StoreError& e) {
+      server_log("%s: registration failed: %s", req.remote_addr.c_str(), e.what());
+      send_page(res, 503, error_page("Server beschäftigt", "Bitte versuche es gleich noch einmal."));
+      return;
+    }
+    server_log("%s: account %s registered", req.remote_addr.c_str(), name.c_str());
+    send_page(res, 201, registered_page(edition, name));
+  });
+  s.Get(R"(/list/(xs|xl|xxl))", [this](const httplib::Request& req, httplib::Response& res) {
+    const int edition = edition_from_slug(req.matches[1].str());
+    const std::int64_t page = page_number(req);
+    try {
+      const std::int64_t total = store_.listed_count(edition);
+      const auto entries = store_.list(edition, (page - 1) * list_page_size, list_page_size);
+      send_page(res, 200, list_page(edition, entries, page, total, list_page_size));
+    } catch (const StoreError& e) {
+      server_log("list: %s", e.what());
+      send_page(res, 503, error_page("Server beschäftigt", "Die Liste kann gerade nicht gelesen werden."));
+    }
+  });
+
+  s.Get("/health", [this](const httplib::Request&, httplib::Response& res) {
+    const bool database = store_.ping();
+    std::string editions;
+    for (int e = 1; e <= 3; ++e)
+      if (verifiers_.facts(e)) editions += std::string(editions.empty() ? "" : ",") + "\"" + edition_name(e) + "\"";
+    const ServiceCounters& c = service_.counters();
+    const bool ok = database && !editions.empty();
+    res.status = ok ? 200 : 503;
+    res.set_header("Cache-Control", "no-store");
+    res.set_content(std::string("{\"status\":\"") + (ok ? "ok" : "failing") + "\",\"database\":" +
+                        (database ? "true" : "false") + ",\"editions\":[" + editions +
+                        "],\"verifiers\":" + std::to_string(verifiers_.running()) +
+                        ",\"authentications\":" + std::to_string(c.authentications.load()) +
+                        ",\"uploads\":" + std::to_string(c.uploads.load()) +
+                        ",\"verified\":" + std::to_string(c.verified.load()) +
+                        ",\"refused\":" + std::to_string(c.refused.load()) +
+                        ",\"malformed\":" + std::to_string(c.malformed.load()) +
+                        ",\"upload_seconds\":" + std::to_string(c.upload_micros.load() / 1e6) +
+                        ",\"simulations\":" + std::to_string(verifiers_.simulations()) +
+                        ",\"simulation_seconds\":" + std::to_string(verifiers_.simulation_seconds()) + "}",
+                    "application/json");
+  });
+
+  s.set_error_handler([](const httplib::Request& req, httplib::Response& res) {
+    if (!res.body.empty()) return;  // a handler's own answer
+    if (req.path == "/qzt/uploadhandler.php") {
+      // A body that could not be read (too long, too slow): the game still gets a reply.
+      Reply r;
+      r.text = "Die Anfrage konnte nicht gelesen werden.";
+      res.set_content(write_reply(r), game_reply_type);
+      return;
+    }
+    if (res.status == 404) send_page(res, 404, not_found_page());
+  });
+  s.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr e) {
+    try {
+      if (e) std::rethrow_exception(e);
+    } catch (const std::exception& x) {
+      server_log("%s %s: %s", req.method.c_str(), req.path.c_str(), x.what());
+    } catch (...) {
+      server_log("%s %s: unknown failure", req.method.c_str(), req.path.c_str());
+    }
+    res.status = 500;
+    res.set_content("internal error\n", "text/plain");
+  });
+}
+
+}  // namespace server

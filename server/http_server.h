@@ -1,0 +1,48 @@
+// The server's HTTP side (cpp-httplib): the upload handler, the redirect addresses the game
+// links to, the pages, the health address; a pool of worker threads, read and write time-outs,
+// a body limit and a request rate per address; HTTPS when a certificate and key are given.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "server/options.h"
+#include "server/rate_limit.h"
+#include "server/service.h"
+
+namespace httplib {
+class Server;
+}
+
+namespace server {
+
+class HttpServer {
+ public:
+  HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers);
+  ~HttpServer();
+  // Binds the address and port (port 0: any free one). False with the reason.
+  bool bind(std::string& error);
+  int port() const { return port_; }
+  // Serves until stop() (from another thread).
+  void run();
+  void stop();
+
+ private:
+  void add_routes();
+  std::string base_url(const std::string& host_header) const;
+
+  Options options_;
+  Service& service_;
+  Store& store_;
+  VerifierPool& verifiers_;
+  RateLimit rate_;
+  std::unique_ptr<httplib::Server> http_;
+  int port_ = 0;
+};
+
+// Where a redirect address of the game leads on this server ("" for an unknown one): the
+// upload dialog's help, registration and list links of each edition, and the exit screen's
+// link pictures.
+std::string redirect_target(const std::string& path);
+
+}  // namespace server

@@ -1,0 +1,85 @@
+// grumboldx-server: the reference highscore server. With no options it serves on port 8642 with
+// highscores.db in the working folder and the build's three archives.
+#include <pthread.h>
+#include <signal.h>
+
+#include <cstdio>
+#include <fstream>
+#include <thread>
+
+#include "server/http_server.h"
+#include "server/log.h"
+#include "server/options.h"
+#include "server/service.h"
+#include "server/store.h"
+#include "server/verifier.h"
+
+int main(int argc, char** argv) {
+  server::Options options;
+  std::string error;
+  if (!server::parse_options(argc, argv, options, error)) {
+    std::fprintf(stderr, "grumboldx-server: %s\n%s", error.c_str(), server::usage().c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(server::usage().c_str(), stdout);
+    return 0;
+  }
+  if (!options.verifier_archive.empty()) return server::run_verifier(options.verifier_archive.c_str());
+
+  // SIGINT and SIGTERM are taken by one thread that stops the server in order; every other
+  // thread (the workers start later) inherits the blocked mask.
+  sigset_t stop_signals;
+  sigemptyset(&stop_signals);
+  sigaddset(&stop_signals, SIGINT);
+  sigaddset(&stop_signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+  signal(SIGPIPE, SIG_IGN);
+
+  std::unique_ptr<server::Store> store;
+  try {
+    store = server::open_store(options.db);
+  } catch (const server::StoreError& e) {
+    std::fprintf(stderr, "grumboldx-server: %s\n", e.what());
+    return 1;
+  }
+  const std::string archives = options.archives.empty() ? server::default_archives() : options.archives;
+  const int verifiers = options.verifiers > 0 ? options.verifiers
+                                              : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  server::VerifierPool pool(server::own_program(), archives, verifiers);
+  std::string report;
+  const bool any = pool.start(report);
+  std::fputs(report.c_str(), stderr);
+  if (!any) {
+    std::fprintf(stderr, "grumboldx-server: no edition's archive could be loaded from %s\n", archives.c_str());
+    return 1;
+  }
+  server::CredentialCache credentials;
+  server::Service service(*store, pool, credentials);
+  server::HttpServer http(options, service, *store, pool);
+  if (!http.bind(error)) {
+    std::fprintf(stderr, "grumboldx-server: %s\n", error.c_str());
+    return 1;
+  }
+  if (!options.port_file.empty()) {
+    // Written whole under another name and renamed, so a reader never sees half a number.
+    const std::string temporary = options.port_file + ".tmp";
+    std::ofstream(temporary) << http.port() << "\n";
+    std::rename(temporary.c_str(), options.port_file.c_str());
+  }
+  server::server_log("listening on %s://%s:%d (database %s)", options.tls_cert.empty() ? "http" : "https",
+                     options.listen.c_str(), http.port(),
+                     server::is_postgres_uri(options.db) ? "PostgreSQL" : options.db.c_str());
+
+  std::thread stopper([&] {
+    int signal_number = 0;
+    sigwait(&stop_signals, &signal_number);
+    server::server_log("signal %d: stopping", signal_number);
+    http.stop();
+  });
+  http.run();
+  // run() also returns when listening fails; the stopper then still waits for its signal.
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
+  return 0;
+}

@@ -1,0 +1,112 @@
+#include "server/options.h"
+
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+
+namespace server {
+
+namespace {
+
+template <typename T>
+bool read_number(const char* text, T lowest, T highest, T& out) {
+  const char* end = text + std::strlen(text);
+  T v{};
+  const auto [rest, ec] = std::from_chars(text, end, v);
+  if (ec != std::errc() || rest != end || v < lowest || v > highest) return false;
+  out = v;
+  return true;
+}
+
+}  // namespace
+
+std::string usage() {
+  return "usage: grumboldx-server [options]\n"
+         "  --port N            port to listen on (default 8642; 0 picks a free one)\n"
+         "  --listen ADDRESS    address to listen on (default 0.0.0.0)\n"
+         "  --db FILE|URI       SQLite file (default highscores.db in the working folder) or a\n"
+         "                      postgresql:// connection string\n"
+         "  --archives DIR      folder with XS/, XL/ and XXL/grumboldX.dat (default: the build's)\n"
+         "  --tls-cert FILE     serve HTTPS with this certificate chain (PEM) ...\n"
+         "  --tls-key FILE      ... and this private key (PEM)\n"
+         "  --threads N         HTTP worker threads (default 32)\n"
+         "  --verifiers N       re-simulation processes per edition at most (default: one per core)\n"
+         "  --rate N            requests a second per client address (default 10; 0: no limit)\n"
+         "  --burst N           requests an address may send at once (default 40)\n"
+         "  --port-file FILE    write the port to FILE once the server listens\n"
+         "  --help              this text\n";
+}
+
+bool parse_options(int argc, char** argv, Options& out, std::string& error) {
+  out = Options{};
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      out.help = true;
+      continue;
+    }
+    if (i + 1 >= argc) {
+      error = a == "--port" || a == "--db" || a == "--archives" || a == "--tls-cert" || a == "--tls-key" ||
+                      a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" ||
+                      a == "--listen" || a == "--port-file" || a == "--verifier"
+                  ? a + " needs a value"
+                  : "unknown option " + a;
+      return false;
+    }
+    const char* v = argv[++i];
+    bool ok = true;
+    if (a == "--port")
+      ok = read_number(v, 0, 65535, out.port);
+    else if (a == "--listen")
+      out.listen = v;
+    else if (a == "--db")
+      out.db = v;
+    else if (a == "--archives")
+      out.archives = v;
+    else if (a == "--tls-cert")
+      out.tls_cert = v;
+    else if (a == "--tls-key")
+      out.tls_key = v;
+    else if (a == "--threads")
+      ok = read_number(v, 1, 1024, out.threads);
+    else if (a == "--verifiers")
+      ok = read_number(v, 1, 256, out.verifiers);
+    else if (a == "--rate")
+      ok = read_number(v, 0.0, 1e6, out.rate);
+    else if (a == "--burst")
+      ok = read_number(v, 1.0, 1e6, out.burst);
+    else if (a == "--port-file")
+      out.port_file = v;
+    else if (a == "--verifier")
+      out.verifier_archive = v;
+    else {
+      error = "unknown option " + a;
+      return false;
+    }
+    if (!ok) {
+      error = a + ": " + v + " is out of range";
+      return false;
+    }
+    if (out.db.empty()) {
+      error = "--db needs a file or a connection string";
+      return false;
+    }
+  }
+  if (out.tls_cert.empty() != out.tls_key.empty()) {
+    error = "--tls-cert and --tls-key go together";
+    return false;
+  }
+  return true;
+}
+
+std::string own_program() {
+  std::error_code ignored;
+  return std::filesystem::read_symlink("/proc/self/exe", ignored).string();
+}
+
+std::string default_archives() {
+  const std::filesystem::path program = own_program();
+  return (program.parent_path().parent_path() / "data").string();
+}
+
+}  // namespace server

@@ -1,0 +1,32 @@
+// The server's command line.
+#pragma once
+
+#include <string>
+
+namespace server {
+
+struct Options {
+  int port = 8642;
+  std::string listen = "0.0.0.0";
+  std::string db = "highscores.db";  // a file for SQLite, or a postgresql:// connection string
+  std::string archives;              // folder with XS/, XL/ and XXL/grumboldX.dat; empty: the build's
+  std::string tls_cert, tls_key;
+  int threads = 32;                  // HTTP worker threads
+  int verifiers = 0;                 // per edition; 0: one per processor core
+  double rate = 10;                  // requests a second per address (0: no limit)
+  double burst = 40;
+  std::string port_file;             // the bound port is written here once the server listens
+  bool help = false;
+  std::string verifier_archive;      // "--verifier ARCHIVE": run as a verifier process
+};
+
+// False, with the reason, for an unknown option or a value that does not fit.
+bool parse_options(int argc, char** argv, Options& out, std::string& error);
+std::string usage();
+
+// The folder of the build's archives: "../data" beside the running binary.
+std::string default_archives();
+// The running binary's own path.
+std::string own_program();
+
+}  // namespace server

@@ -1,0 +1,80 @@
+#include "server/schema.h"
+
+namespace server {
+
+// Version 1: accounts, the authentications that open an upload, and results. A game (its
+// input's digest) is listed at most once: the unique index covers verified results only, so a
+// refused copy is kept beside the listed one. Ids are never used twice (AUTOINCREMENT in
+// SQLite), so an authentication removed meanwhile cannot be mistaken for a newer one.
+const Migration migrations[] = {
+    {1,
+     R"(CREATE TABLE accounts (
+          id INTEGER PRIMARY KEY,
+          name TEXT NOT NULL,
+          name_key TEXT NOT NULL UNIQUE,
+          password_hash TEXT NOT NULL,
+          created INTEGER NOT NULL);
+        CREATE TABLE authentications (
+          id INTEGER PRIMARY KEY AUTOINCREMENT,
+          account_id INTEGER NOT NULL REFERENCES accounts(id),
+          edition INTEGER NOT NULL,
+          score INTEGER NOT NULL,
+          check_word_1 INTEGER NOT NULL,
+          check_word_2 INTEGER NOT NULL,
+          created INTEGER NOT NULL,
+          address TEXT NOT NULL);
+        CREATE INDEX authentications_by_account ON authentications(account_id, created);
+        CREATE INDEX authentications_by_age ON authentications(created);
+        CREATE TABLE results (
+          id INTEGER PRIMARY KEY AUTOINCREMENT,
+          account_id INTEGER NOT NULL REFERENCES accounts(id),
+          edition INTEGER NOT NULL,
+          score INTEGER NOT NULL,
+          simulated_score INTEGER NOT NULL,
+          verified INTEGER NOT NULL,
+          exact INTEGER NOT NULL,
+          reason TEXT NOT NULL,
+          detail TEXT NOT NULL,
+          digest TEXT,
+          created INTEGER NOT NULL,
+          address TEXT NOT NULL);
+        CREATE UNIQUE INDEX results_listed_once ON results(digest)
+          WHERE verified = 1 AND digest IS NOT NULL;
+        CREATE INDEX results_by_list ON results(edition, verified, score DESC, created, id))",
+     R"(CREATE TABLE accounts (
+          id BIGSERIAL PRIMARY KEY,
+          name TEXT NOT NULL,
+          name_key TEXT NOT NULL UNIQUE,
+          password_hash TEXT NOT NULL,
+          created BIGINT NOT NULL);
+        CREATE TABLE authentications (
+          id BIGSERIAL PRIMARY KEY,
+          account_id BIGINT NOT NULL REFERENCES accounts(id),
+          edition INTEGER NOT NULL,
+          score INTEGER NOT NULL,
+          check_word_1 BIGINT NOT NULL,
+          check_word_2 BIGINT NOT NULL,
+          created BIGINT NOT NULL,
+          address TEXT NOT NULL);
+        CREATE INDEX authentications_by_account ON authentications(account_id, created);
+        CREATE INDEX authentications_by_age ON authentications(created);
+        CREATE TABLE results (
+          id BIGSERIAL PRIMARY KEY,
+          account_id BIGINT NOT NULL REFERENCES accounts(id),
+          edition INTEGER NOT NULL,
+          score INTEGER NOT NULL,
+          simulated_score INTEGER NOT NULL,
+          verified BOOLEAN NOT NULL,
+          exact BOOLEAN NOT NULL,
+          reason TEXT NOT NULL,
+          detail TEXT NOT NULL,
+          digest TEXT,
+          created BIGINT NOT NULL,
+          address TEXT NOT NULL);
+        CREATE UNIQUE INDEX results_listed_once ON results(digest)
+          WHERE verified AND digest IS NOT NULL;
+        CREATE INDEX results_by_list ON results(edition, verified, score DESC, created, id))"},
+};
+const int migration_count = static_cast<int>(sizeof migrations / sizeof migrations[0]);
+
+}  // namespace server

@@ -1,0 +1,61 @@
+// The upload handler: the game's two requests in, the replies of the game's grammar out.
+//
+// Authentication: an unknown user gets Abort with a link to the registration; a wrong password
+// gets Retry; a known user gets Continue with logtype=full, and the server keeps the
+// authentication (score, edition, check words) for the upload that follows within ten minutes.
+// Upload: the payload encoding is undone with the game's own inverse and both checksums are
+// checked; the md record's user and password must be the account's; then the result is judged
+// (judge.h) and kept as verified or refused with its reason, using up the authentication. A
+// malformed request, a broken encoding or a wrong account gets Abort and nothing is kept; when
+// the re-simulation or the database fails, Retry, and nothing is kept either.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "server/accounts.h"
+#include "server/protocol.h"
+#include "server/reply.h"
+#include "server/store.h"
+#include "server/verifier.h"
+
+namespace server {
+
+inline constexpr std::int64_t authentication_lifetime = 600;  // seconds
+inline constexpr std::int64_t list_page_size = 25;
+
+struct ServiceCounters {
+  std::atomic<std::uint64_t> authentications{0}, uploads{0}, verified{0}, refused{0}, malformed{0};
+  std::atomic<std::uint64_t> upload_micros{0};  // time spent answering uploads
+};
+
+class Service {
+ public:
+  Service(Store& store, VerifierPool& verifiers, CredentialCache& credentials);
+
+  // base_url: the server's address as the client reached it ("http://host:port"), for links.
+  Reply handle(std::string_view body, const std::string& address, const std::string& base_url);
+  Reply authenticate(const AuthenticateRequest& a, const std::string& address, const std::string& base_url);
+  Reply upload(const UploadRequest& u, const std::string& address, const std::string& base_url);
+
+  const ServiceCounters& counters() const { return counters_; }
+  // Tests move the clock (seconds since 1970); the default reads the system's.
+  void set_clock(std::function<std::int64_t()> now) { now_ = std::move(now); }
+
+ private:
+  Reply judge_upload(const UploadRequest& u, const std::string& address, const std::string& base_url);
+
+  Store& store_;
+  VerifierPool& verifiers_;
+  CredentialCache& credentials_;
+  std::function<std::int64_t()> now_;
+  ServiceCounters counters_;
+};
+
+// The list page that shows a rank ("/list/xl?page=2#r27").
+std::string list_path(int edition, std::int64_t rank = 0);
+
+}  // namespace server

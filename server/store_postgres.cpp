@@ -1,0 +1,287 @@
+// The PostgreSQL store: a few connections shared by the server's threads, each with the same
+// prepared statements. A connection that breaks is dropped and made again on the next use, so
+// the server outlives a restart of the database. Several server processes may share one
+// database: the unique index on listed games and the row-level delete of the authentication
+// keep two uploads of one game, or two uses of one authentication, from both succeeding.
+#include <pqxx/pqxx>
+
+#include <condition_variable>
+#include <mutex>
+#include <type_traits>
+
+#include "server/accounts.h"
+#include "server/schema.h"
+#include "server/store.h"
+
+namespace server {
+
+namespace {
+
+// The advisory lock that keeps two servers starting at once from migrating together.
+constexpr long long migration_lock = 0x4752554d424f4c44;  // "GRUMBOLD"
+
+void prepare(pqxx::connection& c) {
+  c.prepare("insert_account",
+            "INSERT INTO accounts (name, name_key, password_hash, created) VALUES ($1, $2, $3, $4) "
+            "ON CONFLICT (name_key) DO NOTHING");
+  c.prepare("find_account", "SELECT id, name, password_hash, created FROM accounts WHERE name_key = $1");
+  c.prepare("prune_authentications", "DELETE FROM authentications WHERE created < $1");
+  c.prepare("insert_authentication",
+            "INSERT INTO authentications (account_id, edition, score, check_word_1, check_word_2, created, "
+            "address) VALUES ($1, $2, $3, $4, $5, $6, $7) RETURNING id");
+  c.prepare("latest_authentication",
+            "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, address "
+            "FROM authentications WHERE account_id = $1 AND created >= $2 ORDER BY created DESC, id DESC LIMIT 1");
+  c.prepare("use_authentication", "DELETE FROM authentications WHERE id = $1");
+  c.prepare("insert_result",
+            "INSERT INTO results (account_id, edition, score, simulated_score, verified, exact, reason, detail, "
+            "digest, created, address) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, NULLIF($9, ''), $10, $11) "
+            "RETURNING id");
+  c.prepare("rank",
+            "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified AND (score > $2 OR "
+            "(score = $2 AND (created < $3 OR (created = $3 AND id < $4))))");
+  c.prepare("count", "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified");
+  c.prepare("list",
+            "SELECT a.name, r.score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
+            "WHERE r.edition = $1 AND r.verified ORDER BY r.score DESC, r.created, r.id LIMIT $2 OFFSET $3");
+  c.prepare("find_result",
+            "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
+            "COALESCE(digest, ''), created, address FROM results WHERE id = $1");
+}
+
+void migrate(pqxx::connection& c) {
+  pqxx::work w(c);
+  w.exec("SELECT pg_advisory_xact_lock(" + std::to_string(migration_lock) + ")");
+  w.exec("CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+  const pqxx::result r = w.exec("SELECT version FROM schema_version");
+  int v = r.empty() ? 0 : r[0][0].as<int>();
+  if (v > schema_version)
+    throw StoreError("the database has schema version " + std::to_string(v) + "; this server knows up to " +
+                     std::to_string(schema_version));
+  if (r.empty()) w.exec("INSERT INTO schema_version (version) VALUES (0)");
+  for (int i = 0; i < migration_count; ++i) {
+    if (migrations[i].version <= v) continue;
+    w.exec(migrations[i].postgres);
+    w.exec("UPDATE schema_version SET version = " + std::to_string(migrations[i].version));
+    v = migrations[i].version;
+  }
+  w.commit();
+}
+
+class PostgresStore final : public Store {
+ public:
+  PostgresStore(const std::string& uri, int connections) : uri_(uri), slots_(static_cast<std::size_t>(connections)) {
+    // The first connection migrates and proves the address; the others are made when needed.
+    try {
+      auto c = std::make_unique<pqxx::connection>(uri_);
+      migrate(*c);
+      prepare(*c);
+      slots_[0] = std::move(c);
+    } catch (const StoreError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw StoreError(std::string("postgresql: ") + e.what());
+    }
+    for (std::size_t i = 0; i < slots_.size(); ++i) free_.push_back(i);
+  }
+
+  int version() override {
+    return run([](pqxx::work& w) { return w.exec("SELECT version FROM schema_version")[0][0].as<int>(); });
+  }
+
+  bool create_account(const std::string& name, const std::string& hash, std::int64_t now) override {
+    return run([&](pqxx::work& w) {
+      const pqxx::result r = w.exec_prepared("insert_account", name, name_key(name), hash, now);
+      w.commit();
+      return r.affected_rows() == 1;
+    });
+  }
+
+  std::optional<Account> find_account(const std::string& name) override {
+    return run([&](pqxx::work& w) -> std::optional<Account> {
+      const pqxx::result r = w.exec_prepared("find_account", name_key(name));
+      if (r.empty()) return std::nullopt;
+      return Account{r[0][0].as<std::int64_t>(), r[0][1].as<std::string>(), r[0][2].as<std::string>(),
+                     r[0][3].as<std::int64_t>()};
+    });
+  }
+
+  std::int64_t add_authentication(const Authentication& a, std::int64_t max_age) override {
+    return run([&](pqxx::work& w) {
+      w.exec_prepared("prune_authentications", a.created - max_age);
+      const pqxx::result r = w.exec_prepared("insert_authentication", a.account_id, a.edition, a.score,
+                                             a.check_word_1, a.check_word_2, a.created, a.address);
+      w.commit();
+      return r[0][0].as<std::int64_t>();
+    });
+  }
+
+  std::optional<Authentication> latest_authentication(std::int64_t account_id, std::int64_t since) override {
+    return run([&](pqxx::work& w) -> std::optional<Authentication> {
+      const pqxx::result r = w.exec_prepared("latest_authentication", account_id, since);
+      if (r.empty()) return std::nullopt;
+      Authentication a;
+      a.id = r[0][0].as<std::int64_t>();
+      a.account_id = r[0][1].as<std::int64_t>();
+      a.edition = r[0][2].as<int>();
+      a.score = r[0][3].as<std::int32_t>();
+      a.check_word_1 = r[0][4].as<std::int64_t>();
+      a.check_word_2 = r[0][5].as<std::int64_t>();
+      a.created = r[0][6].as<std::int64_t>();
+      a.address = r[0][7].as<std::string>();
+      return a;
+    });
+  }
+
+  StoredResult store_result(const Result& r, std::int64_t authentication_id) override {
+    return run([&](pqxx::work& w) { return store_once(w, r, authentication_id); });
+  }
+
+  std::vector<ListEntry> list(int edition, std::int64_t offset, std::int64_t limit) override {
+    return run([&](pqxx::work& w) {
+      std::vector<ListEntry> out;
+      for (const auto& row : w.exec_prepared("list", edition, limit, offset))
+        out.push_back({offset + static_cast<std::int64_t>(out.size()) + 1, row[0].as<std::string>(),
+                       row[1].as<std::int32_t>(), row[2].as<std::int64_t>(), row[3].as<bool>()});
+      return out;
+    });
+  }
+
+  std::int64_t listed_count(int edition) override {
+    return run([&](pqxx::work& w) { return w.exec_prepared("count", edition)[0][0].as<std::int64_t>(); });
+  }
+
+  std::optional<Result> find_result(std::int64_t id) override {
+    return run([&](pqxx::work& w) -> std::optional<Result> {
+      const pqxx::result q = w.exec_prepared("find_result", id);
+      if (q.empty()) return std::nullopt;
+      const auto row = q[0];
+      Result r;
+      r.id = row[0].as<std::int64_t>();
+      r.account_id = row[1].as<std::int64_t>();
+      r.edition = row[2].as<int>();
+      r.score = row[3].as<std::int32_t>();
+      r.simulated_score = row[4].as<std::int32_t>();
+      r.verified = row[5].as<bool>();
+      r.exact = row[6].as<bool>();
+      r.reason = row[7].as<std::string>();
+      r.detail = row[8].as<std::string>();
+      r.digest = row[9].as<std::string>();
+      r.created = row[10].as<std::int64_t>();
+      r.address = row[11].as<std::string>();
+      return r;
+    });
+  }
+
+  bool ping() override {
+    try {
+      return run([](pqxx::work& w) { return w.exec("SELECT 1")[0][0].as<int>() == 1; });
+    } catch (const StoreError&) {
+      return false;
+    }
+  }
+
+ private:
+  // store_result's transaction.
+  StoredResult store_once(pqxx::work& w, const Result& r, std::int64_t authentication_id) {
+    StoredResult out;
+    if (w.exec_prepared("use_authentication", authentication_id).affected_rows() != 1) {
+      out.outcome = StoredResult::Outcome::not_authenticated;
+      return out;  // not committed: rolled back
+    }
+    try {
+      w.exec("SAVEPOINT listed_once");
+      out.id = w.exec_prepared("insert_result", r.account_id, r.edition, r.score, r.simulated_score, r.verified,
+                               r.exact, r.reason, r.detail, r.digest, r.created, r.address)[0][0]
+                   .as<std::int64_t>();
+      w.exec("RELEASE SAVEPOINT listed_once");
+    } catch (const pqxx::unique_violation&) {
+      // Only the index of listed games can refuse a verified result with a digest; the
+      // savepoint keeps the rest of the transaction.
+      if (!r.verified || r.digest.empty()) throw;
+      w.exec("ROLLBACK TO SAVEPOINT listed_once");
+      Result kept = r;
+      kept.verified = false;
+      kept.exact = false;
+      kept.reason = "duplicate";
+      out.id = w.exec_prepared("insert_result", kept.account_id, kept.edition, kept.score, kept.simulated_score,
+                               kept.verified, kept.exact, kept.reason, kept.detail, kept.digest, kept.created,
+                               kept.address)[0][0]
+                   .as<std::int64_t>();
+      out.outcome = StoredResult::Outcome::duplicate;
+      out.listed = w.exec_prepared("count", r.edition)[0][0].as<std::int64_t>();
+      w.commit();
+      return out;
+    }
+    if (r.verified)
+      out.rank = w.exec_prepared("rank", r.edition, r.score, r.created, out.id)[0][0].as<std::int64_t>() + 1;
+    out.listed = w.exec_prepared("count", r.edition)[0][0].as<std::int64_t>();
+    w.commit();
+    return out;
+  }
+
+  // Runs fn in a transaction on a free connection; database errors become StoreError, and a
+  // broken connection is dropped so the next use connects again.
+  template <typename Fn>
+  std::invoke_result_t<Fn&, pqxx::work&> run(Fn&& fn) {
+    const std::size_t slot = acquire();
+    struct Release {
+      PostgresStore* store;
+      std::size_t slot;
+      ~Release() { store->release(slot); }
+    } release{this, slot};
+    try {
+      if (!slots_[slot] || !slots_[slot]->is_open()) {
+        slots_[slot] = std::make_unique<pqxx::connection>(uri_);
+        prepare(*slots_[slot]);
+      }
+      pqxx::work w(*slots_[slot]);
+      return fn(w);
+    } catch (const pqxx::broken_connection& e) {
+      slots_[slot].reset();
+      throw StoreError(std::string("postgresql: connection lost: ") + e.what());
+    } catch (const StoreError&) {
+      throw;
+    } catch (const std::exception& e) {
+      throw StoreError(std::string("postgresql: ") + e.what());
+    }
+  }
+
+  std::size_t acquire() {
+    std::unique_lock lock(mutex_);
+    available_.wait(lock, [&] { return !free_.empty(); });
+    const std::size_t slot = free_.back();
+    free_.pop_back();
+    return slot;
+  }
+  void release(std::size_t slot) {
+    {
+      std::lock_guard lock(mutex_);
+      free_.push_back(slot);
+    }
+    available_.notify_one();
+  }
+
+  std::string uri_;
+  std::vector<std::unique_ptr<pqxx::connection>> slots_;
+  std::vector<std::size_t> free_;
+  std::mutex mutex_;
+  std::condition_variable available_;
+};
+
+}  // namespace
+
+bool is_postgres_uri(const std::string& spec) {
+  return spec.rfind("postgresql://", 0) == 0 || spec.rfind("postgres://", 0) == 0;
+}
+
+std::unique_ptr<Store> open_postgres_store(const std::string& uri, int connections) {
+  return std::make_unique<PostgresStore>(uri, connections < 1 ? 1 : connections);
+}
+
+std::unique_ptr<Store> open_store(const std::string& spec) {
+  if (is_postgres_uri(spec)) return open_postgres_store(spec);
+  return open_sqlite_store(spec);
+}
+
+}  // namespace server

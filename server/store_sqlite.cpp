@@ -1,0 +1,350 @@
+// The SQLite store: one file, one connection, one operation at a time. The journal is written
+// ahead (WAL), so readers are not held up by a writer and a killed process leaves either the
+// whole transaction or none of it.
+#include <sqlite3.h>
+
+#include <mutex>
+#include <optional>
+
+#include "server/accounts.h"
+#include "server/schema.h"
+#include "server/store.h"
+
+namespace server {
+
+namespace {
+
+class Statement {
+ public:
+  Statement(sqlite3* db, const char* sql) : db_(db) {
+    if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &s_, nullptr) != SQLITE_OK)
+      throw StoreError(std::string("sqlite: ") + sqlite3_errmsg(db));
+  }
+  ~Statement() { sqlite3_finalize(s_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  // Binds the values in order, starting a fresh run of the statement.
+  template <typename... Values>
+  Statement& bind(const Values&... values) {
+    sqlite3_reset(s_);
+    sqlite3_clear_bindings(s_);
+    int index = 1;
+    (bind_one(index++, values), ...);
+    return *this;
+  }
+  // True while a row is there.
+  bool step() {
+    const int rc = sqlite3_step(s_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw_error();
+    return false;
+  }
+  // For statements that write: SQLITE_DONE, or SQLITE_CONSTRAINT_UNIQUE (reported, not
+  // thrown: a name or a listed game that is there already).
+  int run() {
+    const int rc = sqlite3_step(s_);
+    if (rc == SQLITE_DONE || rc == SQLITE_CONSTRAINT_UNIQUE) {
+      sqlite3_reset(s_);
+      return rc;
+    }
+    throw_error();
+    return rc;
+  }
+  std::int64_t integer(int column) const { return sqlite3_column_int64(s_, column); }
+  std::string text(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, column));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, column))) : std::string();
+  }
+  void done() { sqlite3_reset(s_); }
+
+ private:
+  void bind_one(int i, std::int64_t v) { sqlite3_bind_int64(s_, i, v); }
+  void bind_one(int i, int v) { sqlite3_bind_int64(s_, i, v); }
+  void bind_one(int i, bool v) { sqlite3_bind_int64(s_, i, v ? 1 : 0); }
+  void bind_one(int i, const std::string& v) {
+    sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+  }
+  void bind_one(int i, const std::optional<std::string>& v) {
+    if (v)
+      bind_one(i, *v);
+    else
+      sqlite3_bind_null(s_, i);
+  }
+  [[noreturn]] void throw_error() {
+    const std::string message = sqlite3_errmsg(db_);
+    sqlite3_reset(s_);
+    throw StoreError("sqlite: " + message);
+  }
+  sqlite3* db_;
+  sqlite3_stmt* s_ = nullptr;
+};
+
+void exec(sqlite3* db, const char* sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+    const std::string text = message ? message : sqlite3_errmsg(db);
+    sqlite3_free(message);
+    throw StoreError("sqlite: " + text);
+  }
+}
+
+// Rolls back on the way out unless committed.
+class Transaction {
+ public:
+  Transaction(sqlite3* db, bool write) : db_(db) { exec(db, write ? "BEGIN IMMEDIATE" : "BEGIN"); }
+  ~Transaction() {
+    if (!done_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void commit() {
+    exec(db_, "COMMIT");
+    done_ = true;
+  }
+
+ private:
+  sqlite3* db_;
+  bool done_ = false;
+};
+
+class SqliteStore final : public Store {
+ public:
+  explicit SqliteStore(const std::string& path) {
+    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK) {
+      const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+      sqlite3_close(db_);
+      throw StoreError("sqlite: cannot open " + path + ": " + message);
+    }
+    try {
+      sqlite3_extended_result_codes(db_, 1);
+      sqlite3_busy_timeout(db_, 5000);
+      exec(db_, "PRAGMA journal_mode=WAL");
+      exec(db_, "PRAGMA synchronous=NORMAL");
+      exec(db_, "PRAGMA foreign_keys=ON");
+      migrate();
+      prepare();
+    } catch (...) {
+      statements_.reset();
+      sqlite3_close(db_);
+      throw;
+    }
+  }
+  ~SqliteStore() override {
+    statements_.reset();
+    sqlite3_close(db_);
+  }
+
+  int version() override {
+    std::lock_guard lock(mutex_);
+    return read_version();
+  }
+
+  bool create_account(const std::string& name, const std::string& hash, std::int64_t now) override {
+    std::lock_guard lock(mutex_);
+    return s().insert_account.bind(name, name_key(name), hash, now).run() == SQLITE_DONE;
+  }
+
+  std::optional<Account> find_account(const std::string& name) override {
+    std::lock_guard lock(mutex_);
+    Statement& q = s().find_account.bind(name_key(name));
+    if (!q.step()) return std::nullopt;
+    Account a{q.integer(0), q.text(1), q.text(2), q.integer(3)};
+    q.done();
+    return a;
+  }
+
+  std::int64_t add_authentication(const Authentication& a, std::int64_t max_age) override {
+    std::lock_guard lock(mutex_);
+    Transaction t(db_, true);
+    s().prune_authentications.bind(a.created - max_age).run();
+    s().insert_authentication
+        .bind(a.account_id, a.edition, static_cast<std::int64_t>(a.score), a.check_word_1, a.check_word_2,
+              a.created, a.address)
+        .run();
+    const std::int64_t id = sqlite3_last_insert_rowid(db_);
+    t.commit();
+    return id;
+  }
+
+  std::optional<Authentication> latest_authentication(std::int64_t account_id, std::int64_t since) override {
+    std::lock_guard lock(mutex_);
+    Statement& q = s().latest_authentication.bind(account_id, since);
+    if (!q.step()) return std::nullopt;
+    Authentication a;
+    a.id = q.integer(0);
+    a.account_id = q.integer(1);
+    a.edition = static_cast<int>(q.integer(2));
+    a.score = static_cast<std::int32_t>(q.integer(3));
+    a.check_word_1 = q.integer(4);
+    a.check_word_2 = q.integer(5);
+    a.created = q.integer(6);
+    a.address = q.text(7);
+    q.done();
+    return a;
+  }
+
+  StoredResult store_result(const Result& r, std::int64_t authentication_id) override {
+    std::lock_guard lock(mutex_);
+    Transaction t(db_, true);
+    StoredResult out;
+    s().use_authentication.bind(authentication_id).run();
+    if (sqlite3_changes(db_) != 1) {
+      out.outcome = StoredResult::Outcome::not_authenticated;
+      return out;  // rolled back
+    }
+    Result kept = r;
+    if (insert_result(kept) == SQLITE_CONSTRAINT_UNIQUE) {
+      // Only the index of listed games can refuse a verified result with a digest.
+      if (!kept.verified || kept.digest.empty()) throw StoreError("sqlite: a result broke a constraint");
+      // The same game is listed already.
+      kept.verified = false;
+      kept.exact = false;
+      kept.reason = "duplicate";
+      if (insert_result(kept) != SQLITE_DONE) throw StoreError("sqlite: cannot keep a duplicate");
+      out.outcome = StoredResult::Outcome::duplicate;
+    }
+    out.id = sqlite3_last_insert_rowid(db_);
+    if (kept.verified) {
+      Statement& q = s().rank.bind(kept.edition, static_cast<std::int64_t>(kept.score), kept.created, out.id);
+      q.step();
+      out.rank = q.integer(0) + 1;
+      q.done();
+    }
+    out.listed = count(kept.edition);
+    t.commit();
+    return out;
+  }
+
+  std::vector<ListEntry> list(int edition, std::int64_t offset, std::int64_t limit) override {
+    std::lock_guard lock(mutex_);
+    std::vector<ListEntry> out;
+    Statement& q = s().list.bind(edition, limit, offset);
+    while (q.step())
+      out.push_back({offset + static_cast<std::int64_t>(out.size()) + 1, q.text(0),
+                     static_cast<std::int32_t>(q.integer(1)), q.integer(2), q.integer(3) != 0});
+    return out;
+  }
+
+  std::int64_t listed_count(int edition) override {
+    std::lock_guard lock(mutex_);
+    return count(edition);
+  }
+
+  std::optional<Result> find_result(std::int64_t id) override {
+    std::lock_guard lock(mutex_);
+    Statement& q = s().find_result.bind(id);
+    if (!q.step()) return std::nullopt;
+    Result r;
+    r.id = q.integer(0);
+    r.account_id = q.integer(1);
+    r.edition = static_cast<int>(q.integer(2));
+    r.score = static_cast<std::int32_t>(q.integer(3));
+    r.simulated_score = static_cast<std::int32_t>(q.integer(4));
+    r.verified = q.integer(5) != 0;
+    r.exact = q.integer(6) != 0;
+    r.reason = q.text(7);
+    r.detail = q.text(8);
+    r.digest = q.text(9);
+    r.created = q.integer(10);
+    r.address = q.text(11);
+    q.done();
+    return r;
+  }
+
+  bool ping() override {
+    std::lock_guard lock(mutex_);
+    try {
+      Statement q(db_, "SELECT 1");
+      return q.step() && q.integer(0) == 1;
+    } catch (const StoreError&) {
+      return false;
+    }
+  }
+
+ private:
+  struct Statements {
+    explicit Statements(sqlite3* db)
+        : insert_account(db, "INSERT INTO accounts (name, name_key, password_hash, created) VALUES (?, ?, ?, ?)"),
+          find_account(db, "SELECT id, name, password_hash, created FROM accounts WHERE name_key = ?"),
+          prune_authentications(db, "DELETE FROM authentications WHERE created < ?"),
+          insert_authentication(db,
+                                "INSERT INTO authentications (account_id, edition, score, check_word_1, "
+                                "check_word_2, created, address) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+          latest_authentication(db,
+                                "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, "
+                                "address FROM authentications WHERE account_id = ? AND created >= ? "
+                                "ORDER BY created DESC, id DESC LIMIT 1"),
+          use_authentication(db, "DELETE FROM authentications WHERE id = ?"),
+          insert_result(db,
+                        "INSERT INTO results (account_id, edition, score, simulated_score, verified, exact, "
+                        "reason, detail, digest, created, address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+          rank(db,
+               "SELECT COUNT(*) FROM results WHERE edition = ?1 AND verified = 1 AND (score > ?2 OR "
+               "(score = ?2 AND (created < ?3 OR (created = ?3 AND id < ?4))))"),
+          count(db, "SELECT COUNT(*) FROM results WHERE edition = ? AND verified = 1"),
+          list(db,
+               "SELECT a.name, r.score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
+               "WHERE r.edition = ? AND r.verified = 1 ORDER BY r.score DESC, r.created, r.id LIMIT ? OFFSET ?"),
+          find_result(db,
+                      "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
+                      "COALESCE(digest, ''), created, address FROM results WHERE id = ?") {}
+    Statement insert_account, find_account, prune_authentications, insert_authentication,
+        latest_authentication, use_authentication, insert_result, rank, count, list, find_result;
+  };
+
+  Statements& s() { return *statements_; }
+
+  int insert_result(const Result& r) {
+    const std::optional<std::string> digest = r.digest.empty() ? std::nullopt : std::optional(r.digest);
+    return s().insert_result
+        .bind(r.account_id, r.edition, static_cast<std::int64_t>(r.score),
+              static_cast<std::int64_t>(r.simulated_score), r.verified, r.exact, r.reason, r.detail, digest,
+              r.created, r.address)
+        .run();
+  }
+
+  std::int64_t count(int edition) {
+    Statement& q = s().count.bind(edition);
+    q.step();
+    const std::int64_t n = q.integer(0);
+    q.done();
+    return n;
+  }
+
+  int read_version() {
+    Statement q(db_, "SELECT version FROM schema_version");
+    const int v = q.step() ? static_cast<int>(q.integer(0)) : 0;
+    return v;
+  }
+
+  void migrate() {
+    Transaction t(db_, true);
+    exec(db_, "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL)");
+    int v = read_version();
+    if (v > schema_version)
+      throw StoreError("the database has schema version " + std::to_string(v) + "; this server knows up to " +
+                       std::to_string(schema_version));
+    if (v == 0) exec(db_, "INSERT INTO schema_version (version) SELECT 0 WHERE NOT EXISTS (SELECT 1 FROM schema_version)");
+    for (int i = 0; i < migration_count; ++i) {
+      if (migrations[i].version <= v) continue;
+      exec(db_, migrations[i].sqlite);
+      Statement u(db_, "UPDATE schema_version SET version = ?");
+      u.bind(migrations[i].version).run();
+      v = migrations[i].version;
+    }
+    t.commit();
+  }
+
+  void prepare() { statements_ = std::make_unique<Statements>(db_); }
+
+  sqlite3* db_ = nullptr;
+  std::mutex mutex_;
+  std::unique_ptr<Statements> statements_;
+};
+
+}  // namespace
+
+std::unique_ptr<Store> open_sqlite_store(const std::string& path) { return std::make_unique<SqliteStore>(path); }
+
+}  // namespace server

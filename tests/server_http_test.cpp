@@ -1,0 +1,235 @@
+// The server binary over HTTP: the redirect addresses the game links to, the pages, the
+// registration form, the health address, the limits on bodies, rates and slow clients, HTTPS,
+// and its command line.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "game/GrumboldX/redirect_server.h"
+#include "game/upload/upload.h"
+#include "server/protocol.h"
+#include "tests/server_test_support.h"
+
+using namespace test_support;
+using server_test::ServerProcess;
+
+namespace {
+
+class ServerHttp : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { server_ = new ServerProcess(); }
+  static void TearDownTestSuite() {
+    delete server_;
+    server_ = nullptr;
+  }
+  void SetUp() override { ASSERT_TRUE(server_->started()); }
+  static ServerProcess* server_;
+};
+ServerProcess* ServerHttp::server_ = nullptr;
+
+TEST_F(ServerHttp, EveryAddressTheGameLinksToLeadsToAPage) {
+  std::vector<std::pair<std::string, std::string>> links;  // path, what the page says
+  const char* heading[4] = {"", "Hilfe zum Hochladen", "Konto anlegen", "Bestenliste"};
+  const int ids[3] = {upload::id_help_link, upload::id_register_link, upload::id_list_link};
+  for (int edition = 1; edition <= 3; ++edition)
+    for (int k = 0; k < 3; ++k) {
+      char address[300];
+      upload::link_address(ids[k], edition, address, sizeof address);
+      const std::string full = address;
+      ASSERT_EQ(full.rfind(redirect_server, 0), 0u) << full;
+      links.emplace_back(full.substr(std::strlen(redirect_server)), heading[k + 1]);
+    }
+  for (const char* path : {"/grumbold/qzt/de/xs_c1_redirect.php?from=QZT_XS-Ver1.0DE-C1",
+                           "/grumbold/qzt/de/xl_c1_redirect.php?from=QZT_XL-Ver1.0DE-C1"})
+    links.emplace_back(path, "Bestenliste");
+  links.emplace_back("/grumbold/qzt/de/xs_c3_redirect.php?from=QZT_XS-Ver1.0DE-C3", "Hilfe zum Hochladen");
+  for (const char* path : {"/grumbold/qzt/de/xs_c2_redirect.php?from=QZT_XS-Ver1.0DE-C2",
+                           "/grumbold/qzt/de/xs_c4_redirect.php?from=QZT_XS-Ver1.0DE-C4",
+                           "/grumbold/qzt/de/xl_c2_redirect.php?from=QZT_XL-Ver1.0DE-C2"})
+    links.emplace_back(path, "Online-Bestenlisten");
+
+  for (const auto& [path, says] : links) {
+    SCOPED_TRACE(path);
+    httplib::Client c = server_->client();
+    const auto first = c.Get(path.c_str());
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->status, 302);
+    c.set_follow_location(true);
+    const auto page = c.Get(path.c_str());
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_NE(page->body.find(says), std::string::npos);
+  }
+  const auto unknown = server_->client().Get("/grumbold/qzt/de/xxl_c1_redirect.php");
+  ASSERT_TRUE(unknown);
+  EXPECT_EQ(unknown->status, 404);
+}
+
+TEST_F(ServerHttp, PagesAndTheHealthAddress) {
+  struct Case {
+    const char* path;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"/", 200, "Bestenliste XXL"},
+      {"/style.css", 200, "table{"},
+      {"/list/xs", 200, "Noch keine gepr"},
+      {"/list/xl?page=abc", 200, "Seite 1 von"},
+      {"/list/xl?page=99", 200, "Seite 99 von"},
+      {"/list/xxxl", 404, "Nicht gefunden"},
+      {"/nothing", 404, "Nicht gefunden"},
+      {"/health", 200, "\"status\":\"ok\",\"database\":true,\"editions\":[\"XS\",\"XL\",\"XXL\"]"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto res = server_->client().Get(c.path);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, c.status);
+    EXPECT_NE(res->body.find(c.says), std::string::npos) << res->body.substr(0, 300);
+  }
+  // A GET of the upload handler is no request of the game's.
+  const auto get = server_->client().Get("/qzt/uploadhandler.php");
+  ASSERT_TRUE(get);
+  EXPECT_EQ(get->status, 404);
+}
+
+TEST_F(ServerHttp, TheRegistrationFormChecksWhatItIsGiven) {
+  struct Case {
+    const char* name;
+    const char* password;
+    const char* again;
+    int status;
+    const char* says;
+  } cases[] = {
+      {"x", "geheim12", "geheim12", 400, "2 bis 15 Zeichen"},
+      {"<script>", "geheim12", "geheim12", 400, "2 bis 15 Zeichen"},
+      {"Formular", "abc", "abc", 400, "4 bis 12 Zeichen"},
+      {"Formular", "geheim 12", "geheim 12", 400, "4 bis 12 Zeichen"},
+      {"Formular", "geheim12", "geheim13", 400, "verschieden"},
+      {"Formular", "geheim12", "geheim12", 201, "Willkommen, Formular!"},
+      {"FORMULAR", "geheim12", "geheim12", 409, "gibt es schon"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    httplib::Params form{{"name", c.name}, {"password", c.password}, {"password2", c.again}, {"edition", "xs"}};
+    const auto res = server_->client().Post("/register", form);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, c.status);
+    EXPECT_NE(res->body.find(c.says), std::string::npos);
+    EXPECT_EQ(res->body.find("<script>"), std::string::npos);
+  }
+  // The account answers the game; its password is nowhere in the database file.
+  const std::string auth =
+      server_->post_game("type=Authenticate&user=formular&pass=geheim12&version=V1.1&vtype=1&lang=0007&score=10"
+                         "&ienv=8876&noyb=40402&opt=");
+  EXPECT_EQ(auth.rfind("Action=Continue\n", 0), 0u) << auth;
+  for (const char* suffix : {"", "-wal"})
+    EXPECT_EQ(read_file(server_->database().string() + suffix).find("geheim12"), std::string::npos) << suffix;
+}
+
+TEST_F(ServerHttp, AnOverlongBodyIsRefusedAndTheServerGoesOn) {
+  const std::string body = "type=Upload&md=" + std::string(server::max_request_body, '0');
+  const auto res = server_->client().Post("/qzt/uploadhandler.php", body, "application/x-www-form-urlencoded");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 413);
+  const auto health = server_->client().Get("/health");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 200);
+}
+
+// A client that connects and says nothing holds one worker until the read time-out ends it;
+// the others serve meanwhile.
+TEST_F(ServerHttp, AStuckClientIsCutOffAndBlocksNoOne) {
+  const int stuck = socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(stuck, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(server_->port()));
+  inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+  ASSERT_EQ(connect(stuck, reinterpret_cast<sockaddr*>(&to), sizeof to), 0);
+  const char partial[] = "POST /qzt/uploadhandler.php HTTP/1.1\r\nHost: x\r\n";
+  ASSERT_GT(write(stuck, partial, sizeof partial - 1), 0);
+  for (int i = 0; i < 5; ++i) {
+    const auto res = server_->client().Get("/health");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+  }
+  // The server may say why before it hangs up; then the connection ends.
+  char buffer[512];
+  while (read(stuck, buffer, sizeof buffer) > 0) {
+  }
+  close(stuck);
+}
+
+TEST(ServerHttpLimits, TooManyRequestsFromOneAddressAreToldToWait) {
+  ServerProcess s({"--rate", "0.01", "--burst", "3"});
+  ASSERT_TRUE(s.started());
+  for (int i = 0; i < 3; ++i) {
+    const auto ok = s.client().Get("/");
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(ok->status, 200);
+  }
+  const auto page = s.client().Get("/");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 429);
+  EXPECT_FALSE(page->get_header_value("Retry-After").empty());
+  const auto game = s.client().Post("/qzt/uploadhandler.php", "type=Authenticate", "application/x-www-form-urlencoded");
+  ASSERT_TRUE(game);
+  EXPECT_EQ(game->status, 429);
+  EXPECT_EQ(game->body.rfind("Action=Retry\ntext=", 0), 0u) << game->body;
+  const auto health = s.client().Get("/health");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 200);
+}
+
+TEST(ServerHttpLimits, HttpsWithTheOperatorsCertificate) {
+  ScratchDir keys;
+  const std::string cert = (keys / "cert.pem").string(), key = (keys / "key.pem").string();
+  const std::string make = "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=localhost -keyout '" + key +
+                           "' -out '" + cert + "' >/dev/null 2>&1";
+  if (std::system("command -v openssl >/dev/null 2>&1") != 0) GTEST_SKIP() << "no openssl program";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  ServerProcess s({"--tls-cert", cert, "--tls-key", key});
+  ASSERT_TRUE(s.started());
+  httplib::SSLClient tls("127.0.0.1", s.port());
+  tls.set_ca_cert_path(cert.c_str());
+  tls.enable_server_certificate_verification(false);
+  const auto health = tls.Get("/health");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 200);
+  httplib::Client plain("127.0.0.1", s.port());
+  plain.set_read_timeout(5, 0);
+  const auto refused = plain.Get("/health");
+  EXPECT_TRUE(!refused || refused->status != 200);
+}
+
+TEST(ServerCommandLine, HelpErrorsAndMissingArchives) {
+  ScratchDir here;
+  RunResult help = run_program("grumboldx-server", here.path(), {}, {"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  for (const char* option : {"--port", "--db", "--archives", "--tls-cert", "--tls-key"})
+    EXPECT_NE(help.stdout_text.find(option), std::string::npos) << option;
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    const char* says;
+  } cases[] = {
+      {{"--colour", "blue"}, 2, "unknown option --colour"},
+      {{"--port", "70000"}, 2, "out of range"},
+      {{"--tls-cert", "c.pem"}, 2, "go together"},
+      {{"--port", "0", "--db", (here / "no" / "such" / "folder.db").string()}, 1, "cannot open"},
+      {{"--port", "0", "--db", (here / "h.db").string(), "--archives", here.path().string()}, 1, "no edition"},
+  };
+  for (const Case& c : cases) {
+    RunResult r = run_program("grumboldx-server", here.path(), {}, c.args);
+    EXPECT_EQ(r.exit_code, c.code) << r.stderr_text;
+    EXPECT_NE(r.stderr_text.find(c.says), std::string::npos) << r.stderr_text;
+  }
+}
+
+}  // namespace

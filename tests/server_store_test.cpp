@@ -1,0 +1,324 @@
+// The server's store, the same tests on SQLite and on PostgreSQL. The PostgreSQL cases run on a
+// throwaway cluster that this program starts in a scratch folder (as the "postgres" user when
+// the tests run as root, since the server refuses root) and stops again; they are skipped only
+// when PostgreSQL's programs are not installed.
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <pqxx/pqxx>
+#include <thread>
+
+#include "server/store.h"
+#include "tests/test_support.h"
+
+using namespace server;
+namespace fs = std::filesystem;
+
+namespace {
+
+// ---- a throwaway PostgreSQL cluster ----------------------------------------------------------
+
+fs::path postgres_programs() {
+  std::error_code ec;
+  fs::path best;
+  for (const auto& entry : fs::directory_iterator("/usr/lib/postgresql", ec))
+    if (fs::exists(entry.path() / "bin" / "initdb") && entry.path() > best.parent_path()) best = entry.path() / "bin";
+  return best;
+}
+
+// Runs a program to its end, as user (when not empty and the tests run as root).
+int run(const std::vector<std::string>& args, const passwd* user) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (user && (setgroups(0, nullptr) != 0 || setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0)) _exit(126);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class Cluster {
+ public:
+  static Cluster& get() {
+    static Cluster cluster;
+    return cluster;
+  }
+  bool running() const { return running_; }
+  const std::string& why_not() const { return why_not_; }
+  // A new empty database for one test.
+  std::string fresh_database() {
+    const std::string name = "t" + std::to_string(++databases_);
+    pqxx::connection c(uri("postgres"));
+    pqxx::nontransaction w(c);
+    w.exec("CREATE DATABASE " + name);
+    return uri(name);
+  }
+  std::string uri(const std::string& database) const {
+    return "postgresql://grumbold@/" + database + "?host=" + dir_.path().string() + "&port=5432";
+  }
+  ~Cluster() {
+    if (running_) run({(bin_ / "pg_ctl").string(), "-D", (dir_ / "data").string(), "-m", "immediate", "-w", "stop"}, user_);
+  }
+
+ private:
+  Cluster() {
+    bin_ = postgres_programs();
+    if (bin_.empty()) {
+      why_not_ = "PostgreSQL's initdb is not installed";
+      return;
+    }
+    if (geteuid() == 0) {
+      user_ = getpwnam("postgres");
+      if (!user_) {
+        why_not_ = "running as root and there is no postgres user";
+        return;
+      }
+      if (chown(dir_.path().c_str(), user_->pw_uid, user_->pw_gid) != 0) {
+        why_not_ = "cannot hand the scratch folder to postgres";
+        return;
+      }
+    }
+    const std::string data = (dir_ / "data").string();
+    if (run({(bin_ / "initdb").string(), "-D", data, "-U", "grumbold", "--auth=trust", "-E", "UTF8", "--no-sync"},
+            user_) != 0) {
+      why_not_ = "initdb failed";
+      ADD_FAILURE() << why_not_;
+      return;
+    }
+    const std::string settings = "-k " + dir_.path().string() + " -p 5432 -c listen_addresses='' -c fsync=off";
+    if (run({(bin_ / "pg_ctl").string(), "-D", data, "-o", settings, "-l", (dir_ / "log").string(), "-w", "start"},
+            user_) != 0) {
+      why_not_ = "the cluster did not start";
+      ADD_FAILURE() << why_not_;
+      return;
+    }
+    running_ = true;
+  }
+  test_support::ScratchDir dir_;
+  fs::path bin_;
+  const passwd* user_ = nullptr;
+  bool running_ = false;
+  std::string why_not_;
+  int databases_ = 0;
+};
+
+// ---- the two stores side by side --------------------------------------------------------------
+
+enum class Kind { sqlite, postgres };
+
+class StoreTest : public testing::TestWithParam<Kind> {
+ protected:
+  void SetUp() override {
+    if (GetParam() == Kind::postgres) {
+      Cluster& c = Cluster::get();
+      if (!c.running()) GTEST_SKIP() << c.why_not();
+      spec_ = c.fresh_database();
+    } else {
+      spec_ = (dir_ / "highscores.db").string();
+    }
+    store_ = open_store(spec_);
+  }
+  // Sets the schema's version behind the store's back.
+  void set_version(int v) {
+    const std::string sql = "UPDATE schema_version SET version = " + std::to_string(v);
+    if (GetParam() == Kind::postgres) {
+      pqxx::connection c(spec_);
+      pqxx::work w(c);
+      w.exec(sql);
+      w.commit();
+    } else {
+      sqlite3* db = nullptr;
+      ASSERT_EQ(sqlite3_open(spec_.c_str(), &db), SQLITE_OK);
+      ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+      sqlite3_close(db);
+    }
+  }
+  std::int64_t account(const std::string& name) {
+    EXPECT_TRUE(store_->create_account(name, "$y$hash", 100));
+    return store_->find_account(name)->id;
+  }
+  std::int64_t authenticate(std::int64_t account_id, std::int64_t at = 1000, std::int32_t score = 500) {
+    Authentication a;
+    a.account_id = account_id;
+    a.edition = 2;
+    a.score = score;
+    a.check_word_1 = 9000;
+    a.check_word_2 = 40402;
+    a.created = at;
+    a.address = "127.0.0.1";
+    return store_->add_authentication(a, 600);
+  }
+  static Result result(std::int64_t account_id, std::int32_t score, std::int64_t at, std::string digest,
+                       bool verified = true) {
+    Result r;
+    r.account_id = account_id;
+    r.edition = 2;
+    r.score = r.simulated_score = score;
+    r.verified = verified;
+    r.exact = verified;
+    r.reason = verified ? "exact" : "events";
+    r.digest = std::move(digest);
+    r.created = at;
+    r.address = "127.0.0.1";
+    return r;
+  }
+  StoredResult store(std::int64_t account_id, std::int32_t score, std::int64_t at, const std::string& digest,
+                     bool verified = true) {
+    return store_->store_result(result(account_id, score, at, digest, verified), authenticate(account_id, at, score));
+  }
+
+  test_support::ScratchDir dir_;
+  std::string spec_;
+  std::unique_ptr<Store> store_;
+};
+
+TEST_P(StoreTest, TheSchemaIsAtItsVersionAndKeepsItsDataWhenOpenedAgain) {
+  EXPECT_EQ(store_->version(), schema_version);
+  account("Gustav");
+  store_.reset();
+  store_ = open_store(spec_);
+  EXPECT_EQ(store_->version(), schema_version);
+  ASSERT_TRUE(store_->find_account("Gustav"));
+  EXPECT_TRUE(store_->ping());
+}
+
+TEST_P(StoreTest, ADatabaseOfALaterSchemaIsRefused) {
+  store_.reset();
+  set_version(schema_version + 1);
+  EXPECT_THROW(open_store(spec_), StoreError);
+}
+
+TEST_P(StoreTest, NamesAreUniqueWithoutRegardToCase) {
+  EXPECT_TRUE(store_->create_account("Gustav", "$y$one", 1));
+  EXPECT_FALSE(store_->create_account("gUSTAV", "$y$two", 2));
+  const auto a = store_->find_account("GUSTAV");
+  ASSERT_TRUE(a);
+  EXPECT_EQ(a->name, "Gustav");
+  EXPECT_EQ(a->password_hash, "$y$one");
+  EXPECT_FALSE(store_->find_account("Gustl"));
+}
+
+TEST_P(StoreTest, AnAuthenticationOpensOneUploadAndOldOnesGo) {
+  const std::int64_t gustav = account("Gustav");
+  const std::int64_t old_one = authenticate(gustav, 1000);
+  const std::int64_t new_one = authenticate(gustav, 1700);  // the first is older than 600 s now
+  EXPECT_NE(old_one, new_one);
+  auto latest = store_->latest_authentication(gustav, 0);
+  ASSERT_TRUE(latest);
+  EXPECT_EQ(latest->id, new_one);
+  EXPECT_EQ(latest->check_word_1, 9000);
+  EXPECT_FALSE(store_->latest_authentication(gustav, 1701));
+
+  const StoredResult first = store_->store_result(result(gustav, 500, 1710, "aa"), new_one);
+  EXPECT_EQ(first.outcome, StoredResult::Outcome::stored);
+  EXPECT_EQ(first.rank, 1);
+  EXPECT_EQ(first.listed, 1);
+  const StoredResult again = store_->store_result(result(gustav, 600, 1720, "bb"), new_one);
+  EXPECT_EQ(again.outcome, StoredResult::Outcome::not_authenticated);
+  EXPECT_EQ(store_->listed_count(2), 1);
+  EXPECT_FALSE(store_->store_result(result(gustav, 600, 1720, "cc"), old_one).id);
+}
+
+TEST_P(StoreTest, ListsRankByScoreThenByTimeAndLeaveRefusedResultsOut) {
+  const std::int64_t a = account("Anna"), b = account("Bert");
+  EXPECT_EQ(store(a, 300, 10, "d1").rank, 1);
+  EXPECT_EQ(store(b, 500, 20, "d2").rank, 1);
+  EXPECT_EQ(store(a, 300, 30, "d3").rank, 3);  // after the earlier 300
+  EXPECT_EQ(store(b, 900, 40, "d4", false).rank, 0);
+  const StoredResult last = store(b, 400, 50, "d5");
+  EXPECT_EQ(last.rank, 2);
+  EXPECT_EQ(last.listed, 4);
+
+  const auto page = store_->list(2, 0, 10);
+  ASSERT_EQ(page.size(), 4u);
+  const std::pair<std::string, int> expected[] = {{"Bert", 500}, {"Bert", 400}, {"Anna", 300}, {"Anna", 300}};
+  for (std::size_t i = 0; i < page.size(); ++i) {
+    EXPECT_EQ(page[i].rank, static_cast<std::int64_t>(i) + 1);
+    EXPECT_EQ(page[i].name, expected[i].first);
+    EXPECT_EQ(page[i].score, expected[i].second);
+  }
+  EXPECT_EQ(page[2].created, 10);
+  const auto second = store_->list(2, 2, 2);
+  ASSERT_EQ(second.size(), 2u);
+  EXPECT_EQ(second[0].rank, 3);
+  EXPECT_TRUE(store_->list(1, 0, 10).empty());
+  EXPECT_EQ(store_->listed_count(2), 4);
+}
+
+TEST_P(StoreTest, AGameIsListedOnceAndItsCopiesAreKeptAsRefused) {
+  const std::int64_t a = account("Anna"), b = account("Bert");
+  EXPECT_EQ(store(a, 300, 10, "same").outcome, StoredResult::Outcome::stored);
+  const StoredResult copy = store(b, 300, 20, "same");
+  EXPECT_EQ(copy.outcome, StoredResult::Outcome::duplicate);
+  EXPECT_EQ(copy.rank, 0);
+  const auto kept = store_->find_result(copy.id);
+  ASSERT_TRUE(kept);
+  EXPECT_FALSE(kept->verified);
+  EXPECT_EQ(kept->reason, "duplicate");
+  EXPECT_EQ(kept->digest, "same");
+  EXPECT_EQ(store_->listed_count(2), 1);
+  // Refused results may share a digest, and results without one never clash.
+  EXPECT_EQ(store(a, 300, 30, "same", false).outcome, StoredResult::Outcome::stored);
+  EXPECT_EQ(store(a, 300, 40, "").outcome, StoredResult::Outcome::stored);
+  EXPECT_EQ(store(b, 300, 50, "").outcome, StoredResult::Outcome::stored);
+}
+
+TEST_P(StoreTest, AFailingStepLeavesNoHalfResult) {
+  const std::int64_t a = account("Anna");
+  const std::int64_t auth = authenticate(a, 1000);
+  // An account that does not exist breaks the result's insert after the authentication's
+  // delete: both are undone together.
+  EXPECT_THROW(store_->store_result(result(a + 1000, 300, 1010, "x"), auth), StoreError);
+  const auto still = store_->latest_authentication(a, 0);
+  ASSERT_TRUE(still);
+  EXPECT_EQ(still->id, auth);
+  EXPECT_EQ(store_->listed_count(2), 0);
+  EXPECT_EQ(store_->store_result(result(a, 300, 1010, "x"), auth).outcome, StoredResult::Outcome::stored);
+}
+
+TEST_P(StoreTest, OnlyOneOfManyConcurrentUploadsUsesAnAuthentication) {
+  const std::int64_t a = account("Anna");
+  const std::int64_t auth = authenticate(a, 1000);
+  std::atomic<int> stored{0}, refused{0};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 8; ++i)
+    threads.emplace_back([&, i] {
+      const StoredResult r = store_->store_result(result(a, 100 + i, 1010, "g" + std::to_string(i)), auth);
+      (r.outcome == StoredResult::Outcome::stored ? stored : refused)++;
+    });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(stored.load(), 1);
+  EXPECT_EQ(refused.load(), 7);
+  EXPECT_EQ(store_->listed_count(2), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, StoreTest, testing::Values(Kind::sqlite, Kind::postgres),
+                         [](const testing::TestParamInfo<Kind>& info) {
+                           return info.param == Kind::sqlite ? std::string("SQLite") : std::string("PostgreSQL");
+                         });
+
+TEST(ServerStore, TheKindFollowsTheDbValue) {
+  EXPECT_TRUE(is_postgres_uri("postgresql://u@h/db"));
+  EXPECT_TRUE(is_postgres_uri("postgres://h/db"));
+  EXPECT_FALSE(is_postgres_uri("highscores.db"));
+  EXPECT_FALSE(is_postgres_uri("/var/lib/postgresql.db"));
+  EXPECT_THROW(open_store("/nonexistent-folder/for/sure/highscores.db"), StoreError);
+  EXPECT_THROW(open_postgres_store("postgresql://nobody@/none?host=/nonexistent-folder&connect_timeout=2"),
+               StoreError);
+}
+
+}  // namespace
