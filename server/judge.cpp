@@ -1,6 +1,6 @@
 #include "server/judge.h"
 
-#include "server/tolerance.h"
+#include "game/qzX/replay_tolerance.h"
 
 namespace server {
 
@@ -49,7 +49,7 @@ Verdict check_simulation(const MdRecord& md, const EventRecord& events, const Si
     return refuse(reason::replay, "frame log and event record start at different times");
   if (!s.finished)
     return refuse(reason::replay, "the game does not end on the last of its " + std::to_string(s.frames) + " frames");
-  const Agreement a = compare_games(events.events, md.score, s.events, s.score);
+  const qzx::Agreement a = qzx::compare_games(events.events, md.score, s.events, s.score);
   if (!a.within) return refuse(a.events_agree ? reason::score : reason::events, a.why);
   return Verdict{true, a.exact, a.exact ? "exact" : "tolerance", a.why};
 }

@@ -13,12 +13,12 @@
 #include "game/text/font.h"
 #include "game/text/texts.h"
 #include "game/resources/memory.h"
-#include "server/tolerance.h"
+#include "game/qzX/replay_tolerance.h"
 #include "tests/aimed_player.h"
 #include "tests/gfx_fixture.h"
 #include "tests/test_support.h"
 
-using namespace server;
+using namespace qzx;
 using Events = std::vector<qzx::EventEntry>;
 
 namespace {

@@ -14,7 +14,7 @@
 #include "game/resources/archive.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
-#include "server/tolerance.h"
+#include "game/qzX/replay_tolerance.h"
 #include "server/verifier.h"
 #include "tests/aimed_player.h"
 #include "tests/gfx_fixture.h"
@@ -105,7 +105,7 @@ TEST_F(Games, AVerifierKnowsItsEditionAsTheGameDoesAndReplaysAnUpload) {
   EXPECT_EQ(s.frames, played.frames_run);
   EXPECT_EQ(s.start_seconds, game.start_seconds);
   EXPECT_EQ(s.digest.size(), 64u);
-  EXPECT_TRUE(server::compare_games(game.events, game.score, s.events, s.score).within);
+  EXPECT_TRUE(qzx::compare_games(game.events, game.score, s.events, s.score).within);
   // The same game in this process: the verifier is the game.
   const qzx::ReplayResult here = replay_here(replay);
   EXPECT_EQ(s.score, here.score);
@@ -259,7 +259,7 @@ TEST_F(Uploads, ChangedUploadsAreRefusedWithTheirReasonAndNeverListed) {
       input[2] &= static_cast<std::uint8_t>(~0x40);
       put_frame_log(changed);
       const qzx::ReplayResult r = replay_here(qzx::replay_text());
-      found = !server::compare_games(game.events, game.score, r.events, r.score).within;
+      found = !qzx::compare_games(game.events, game.score, r.events, r.score).within;
       if (!found) input[2] |= 0x40;
     }
     ASSERT_TRUE(found);

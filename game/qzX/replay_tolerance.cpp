@@ -1,8 +1,8 @@
-#include "server/tolerance.h"
+#include "game/qzX/replay_tolerance.h"
 
 #include <cstdlib>
 
-namespace server {
+namespace qzx {
 
 namespace {
 
@@ -140,4 +140,4 @@ Agreement compare_games(const std::vector<qzx::EventEntry>& uploaded, std::int32
   return a;
 }
 
-}  // namespace server
+}  // namespace qzx

@@ -37,7 +37,7 @@
 
 #include "game/qzX/recording.h"
 
-namespace server {
+namespace qzx {
 
 inline constexpr int time_slack = 50;         // hundredths
 inline constexpr int bonus_time_slack = 100;  // hundredths
@@ -59,4 +59,4 @@ Agreement compare_games(const std::vector<qzx::EventEntry>& uploaded, std::int32
 // The points of a multi-hit bonus code (50003..50006), 0 for any other code.
 int bonus_points(int code);
 
-}  // namespace server
+}  // namespace qzx
