@@ -31,6 +31,7 @@ struct Connection {
   std::string base;  // without a trailing '/'
   std::string user;
   std::unique_ptr<Request> request;
+  ~Connection();  // ends the easy handle: the connection closes with its record
 };
 
 struct Request {
@@ -46,6 +47,10 @@ struct Request {
   curl_off_t sent = 0, received = 0;
   std::chrono::steady_clock::time_point last_activity;
 };
+
+Connection::~Connection() {
+  if (easy) curl_easy_cleanup(easy);
+}
 
 // Records live for the whole run, as the handles the game keeps.
 std::unique_ptr<Internet> internet_record;
@@ -111,8 +116,7 @@ HttpHandle http_connect(HttpHandle internet, const char* base_address, const cha
   c->base = base_address;
   while (!c->base.empty() && c->base.back() == '/') c->base.pop_back();
   c->user = user ? user : "";
-  if (connection_record && connection_record->easy) curl_easy_cleanup(connection_record->easy);
-  connection_record = std::move(c);
+  connection_record = std::move(c);  // the previous connection's handle ends with its record
   return reinterpret_cast<HttpHandle>(connection_record.get());
 }
 

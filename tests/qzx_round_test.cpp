@@ -709,6 +709,11 @@ int overwrite_in_data(std::int32_t value, std::int32_t replacement) {
 }
 
 TEST_F(Round, ScoreChangedBehindTheGuardEndsTheProgram) {
+#if defined(__SANITIZE_ADDRESS__)
+  // Writing over every matching word of the data segment would also hit the address
+  // sanitizer's own bookkeeping of globals; the release build runs this test.
+  GTEST_SKIP() << "not with the address sanitizer";
+#endif
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   constexpr std::int32_t odd_score = 0x2B5C6E1;
   gfxtest::reset_log();
