@@ -34,8 +34,7 @@ std::vector<std::uint16_t> make_picture(unsigned seed) {
 
 struct Display {
   Display() {
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
-    plat::init();
+    plat::init_headless();
     plat::display_create();
     plat::display_set_cooperative_level();
     plat::display_query_interface();

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/replay.h"

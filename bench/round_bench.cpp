@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"

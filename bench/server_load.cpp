@@ -29,7 +29,7 @@
 #include <thread>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/replay.h"

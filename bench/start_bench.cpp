@@ -60,10 +60,9 @@ Scratch& scratch() {
 // The headless display, opened once, as the game's start-up opens it.
 void open_display() {
   static bool open = [] {
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     debug_log_set_path((scratch().dir / "debug.txt").c_str());
     debug_log_reset();
-    plat::init();
+    plat::init_headless();
     init_display();
     return true;
   }();

@@ -1,5 +1,5 @@
 // The sound device object and its buffers, over the mixer. One device object at a time; its
-// output is SDL's audio device or the headless backend's virtual one, chosen with the backend.
+// output is the backend's: SDL's audio device or the headless backend's virtual one.
 #include "platform/audio.h"
 
 #include <cstring>
@@ -69,7 +69,7 @@ HRESULT sound_device_create(SoundDevice** out) {
   if (backend().should_fail("DirectSoundCreate")) return DSERR_NODRIVER;
   auto* d = new SoundDevice;
   d->mixer.held.store(!focused);
-  d->output = is_headless() ? open_headless_audio(d->mixer) : open_sdl_audio(d->mixer);
+  d->output = backend().open_audio(d->mixer);
   if (!d->output) {
     delete d;
     return DSERR_NODRIVER;

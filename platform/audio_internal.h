@@ -18,6 +18,7 @@ class AudioOutput {
 };
 
 // Each opens its device and starts pulling frames from the mixer; null when there is none.
+// The backends hand them out (Backend::open_audio).
 std::unique_ptr<AudioOutput> open_sdl_audio(Mixer& mixer);
 std::unique_ptr<AudioOutput> open_headless_audio(Mixer& mixer);
 

@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 
+#include "platform/audio_internal.h"
 #include "platform/platform.h"
 
 namespace plat {
@@ -40,12 +41,21 @@ class Backend {
   virtual PixelFormat pixel_format() const = 0;
   // Fault injection: whether the named operation should fail now ("Lock", "Flip", ...).
   virtual bool should_fail(const char* operation) = 0;
+  // The sound device's output for the mixer; null when there is none.
+  virtual std::unique_ptr<AudioOutput> open_audio(Mixer& mixer) = 0;
+  // Shows or hides the game's window while a desktop dialog runs.
+  virtual void window_show(bool shown) = 0;
 };
 
-std::unique_ptr<Backend> make_sdl_backend();
 std::unique_ptr<Backend> make_headless_backend(bool& ok);
 
+// Makes backend the layer's one backend (the program's choice, made once before anything else).
+void use_backend(std::unique_ptr<Backend> backend, bool headless);
+// The chosen backend; the headless one when the program chose none.
 Backend& backend();
+
+// Whether the program asked to present in step with the screen's refresh (set_vsync).
+bool vsync_wanted();
 
 // Frees every surface and forgets the display object (the layer's shutdown).
 void forget_display();

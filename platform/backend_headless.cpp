@@ -221,6 +221,11 @@ class HeadlessBackend final : public Backend {
     return true;
   }
 
+  std::unique_ptr<AudioOutput> open_audio(Mixer& mixer) override {
+    return open_headless_audio(mixer);
+  }
+  void window_show(bool) override {}  // nothing to hide
+
   bool should_fail(const char* operation) override {
     for (const std::string& f : faults_)
       if (f == operation) return true;

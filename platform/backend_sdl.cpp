@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/backend.h"
+#include "platform/sdl.h"
 #include "platform/keys.h"
 #include "platform/letterbox.h"
 #include "platform/script.h"
@@ -40,9 +41,6 @@ std::uint32_t vk_of(SDL_Keycode key) {
     default: return 0;
   }
 }
-
-// Presenting in step with the screen's refresh, asked for before the display is created.
-bool vsync_wanted = false;
 
 class SdlBackend final : public Backend {
  public:
@@ -209,6 +207,17 @@ class SdlBackend final : public Backend {
 
   PixelFormat pixel_format() const override { return format_565; }
   bool should_fail(const char*) override { return false; }
+  std::unique_ptr<AudioOutput> open_audio(Mixer& mixer) override { return open_sdl_audio(mixer); }
+
+  void window_show(bool shown) override {
+    if (!window_) return;
+    if (shown) {
+      SDL_ShowWindow(window_);
+      SDL_RaiseWindow(window_);
+    } else {
+      SDL_HideWindow(window_);
+    }
+  }
 
  private:
   // The GPU's renderer, unless its OpenGL is a software rasteriser (Mesa's llvmpipe under Xvfb
@@ -216,7 +225,7 @@ class SdlBackend final : public Backend {
   // instead of through an OpenGL texture, then needs about a quarter of the processor time, on
   // one thread instead of three. A renderer named in SDL_RENDER_DRIVER is taken as it is.
   SDL_Renderer* create_renderer() {
-    const Uint32 vsync = vsync_wanted ? SDL_RENDERER_PRESENTVSYNC : 0;
+    const Uint32 vsync = vsync_wanted() ? SDL_RENDERER_PRESENTVSYNC : 0;
     SDL_Renderer* r = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | vsync);
     if (r && !SDL_GetHint(SDL_HINT_RENDER_DRIVER) && rasterises_in_software(r)) {
       SDL_DestroyRenderer(r);
@@ -391,8 +400,9 @@ class SdlBackend final : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> make_sdl_backend() { return std::make_unique<SdlBackend>(); }
-
-void set_vsync(bool on) { vsync_wanted = on; }
+bool init_sdl() {
+  use_backend(std::make_unique<SdlBackend>(), false);
+  return true;
+}
 
 }  // namespace plat

@@ -4,10 +4,12 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <utility>
 
 #include "platform/audio_internal.h"
 #include "platform/backend.h"
 #include "platform/timer.h"
+#include "platform/upload_ui_internal.h"
 
 namespace plat {
 
@@ -38,17 +40,31 @@ void track_focus(const Message& m) {
 }  // namespace
 
 Backend& backend() {
-  if (!active) init();
+  if (!active) init_headless();
   return *active;
 }
 
-bool init() {
+void use_backend(std::unique_ptr<Backend> chosen, bool is_headless) {
+  if (active) return;
+  active = std::move(chosen);
+  headless = is_headless;
+}
+
+bool init_headless() {
   if (active) return true;
-  const char* mode = std::getenv("GRUMBOLDX_HEADLESS");
-  headless = mode && mode[0] && mode[0] != '0';
   bool ok = true;
-  active = headless ? make_headless_backend(ok) : make_sdl_backend();
+  use_backend(make_headless_backend(ok), true);
   return ok;
+}
+
+bool open_headless_display(Surface** primary, Surface** back_buffer) {
+  if (!init_headless() || !is_headless()) return false;
+  if (display_create() != DD_OK || display_set_cooperative_level() != DD_OK ||
+      display_query_interface() != DD_OK || display_set_mode(800, 600, 16) != DD_OK ||
+      display_create_primary(primary) != DD_OK ||
+      display_get_back_buffer(*primary, back_buffer) != DD_OK)
+    return false;
+  return *primary != nullptr && *back_buffer != nullptr;
 }
 
 void shutdown() {
@@ -58,6 +74,7 @@ void shutdown() {
   if (!active) return;
   active->window_destroy();
   active.reset();
+  use_dialog_system(headless_dialog_system);
   forget_display();  // surfaces left over are freed; a new display can be made
   queue.clear();
   quit_posted = false;
@@ -66,6 +83,13 @@ void shutdown() {
 }
 
 bool is_headless() { return headless; }
+
+namespace {
+bool vsync_requested = false;
+}  // namespace
+void set_vsync(bool on) { vsync_requested = on; }
+bool vsync_wanted() { return vsync_requested; }
+void window_show(bool shown) { backend().window_show(shown); }
 
 bool window_create(const char* title) { return backend().window_create(title); }
 void window_destroy() { backend().window_destroy(); }

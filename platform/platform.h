@@ -5,7 +5,8 @@
 // a lost state and restore; window messages for the window procedure; a millisecond clock and
 // the frame wait; the wall clock; a message box. Surfaces live in memory and are composed by the
 // game's own code; only presenting the picture, input and timing differ between the SDL backend
-// (players) and the headless backend (tests and automation, selected by GRUMBOLDX_HEADLESS=1).
+// (players, platform/sdl.h) and the headless backend (tests, automation and the server's verifiers).
+// The program chooses one before anything else; without a choice the layer runs headless.
 //
 // Result codes carry the values and names of the DirectDraw headers (dx_results.h).
 #pragma once
@@ -20,9 +21,10 @@ namespace plat {
 // ---------------------------------------------------------------------------------------------
 // Start and end of the layer
 
-// Chooses the backend from the environment and reads its settings. Returns false (with a line
-// on stderr) when a setting is malformed. Safe to call more than once; later calls do nothing.
-bool init();
+// Chooses the headless backend and reads its settings from the environment (GRUMBOLDX_FRAME_MS,
+// GRUMBOLDX_SCRIPT, GRUMBOLDX_FAIL, ...). Returns false (with a line on stderr) when a setting
+// is malformed. Does nothing when a backend is already chosen.
+bool init_headless();
 // Closes the window, the display and the backend; every surface still alive is freed. Harmless
 // when nothing is open.
 void shutdown();
@@ -191,6 +193,10 @@ void display_release();
 // effect when the display object is created next. The headless backend ignores it.
 void set_vsync(bool on);
 bool display_exists();
+// The headless backend's display opened as the game opens it before loading its pictures: every
+// step above, 800 x 600 x 16 (a tool, a test or the server's verifier that loads an archive).
+// False when a step fails or another backend was chosen.
+bool open_headless_display(Surface** primary, Surface** back_buffer);
 
 // An off-screen plain surface in the display's pixel format.
 HRESULT surface_create(int width, int height, Surface** out);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop.h"
 #include "platform/upload_dialog_gtk.h"
 #include "platform/upload_ui_internal.h"
 
@@ -557,5 +558,7 @@ const DialogSystem gtk_dialog_system = {
     enabled,     restore,  wait_cursor, set_font,          host_start,
     webkit_view_create, webkit_view_destroy, webkit_view_show,
 };
+
+void use_desktop_dialog() { use_dialog_system(gtk_dialog_system); }
 
 }  // namespace plat

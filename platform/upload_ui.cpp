@@ -11,12 +11,16 @@ namespace plat {
 
 namespace {
 
-const DialogSystem& system() { return is_headless() ? headless_dialog_system : gtk_dialog_system; }
+// The headless dialog unless the program chose the desktop's (use_desktop_dialog).
+const DialogSystem* chosen = &headless_dialog_system;
+const DialogSystem& system() { return *chosen; }
 
 // Handle n is fonts[n - 1]; a deleted font leaves an empty place.
 std::vector<std::unique_ptr<FontRecord>> fonts;
 
 }  // namespace
+
+void use_dialog_system(const DialogSystem& dialogs) { chosen = &dialogs; }
 
 int dialog_run(const DialogTemplate& dialog, DialogProcedure procedure) {
   return system().run(dialog, procedure);

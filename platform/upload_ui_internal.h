@@ -35,6 +35,8 @@ struct DialogSystem {
 
 extern const DialogSystem gtk_dialog_system;
 extern const DialogSystem headless_dialog_system;
+// The calls of upload_ui.h go to dialogs from now on (the headless system until one is chosen).
+void use_dialog_system(const DialogSystem& dialogs);
 
 // 8-bit texts (ISO 8859-1) and UTF-8; characters beyond 8 bits become '?'.
 std::string latin1_to_utf8(const char* text);

@@ -1,9 +1,25 @@
 #!/usr/bin/env bash
 # Idempotent set-up: installs the Debian packages that are missing, then configures and builds.
-#   scripts/setup.sh [release|asan]...   (default: release)
+#   scripts/setup.sh [release|asan|server]...   (default: release)
+# release  the game, the server, the tools, tests and benchmarks in build/
+# asan     the same with AddressSanitizer and UndefinedBehaviorSanitizer in build-asan/, on the
+#          release tree's data (which it builds first when missing)
+# server   the highscore server and the data alone in build-server/: no SDL, GTK, WebKit or curl
+#          is installed or linked
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
+
+trees=("$@")
+((${#trees[@]})) || trees=(release)
+lists=(scripts/packages/server.txt)
+for tree in "${trees[@]}"; do
+  case "$tree" in
+    release|asan) lists=(scripts/packages/server.txt scripts/packages/desktop.txt scripts/packages/test.txt) ;;
+    server) ;;
+    *) echo "setup: unknown build tree $tree (release, asan or server)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 while read -r pkg; do
@@ -11,7 +27,7 @@ while read -r pkg; do
   if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$pkg")
   fi
-done < scripts/debian-packages.txt
+done < <(cat "${lists[@]}")
 
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
@@ -24,16 +40,24 @@ if ((${#missing[@]})); then
 fi
 
 jobs=${GRUMBOLDX_JOBS:-2}
-trees=("$@")
-((${#trees[@]})) || trees=(release)
+configure() {  # configure DIR FLAGS...: once, when the tree has no cache yet
+  local dir=$1; shift
+  [[ -f "$dir/CMakeCache.txt" ]] || cmake -S . -B "$dir" "$@" >/dev/null
+}
 for tree in "${trees[@]}"; do
   case "$tree" in
-    release) dir=build; flags=(-DCMAKE_BUILD_TYPE=Release) ;;
-    asan) dir=build-asan; flags=(-DCMAKE_BUILD_TYPE=Debug -DGRUMBOLDX_SANITIZE=ON) ;;
-    *) echo "setup: unknown build tree $tree" >&2; exit 2 ;;
+    release)
+      configure build -DCMAKE_BUILD_TYPE=Release
+      cmake --build build -j"$jobs" ;;
+    asan)
+      # The generator runs once, in the release tree; this tree reads its archives.
+      configure build -DCMAKE_BUILD_TYPE=Release
+      cmake --build build -j"$jobs" --target data_archives
+      configure build-asan -DCMAKE_BUILD_TYPE=Debug -DGRUMBOLDX_SANITIZE=ON \
+        -DGRUMBOLDX_DATA_FROM="$top/build/data"
+      cmake --build build-asan -j"$jobs" ;;
+    server)
+      configure build-server -DCMAKE_BUILD_TYPE=Release -DGRUMBOLDX_DESKTOP=OFF
+      cmake --build build-server -j"$jobs" ;;
   esac
-  if [[ ! -f "$dir/CMakeCache.txt" ]]; then
-    cmake -S . -B "$dir" "${flags[@]}" >/dev/null
-  fi
-  cmake --build "$dir" -j"$jobs"
 done

@@ -16,8 +16,6 @@ namespace {
 
 constexpr const char* game_reply_type = "text/plain; charset=ISO-8859-1";
 constexpr const char* page_type = "text/html; charset=utf-8";
-// How long the whole body of an upload may take to arrive.
-constexpr auto body_time = std::chrono::seconds(30);
 
 void page_headers(httplib::Response& res) {
   res.set_header("X-Content-Type-Options", "nosniff");
@@ -81,8 +79,8 @@ HttpServer::HttpServer(const Options& options, Service& service, Store& store, V
   const int threads = options_.threads;
   http_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
   // A slow or stuck client holds one worker for a few seconds at most per read or write.
-  http_->set_read_timeout(10, 0);
-  http_->set_write_timeout(10, 0);
+  http_->set_read_timeout(options_.io_timeout, 0);
+  http_->set_write_timeout(options_.io_timeout, 0);
   http_->set_keep_alive_timeout(5);
   http_->set_keep_alive_max_count(100);
   http_->set_payload_max_length(max_request_body);
@@ -144,7 +142,7 @@ void HttpServer::add_routes() {
          [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& content) {
            std::string body;
            bool too_long = false;
-           const auto deadline = std::chrono::steady_clock::now() + body_time;
+           const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options_.body_timeout);
            const bool read = content([&](const char* data, std::size_t n) {
              if (body.size() + n > max_request_body) {
                too_long = true;

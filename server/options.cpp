@@ -33,6 +33,8 @@ std::string usage() {
          "  --verifiers N       re-simulation processes per edition at most (default: one per core)\n"
          "  --rate N            requests a second per client address (default 10; 0: no limit)\n"
          "  --burst N           requests an address may send at once (default 40)\n"
+         "  --io-timeout N      seconds a read or write on a connection may stall (default 10)\n"
+         "  --body-timeout N    seconds the body of an upload may take to arrive (default 30)\n"
          "  --port-file FILE    write the port to FILE once the server listens\n"
          "  --help              this text\n";
 }
@@ -48,7 +50,8 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
     if (i + 1 >= argc) {
       error = a == "--port" || a == "--db" || a == "--archives" || a == "--tls-cert" || a == "--tls-key" ||
                       a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" ||
-                      a == "--listen" || a == "--port-file" || a == "--verifier"
+                      a == "--listen" || a == "--port-file" || a == "--verifier" ||
+                      a == "--io-timeout" || a == "--body-timeout"
                   ? a + " needs a value"
                   : "unknown option " + a;
       return false;
@@ -75,6 +78,10 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       ok = read_number(v, 0.0, 1e6, out.rate);
     else if (a == "--burst")
       ok = read_number(v, 1.0, 1e6, out.burst);
+    else if (a == "--io-timeout")
+      ok = read_number(v, 1, 3600, out.io_timeout);
+    else if (a == "--body-timeout")
+      ok = read_number(v, 1, 3600, out.body_timeout);
     else if (a == "--port-file")
       out.port_file = v;
     else if (a == "--verifier")

@@ -15,6 +15,8 @@ struct Options {
   int verifiers = 0;                 // per edition; 0: one per processor core
   double rate = 10;                  // requests a second per address (0: no limit)
   double burst = 40;
+  int io_timeout = 10;               // seconds a read or write on a connection may stall
+  int body_timeout = 30;             // seconds the whole body of an upload may take to arrive
   std::string port_file;             // the bound port is written here once the server listens
   bool help = false;
   std::string verifier_archive;      // "--verifier ARCHIVE": run as a verifier process

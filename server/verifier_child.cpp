@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/picture.h"
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
@@ -30,19 +30,6 @@ namespace {
 
 constexpr int job_fd = 0;
 constexpr int answer_fd = 3;
-
-// The headless display, as the game opens it before it loads its pictures.
-bool open_headless_display() {
-  setenv("GRUMBOLDX_HEADLESS", "1", 1);
-  if (!plat::init()) return false;
-  plat::display_create();
-  plat::display_set_cooperative_level();
-  plat::display_query_interface();
-  plat::display_set_mode(800, 600, 16);
-  plat::display_create_primary(&gfx::primary);
-  plat::display_get_back_buffer(gfx::primary, &gfx::back_buffer);
-  return gfx::primary != nullptr;
-}
 
 std::string integrity_of_a_game(bool penalty) {
   qzx::Recording r;
@@ -165,7 +152,7 @@ int run_verifier(const char* archive_path) {
   // stdout belongs to nobody here: game code that prints goes to the server's stderr.
   dup2(2, 1);
 
-  if (!open_headless_display()) {
+  if (!plat::open_headless_display(&gfx::primary, &gfx::back_buffer)) {
     std::fprintf(stderr, "verifier: no headless display\n");
     return 1;
   }

@@ -1,6 +1,6 @@
 #include "tests/aimed_player.h"
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/enemies.h"
 #include "game/qzX/recording.h"
@@ -66,7 +66,7 @@ std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time) {
 
 }  // namespace test_support
 
-#include "game/GrumboldX/frame_timing.h"
+#include "game/app/frame_timing.h"
 #include "game/gfx/draw.h"
 
 namespace test_support {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/command_line.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/picture.h"
 #include "game/gfx/sprites.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/resources/archive.h"
 

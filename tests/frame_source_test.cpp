@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/frame_timing.h"
+#include "game/app/app.h"
+#include "game/app/frame_timing.h"
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
@@ -33,14 +33,13 @@ class FrameSource : public testing::Test {
   // A headless platform with the given recording ("" for none).
   bool start(const std::string& recording) {
     plat::shutdown();
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     if (recording.empty()) {
       unsetenv("GRUMBOLDX_FRAME_TIMES");
     } else {
       write_file(dir / "frames.txt", recording);
       setenv("GRUMBOLDX_FRAME_TIMES", (dir / "frames.txt").c_str(), 1);
     }
-    return plat::init();
+    return plat::init_headless();
   }
   // One frame as the main loop times it.
   void frame(bool transition = false) {
@@ -100,7 +99,7 @@ TEST_F(FrameSource, MalformedRecordingsAreRefused) {
   for (const char* recording : bad) EXPECT_FALSE(start(recording)) << recording;
   plat::shutdown();
   setenv("GRUMBOLDX_FRAME_TIMES", (dir / "missing.txt").c_str(), 1);
-  EXPECT_FALSE(plat::init());
+  EXPECT_FALSE(plat::init_headless());
 }
 
 TEST_F(FrameSource, TheWallClockHasMilliseconds) {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/frame_timing.h"
+#include "game/app/app.h"
+#include "game/app/frame_timing.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/window.h"
 #include "tests/test_support.h"

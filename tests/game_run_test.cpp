@@ -394,18 +394,3 @@ TEST_F(GameRun, ScriptFramesCountTheLoadingPicturesOfEachEdition) {
     EXPECT_LT(share_alike(read_shot(dir / "first.png"), loading, {bar}, 16), 0.5);
   }
 }
-
-TEST(SourceLayout, OnlyThePlatformLayerTouchesSystemLibraries) {
-  const char* forbidden[] = {"<SDL", "\"SDL", "<gtk/", "<webkit", "<curl/", "<windows.h>", "<X11/"};
-  for (const char* top : {"game", "tools", "tests"}) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(source_dir() / top)) {
-      const auto ext = entry.path().extension();
-      if (ext != ".cpp" && ext != ".h") continue;
-      const std::string text = read_file(entry.path());
-      for (const char* f : forbidden) {
-        EXPECT_EQ(text.find(std::string("#include ") + f), std::string::npos)
-            << entry.path() << " includes " << f;
-      }
-    }
-  }
-}

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"

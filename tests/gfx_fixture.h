@@ -64,8 +64,7 @@ inline void open_display() {
   if (open) return;
   open = true;
   debug_log_set_path(log_path().c_str());
-  setenv("GRUMBOLDX_HEADLESS", "1", 1);
-  plat::init();
+  plat::init_headless();
   plat::display_create();
   plat::display_set_cooperative_level();
   plat::display_query_interface();

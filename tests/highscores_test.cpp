@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/highscore_check.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/resources/log.h"
@@ -116,13 +116,12 @@ const std::vector<std::pair<std::string, int>> known_table = {
 class Highscores : public testing::Test {
  protected:
   void SetUp() override {
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     unsetenv("GRUMBOLDX_TIME");  // the headless wall clock starts at 2010-01-01 00:00:00 UTC
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
     debug_log_reset();
     load_default_names();
     app::edition = app::edition_xl;
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     new_entry_rank = -1;
     set_default_highscores();
   }
@@ -236,7 +235,7 @@ TEST_F(Highscores, ASavedTableLoadsBackTheSameAndValid) {
   load_highscores();
   EXPECT_TRUE(highscores_set_up());
   EXPECT_EQ(table_now(), saved);
-  EXPECT_FALSE(highscore_penalty);
+  EXPECT_FALSE(app::highscore_penalty);
   EXPECT_EQ(log().find("not valid"), std::string::npos) << log();
   // The ninth check line is empty on saving and sets nothing on loading.
   const std::u16string units = narrow_to_units(bytes);
@@ -269,9 +268,9 @@ TEST_F(Highscores, EditsThatChangeAnEntryOrTheDateKeyFailTheCheck) {
     ASSERT_NE(at, std::u16string::npos);
     edited.replace(at, std::char_traits<char16_t>::length(c.from), c.to);
     set_default_highscores();
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     EXPECT_EQ(load(utf16(edited)), c.valid) << "edit at unit " << at;
-    EXPECT_EQ(highscore_penalty, !c.valid);
+    EXPECT_EQ(app::highscore_penalty, !c.valid);
     if (c.valid) {
       EXPECT_EQ(highscore_table[0].score, 900);
     } else {
@@ -322,10 +321,10 @@ TEST_F(Highscores, BadFilesFallBackToTheDefaultsWithThePenalty) {
   };
   for (const Case& c : cases) {
     set_table(known_table);
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     debug_log_reset();
     EXPECT_FALSE(load(c.bytes)) << c.what;
-    EXPECT_TRUE(highscore_penalty) << c.what;
+    EXPECT_TRUE(app::highscore_penalty) << c.what;
     expect_defaults();
     EXPECT_EQ(log(), "Highscore-file not valid!\n") << c.what;
   }
@@ -335,7 +334,7 @@ TEST_F(Highscores, AMissingFileKeepsTheDefaultsWithoutPenalty) {
   set_table(known_table);
   load_highscores();
   expect_defaults();
-  EXPECT_FALSE(highscore_penalty);
+  EXPECT_FALSE(app::highscore_penalty);
   EXPECT_EQ(log(), "");
 }
 
@@ -347,12 +346,12 @@ TEST_F(Highscores, AFailingWriteLeavesTheOldFileWholeAndThePenaltyAsItWas) {
 
   // A full disk: the temporary file takes no bytes.
   ASSERT_EQ(symlink("/dev/full", "highscores.txt.new"), 0);
-  highscore_penalty = true;
+  app::highscore_penalty = true;
   debug_log_reset();
   save_highscores();
   EXPECT_EQ(read_file("highscores.txt"), old_file);
   EXPECT_FALSE(std::filesystem::is_symlink("highscores.txt.new")) << "the broken file is removed";
-  EXPECT_TRUE(highscore_penalty);
+  EXPECT_TRUE(app::highscore_penalty);
   EXPECT_NE(log().find("ERROR: writing highscores.txt failed"), std::string::npos) << log();
 
   // A folder in the temporary file's place: it cannot even be opened.
@@ -360,14 +359,14 @@ TEST_F(Highscores, AFailingWriteLeavesTheOldFileWholeAndThePenaltyAsItWas) {
   debug_log_reset();
   save_highscores();
   EXPECT_EQ(read_file("highscores.txt"), old_file);
-  EXPECT_TRUE(highscore_penalty);
+  EXPECT_TRUE(app::highscore_penalty);
   EXPECT_NE(log().find("ERROR: cannot write"), std::string::npos) << log();
   std::filesystem::remove("highscores.txt.new");
 
   // Once writing works again, the new table replaces the old one and the penalty ends.
   save_highscores();
   EXPECT_NE(read_file("highscores.txt"), old_file);
-  EXPECT_FALSE(highscore_penalty);
+  EXPECT_FALSE(app::highscore_penalty);
   set_default_highscores();
   load_highscores();
   EXPECT_EQ(highscore_table[0].score, 5000);

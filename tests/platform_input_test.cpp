@@ -36,9 +36,8 @@ class ScriptedInput : public testing::Test {
   void start(const std::string& script) {
     write_file(dir / "script.txt", script);
     plat::shutdown();
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     setenv("GRUMBOLDX_SCRIPT", (dir / "script.txt").c_str(), 1);
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
     ASSERT_TRUE(plat::window_create("GrumboldX"));
   }
   std::vector<Sent> messages() {

@@ -7,8 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
@@ -50,7 +49,7 @@ class Chickens : public ::testing::Test {
     test_support::reset_app_state();
     app::frame_time = 1092;
     app::round_time = 5963710;
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     for (gfx::Layer& l : gfx::layers) l.offset = 0;
     gfx::clear_draw_list();
     enemy_clear();

@@ -9,8 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
@@ -65,7 +64,7 @@ class Objects : public ::testing::Test {
     test_support::reset_app_state();
     app::frame_time = 1092;
     app::round_time = 5963710;
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     for (gfx::Layer& l : gfx::layers) l.offset = 0;
     gfx::shake_x = gfx::shake_y = 0;
     gfx::clear_draw_list();

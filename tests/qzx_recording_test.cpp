@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/picture.h"
 #include "game/qzX/record_mask.h"
 #include "game/qzX/recording.h"
@@ -268,15 +268,13 @@ TEST_F(Recording, TheStartStoresTheTimeInBothLogsAndSeedsTheGame) {
 
 TEST_F(Recording, TheStartReadsTheWallClock) {
   plat::shutdown();
-  setenv("GRUMBOLDX_HEADLESS", "1", 1);
   setenv("GRUMBOLDX_TIME", "1262347322", 1);
   setenv("GRUMBOLDX_FRAME_MS", "25", 1);
-  ASSERT_TRUE(plat::init());
+  ASSERT_TRUE(plat::init_headless());
   for (int i = 0; i < 41; ++i) plat::wait_frame_end(plat::time_ms(), 10);  // 1.025 s
   const std::int64_t now = plat::wall_time_ms();
   record_start();
   plat::shutdown();
-  unsetenv("GRUMBOLDX_HEADLESS");
   unsetenv("GRUMBOLDX_TIME");
   unsetenv("GRUMBOLDX_FRAME_MS");
   EXPECT_EQ(log_start_seconds(), static_cast<std::uint32_t>(now / 1000));

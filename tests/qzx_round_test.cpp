@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
@@ -84,7 +83,7 @@ class Round : public ::testing::Test {
     ASSERT_TRUE(sound::sound_available) << "the headless sound device";
     test_support::reset_app_state();
     gfx::cancel_transition();
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     use_recorded_start(1000, 0);
     round_setup(false);
     gfx::set_scroll(0);  // as the first frame does
@@ -143,7 +142,7 @@ TEST_F(Round, SetUpByEditionAndScene) {
                        Case{app::edition_xxl, 2, false, 3014590, 8, 30}}) {
     app::edition = c.edition;
     app::scene = c.scene;
-    highscore_penalty = c.penalty;
+    app::highscore_penalty = c.penalty;
     set_score(120);
     record_score_change(7);
     app::frame_time = 3000;
@@ -642,7 +641,7 @@ TEST_F(Round, ScorePopupHalvesPointsUnderThePenalty) {
                        Case{true, 1, 1, u"1"}, Case{true, -5, -5, u"-5"}}) {
     SetUp();
     set_score(50);
-    highscore_penalty = c.penalty;
+    app::highscore_penalty = c.penalty;
     Enemy* target = enemy_alloc(kind_scenery);
     ASSERT_NE(target, nullptr);
     set_depth(*target, 2);

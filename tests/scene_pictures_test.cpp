@@ -9,8 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
@@ -53,7 +52,7 @@ class ScenePictures : public testing::Test {
     test_support::reset_app_state();
     app::edition = app::edition_xxl;
     app::scene = 1;
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     gfx::set_drawing(true);
     gfx::cancel_transition();
     use_recorded_start(1262304000, 500);

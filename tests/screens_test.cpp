@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/branding.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
@@ -70,12 +70,12 @@ std::vector<int> active() {
 class Screens : public testing::Test {
  protected:
   void SetUp() override {
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     reset_app_state();
+    exit_screen_state_reset();
     debug_log_reset();
     std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", here.path() / "grumboldX.dat");
     ASSERT_EQ(xfinit("grumboldX.dat"), 1);
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
     init_display();
     ASSERT_NE(gfx::back_buffer, nullptr);
     plat::Message m;
@@ -90,7 +90,7 @@ class Screens : public testing::Test {
     highscore_music = false;
     show_score_line = false;
     new_entry_rank = -1;
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     exit_link[0] = 0;
     link_hover = false;
     app::frame_time = 655;
@@ -347,7 +347,7 @@ TEST_F(Screens, TheNameEntryTakesTenCharactersTheFontHasAndSavesOnEnter) {
   load_highscores();
   EXPECT_EQ(std::u16string(highscore_table[0].name), u"a bcdefghm");
   EXPECT_EQ(highscore_table[0].score, 600);
-  EXPECT_FALSE(highscore_penalty);
+  EXPECT_FALSE(app::highscore_penalty);
   // Typing outside the name entry goes nowhere.
   type(u"abc");
   EXPECT_EQ(std::u16string(edit_buffer), u"a bcdefghm");

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/qzX/recording.h"
 #include "game/resources/memory.h"
 #include "game/upload/upload.h"

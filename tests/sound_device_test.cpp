@@ -28,10 +28,9 @@ class SoundDevice : public testing::Test {
 
   void start(const char* faults) {
     plat::shutdown();
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     if (faults) setenv("GRUMBOLDX_FAIL", faults, 1);
     else unsetenv("GRUMBOLDX_FAIL");
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
     ASSERT_TRUE(plat::window_create("GrumboldX"));
   }
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
 #include "game/sound/sound.h"
@@ -201,12 +201,11 @@ class SoundTest : public testing::Test {
   virtual const char* faults() const { return nullptr; }
 
   void SetUp() override {
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     if (faults()) setenv("GRUMBOLDX_FAIL", faults(), 1);
     else unsetenv("GRUMBOLDX_FAIL");
     test_support::reset_app_state();
     debug_log_reset();
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
     ASSERT_TRUE(plat::window_create("GrumboldX"));
     take_messages();  // the new window's focus
     app::app_active = true;

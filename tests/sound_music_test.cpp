@@ -10,9 +10,10 @@
 #include <thread>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/ogg/music.h"
 #include "game/sound/sound.h"
+#include "platform/sdl.h"
 #include "platform/timer.h"
 #include "tests/sound_fixture.h"
 
@@ -303,13 +304,12 @@ TEST_F(Music, ARestoreAskedForBeforeTheEndDoesNotRunAfterIt) {
 class MusicOnTheRealClock : public testing::Test {
  protected:
   void SetUp() override {
-    unsetenv("GRUMBOLDX_HEADLESS");
     unsetenv("GRUMBOLDX_FAIL");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     test_support::reset_app_state();
     debug_log_reset();
     plat::shutdown();
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_sdl());
     plat::post_message(plat::WM_SETFOCUS);  // the focus, as a window would get it
     plat::Message m;
     while (plat::peek_message(m)) {

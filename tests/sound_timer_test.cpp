@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sdl.h"
 #include "platform/timer.h"
 
 using namespace plat;
@@ -56,9 +57,8 @@ bool wait_for(const std::atomic<int>& value, int at_least, std::chrono::millisec
 class RealTimeTimer : public testing::Test {
  protected:
   void SetUp() override {
-    unsetenv("GRUMBOLDX_HEADLESS");
     plat::shutdown();
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_sdl());
   }
   void TearDown() override { plat::shutdown(); }
 };
@@ -116,10 +116,9 @@ class VirtualTimer : public testing::Test {
   }
   void start(const char* faults) {
     plat::shutdown();
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     if (faults) setenv("GRUMBOLDX_FAIL", faults, 1);
     else unsetenv("GRUMBOLDX_FAIL");
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
   }
 };
 

@@ -16,10 +16,9 @@ namespace {
 class SurfaceTest : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     setenv("GRUMBOLDX_PIXELS", GetParam(), 1);
     debug_log_reset();
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
     init_display();
     ASSERT_NE(gfx::back_buffer, nullptr);
   }
@@ -127,10 +126,9 @@ class CreateSurfaceDeathTest : public testing::Test {
 }  // namespace
 
 TEST_F(CreateSurfaceDeathTest, AFailedCreationIsReportedAndEndsWithCode1) {
-  setenv("GRUMBOLDX_HEADLESS", "1", 1);
   setenv("GRUMBOLDX_FAIL", "CreateOffscreen", 1);
   debug_log_reset();
-  const bool started = plat::init();  // the backend reads the faults once, here
+  const bool started = plat::init_headless();  // the backend reads the faults once, here
   unsetenv("GRUMBOLDX_FAIL");
   ASSERT_TRUE(started);
   init_display();

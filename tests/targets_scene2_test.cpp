@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
@@ -71,7 +70,7 @@ class Yard : public ::testing::Test {
     app::edition = app::edition_xxl;
     gfx::cancel_transition();
     gfx::clear_draw_list();
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     record_start_at(1000, 0);
     set_score(1000);
     app::scene = 2;

@@ -13,8 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
@@ -337,7 +336,7 @@ class SceneryScene : public ::testing::Test {
     test_support::reset_app_state();
     app::edition = edition;
     gfx::cancel_transition();
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     use_recorded_start(1000, 0);
     round_setup(false);
     gfx::set_scroll(0);

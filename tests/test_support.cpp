@@ -16,8 +16,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/exit_screen.h"
+#include "game/app/app.h"
 
 // Allocation failures must reach the game's own out-of-memory path under the address sanitizer.
 extern "C" const char* __asan_default_options() { return "allocator_may_return_null=1"; }
@@ -205,25 +204,7 @@ std::vector<unsigned char> read_png_rgb(const fs::path& file, int& width, int& h
   return pixels;
 }
 
-void reset_app_state() {
-  app::edition = app::edition_xl;
-  app::html_enabled = true;
-  app::app_active = false;
-  app::game_state = app::state_title;
-  app::scene = 1;
-  app::frame_time = 0;
-  app::round_time = 0;
-  app::frame_counter = 0;
-  std::fill(std::begin(app::frame_stamps), std::end(app::frame_stamps), 0u);
-  app::jitter_count = 0;
-  app::click_pending = app::click = false;
-  app::right_click_pending = app::right_click = false;
-  app::button_held = false;
-  app::last_key = 0;
-  app::cursor_x = app::cursor_y = 0;
-  exit_clock = 0;
-  exit_frames = 0;
-}
+void reset_app_state() { app::reset(); }
 
 fs::path bin_dir() { return GRUMBOLDX_BIN_DIR; }
 fs::path data_dir() { return GRUMBOLDX_DATA_DIR; }

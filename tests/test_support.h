@@ -100,8 +100,8 @@ RunResult run_program(const std::string& program, const std::filesystem::path& f
 // Reads a PNG as 8-bit RGB triples; empty when it cannot be read.
 std::vector<unsigned char> read_png_rgb(const std::filesystem::path& file, int& width, int& height);
 
-// Puts the game's globals (app::, the exit screen's clock) back to the values a fresh process
-// starts with, so a test that runs game code in-process does not depend on the tests before it.
+// Puts the program's globals (app::) back to the values a fresh process starts with, so a test
+// that runs game code in-process does not depend on the tests before it.
 void reset_app_state();
 
 std::filesystem::path bin_dir();

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/resources/archive.h"
 #include "game/text/texts.h"
 #include "game/upload/payload_decode.h"
@@ -58,12 +58,11 @@ class UploadExchange : public testing::Test {
     const std::size_t earlier = responder->requests().size();
     const std::string log_before = read_file(dir.path() / "debug.txt");
     write_file(dir.path() / "script.txt", dialog_lines);
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     setenv("GRUMBOLDX_SCRIPT", (dir.path() / "script.txt").c_str(), 1);
     setenv("GRUMBOLDX_SERVER", responder->address().c_str(), 1);
     setenv("GRUMBOLDX_FAIL", faults, 1);
     reset_app_state();
-    EXPECT_TRUE(plat::init());
+    EXPECT_TRUE(plat::init_headless());
     EXPECT_EQ(xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
     text::load_texts();
     app::html_enabled = html && plat::html_host_start();
@@ -228,8 +227,7 @@ TEST_F(UploadExchange, TheStatusLineTheLinksAndTheCloseBox) {
 }
 
 TEST_F(UploadExchange, ALinkIsBlueAndUnderlinedOnlyUnderThePointer) {
-  setenv("GRUMBOLDX_HEADLESS", "1", 1);
-  ASSERT_TRUE(plat::init());
+  ASSERT_TRUE(plat::init_headless());
   using plat::DialogMessage;
   upload::upload_dialog_proc(DialogMessage::init, 0);
   for (int id : upload::link_ids) EXPECT_EQ(upload::upload_dialog_proc(DialogMessage::text_colour, id), -1);
@@ -243,7 +241,6 @@ TEST_F(UploadExchange, ALinkIsBlueAndUnderlinedOnlyUnderThePointer) {
   upload::upload_dialog_proc(DialogMessage::mouse_move, 0);
   EXPECT_EQ(upload::upload_dialog_proc(DialogMessage::text_colour, upload::id_list_link), -1);
   plat::shutdown();
-  unsetenv("GRUMBOLDX_HEADLESS");
 }
 
 TEST_F(UploadExchange, TheHtmlViewAndItsFailures) {

@@ -13,12 +13,14 @@
 #include <string>
 #include <thread>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/resources/archive.h"
 #include "game/text/texts.h"
 #include "game/upload/payload_decode.h"
 #include "game/upload/upload.h"
+#include "platform/desktop.h"
 #include "platform/platform.h"
+#include "platform/sdl.h"
 #include "tests/test_support.h"
 #include "tests/upload_responder.h"
 
@@ -93,9 +95,9 @@ TEST(UploadGtk, APlayerTypesPressesEnterAndReadsTheReply) {
                        reply("Action=Continue\ntext=Gespeichert\nhtml=<h1>Gespeichert</h1>\n")});
   setenv("DISPLAY", display.name().c_str(), 1);
   setenv("GRUMBOLDX_SERVER", responder.address().c_str(), 1);
-  unsetenv("GRUMBOLDX_HEADLESS");
   reset_app_state();
-  ASSERT_TRUE(plat::init());
+  ASSERT_TRUE(plat::init_sdl());
+  plat::use_desktop_dialog();
   ASSERT_EQ(xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
   text::load_texts();
   ASSERT_TRUE(plat::html_host_start());

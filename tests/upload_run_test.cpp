@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/qzX/recording.h"
 #include "game/resources/archive.h"
 #include "game/resources/memory.h"
@@ -152,11 +152,10 @@ TEST(UploadRun, ARoundSentFromTheTableAndPlayedOn) {
 TEST(UploadRun, AServerNobodyListensOnCanBeTriedAgain) {
   InScratchDir dir;
   write_file(dir.path() / "script.txt", "1 dialog press 1\n1 dialog press 1\n1 dialog press 2\n");
-  setenv("GRUMBOLDX_HEADLESS", "1", 1);
   setenv("GRUMBOLDX_SCRIPT", (dir.path() / "script.txt").c_str(), 1);
   setenv("GRUMBOLDX_SERVER", ("http://127.0.0.1:" + std::to_string(closed_port())).c_str(), 1);
   reset_app_state();
-  ASSERT_TRUE(plat::init());
+  ASSERT_TRUE(plat::init_headless());
   ASSERT_EQ(xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
   text::load_texts();
   app::html_enabled = true;

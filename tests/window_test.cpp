@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/window.h"
@@ -21,13 +21,13 @@ namespace {
 class WindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    setenv("GRUMBOLDX_HEADLESS", "1", 1);
     reset_app_state();
+    exit_screen_state_reset();
     debug_log_reset();
     // The exit screen loads its pictures from the archive.
     std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", here.path() / "grumboldX.dat");
     ASSERT_EQ(xfinit("grumboldX.dat"), 1);
-    ASSERT_TRUE(plat::init());
+    ASSERT_TRUE(plat::init_headless());
     init_display();
     ASSERT_TRUE(plat::window_exists());
     ASSERT_NE(gfx::back_buffer, nullptr);
@@ -197,7 +197,7 @@ TEST_F(WindowTest, ScriptedInputReachesTheProcedure) {
              "1 ldown\n"
              "1 key ESCAPE\n");
   setenv("GRUMBOLDX_SCRIPT", (here.path() / "script.txt").c_str(), 1);
-  const bool started = plat::init();
+  const bool started = plat::init_headless();
   unsetenv("GRUMBOLDX_SCRIPT");
   ASSERT_TRUE(started);
   init_display();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "game/app/app.h"
 #include "game/GrumboldX/highscores.h"
 #include "platform/platform.h"
 
@@ -13,9 +14,9 @@ WallTime wall_time_utc() { return WallTime{2010, 1, 1, 0, 0, 0, 0}; }
 }  // namespace plat
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  highscore_penalty = false;
+  app::highscore_penalty = false;
   const bool accepted = load_highscores_from(data, size);
-  if (accepted == highscore_penalty) std::abort();  // a rejected file, and only that, penalises
+  if (accepted == app::highscore_penalty) std::abort();  // a rejected file, and only that, penalises
   for (const HighscoreEntry& entry : highscore_table) {
     int n = 0;
     while (n < highscore_name_room && entry.name[n]) ++n;

@@ -1,6 +1,6 @@
 #include "game/GrumboldX/branding.h"
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/round_flow.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"

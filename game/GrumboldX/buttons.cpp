@@ -1,6 +1,6 @@
 #include "game/GrumboldX/buttons.h"
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/sprites.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/resources/log.h"
 #include "platform/platform.h"
 

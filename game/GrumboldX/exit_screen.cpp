@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/redirect_server.h"
+#include "game/app/app.h"
+#include "game/upload/redirect_server.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
@@ -101,6 +101,14 @@ ExitArea exit_button_area(int edition) {
   const gfx::FrameRect r = gfx::frame_rect(gfx::exit_button_sprite, 0);
   if (edition == app::edition_xs) return ExitArea{688, 525, r.width, r.height};
   return ExitArea{680, 520, r.width, r.height};
+}
+
+void exit_screen_state_reset() {
+  exit_clock = 0;
+  exit_frames = 0;
+  credits_position = 0;
+  link_hover = false;
+  exit_link[0] = 0;
 }
 
 void reset_exit_screen() {

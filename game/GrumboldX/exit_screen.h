@@ -38,5 +38,7 @@ extern bool link_hover;                // the cursor was on a link or the exit b
 extern char exit_link[exit_link_room];
 
 void reset_exit_screen();
+// The exit screen's state as a fresh process has it (nothing shown yet, no link chosen).
+void exit_screen_state_reset();
 // Runs one frame of the exit screen; true when the player asked to quit.
 bool run_exit_screen();

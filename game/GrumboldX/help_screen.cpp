@@ -1,6 +1,6 @@
 #include "game/GrumboldX/help_screen.h"
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"

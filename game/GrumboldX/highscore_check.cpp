@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "game/app/app.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/crypt/crypt.h"
 #include "game/text/texts.h"
@@ -88,6 +89,6 @@ bool check_highscores(const char16_t* date_key) {
       }
     }
   }
-  if (!all_match) highscore_penalty = true;
+  if (!all_match) app::highscore_penalty = true;
   return all_match;
 }

@@ -20,6 +20,6 @@ void make_date_key(int year, int month, int day, int hour, int minute, int secon
                    char16_t out[date_key_room]);
 
 // Computes the check strings of all eight places of the table into computed_checks and compares
-// each with the loaded one over its first 11 units. Any difference sets highscore_penalty; the
+// each with the loaded one over its first 11 units. Any difference sets app::highscore_penalty; the
 // answer is whether all 24 strings matched.
 bool check_highscores(const char16_t* date_key);

@@ -2,10 +2,11 @@
 
 #include <cstdio>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/name_entry.h"
+#include "game/GrumboldX/send_highscore.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
@@ -132,7 +133,7 @@ void highscore_click() {
       leave_highscores();
       break;
     case button_send:
-      upload::send_highscore();
+      send_highscore();
       break;
     default:
       break;

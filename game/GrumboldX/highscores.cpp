@@ -3,14 +3,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/highscore_check.h"
 #include "game/resources/log.h"
 #include "game/text/texts.h"
 #include "platform/platform.h"
 
 HighscoreEntry highscore_table[highscore_places];
-bool highscore_penalty = false;
 int new_entry_rank = -1;
 
 namespace {
@@ -174,7 +173,7 @@ void set_default_highscores() {
 namespace {
 void reject_file() {
   debug_log("Highscore-file not valid!\n");
-  highscore_penalty = true;
+  app::highscore_penalty = true;
   set_default_highscores();
 }
 }  // namespace
@@ -255,19 +254,19 @@ void save_highscores() {
   const plat::WallTime now = plat::wall_time_utc();
   // The comparison with the loaded strings inside the check says nothing about this save: the
   // penalty ends only when the new file is in place.
-  const bool penalty_before = highscore_penalty;
+  const bool penalty_before = app::highscore_penalty;
   const std::string bytes = format_highscore_file(
       HighscoreTime{now.year, now.month, now.day, now.hour, now.minute, now.second});
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = std::fflush(f) == 0 && ok;
   ok = std::fclose(f) == 0 && ok;
   if (ok && std::rename(temporary_file_name, highscore_file_name) == 0) {
-    highscore_penalty = false;
+    app::highscore_penalty = false;
     return;
   }
   debug_log("ERROR: writing %s failed, the old highscores stay\n", highscore_file_name);
   std::remove(temporary_file_name);
-  highscore_penalty = penalty_before;
+  app::highscore_penalty = penalty_before;
 }
 
 int insert_highscore(std::int32_t score) {

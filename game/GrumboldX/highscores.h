@@ -33,8 +33,6 @@ struct HighscoreEntry {
 };
 
 extern HighscoreEntry highscore_table[highscore_places];
-// A rejected file: a magazine of 2 cartridges and halved awards, until the table is saved.
-extern bool highscore_penalty;
 // The place the last round's score took, 0..7, or -1.
 extern int new_entry_rank;
 

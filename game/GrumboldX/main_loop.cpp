@@ -1,11 +1,11 @@
 #include "game/GrumboldX/main_loop.h"
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/branding.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/frame_stats.h"
-#include "game/GrumboldX/frame_timing.h"
+#include "game/app/frame_timing.h"
 #include "game/GrumboldX/help_screen.h"
 #include "game/GrumboldX/highscore_screen.h"
 #include "game/GrumboldX/highscores.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/gfx/draw.h"
@@ -71,8 +71,8 @@ bool start_window_replay(const char* path) {
     std::fprintf(stderr, "replay: %s holds no frames\n", path);
     return false;
   }
-  penalty_outside = highscore_penalty;
-  highscore_penalty = window_recording.penalty;
+  penalty_outside = app::highscore_penalty;
+  app::highscore_penalty = window_recording.penalty;
   qzx::noise_state = window_recording.noise_start;
   app::scene = 1;
   qzx::use_recorded_start(window_recording.start_seconds, window_recording.start_millis);
@@ -106,7 +106,7 @@ bool window_replay_ended() {
 void finish_window_replay() {
   if (!window_running) return;
   window_running = false;
-  highscore_penalty = penalty_outside;
+  app::highscore_penalty = penalty_outside;
   std::fprintf(stderr, "replay: ended after %d of %zu frames with score %d (recorded %d)\n",
                window_frame, window_recording.frames.size(), qzx::score(), window_recording.score);
   qzx::stop_round_sounds();

@@ -1,6 +1,6 @@
 #include "game/GrumboldX/round_flow.h"
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/highscore_screen.h"
 #include "game/GrumboldX/replay_command.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/command_line.h"
 #include "game/GrumboldX/highscores.h"
@@ -26,7 +26,6 @@
 #include "platform/upload_ui.h"
 
 int game_main(int argc, char** argv) {
-  if (!plat::init()) return 2;  // a malformed setting of the headless backend, told on stderr
   debug_log_reset();
   debug_log("      Grumbold X\n");
   const plat::WallTime now = plat::wall_time_utc();

@@ -1,6 +1,6 @@
 #include "game/GrumboldX/title_screen.h"
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/branding.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"

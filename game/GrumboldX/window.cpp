@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/help_screen.h"

@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/rle.h"
 #include "game/gfx/sprites.h"

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/sprites.h"

@@ -8,7 +8,7 @@
 #include <new>
 #include <utility>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/rle.h"

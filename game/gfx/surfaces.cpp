@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/resources/fatal.h"

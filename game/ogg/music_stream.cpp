@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/ogg/music.h"
 #include "game/resources/dx_errors.h"
 #include "game/resources/log.h"

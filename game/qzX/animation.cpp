@@ -1,6 +1,6 @@
 #include <cstdint>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/enemies.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/recording.h"

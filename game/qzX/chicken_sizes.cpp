@@ -1,5 +1,5 @@
 // The chickens' size classes and the sounds chickens make outside their own deaths.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/round.h"
 #include "game/resources/random.h"

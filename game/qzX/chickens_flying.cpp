@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"

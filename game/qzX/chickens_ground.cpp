@@ -3,7 +3,7 @@
 // of three paths.
 #include <cstdint>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/recording.h"

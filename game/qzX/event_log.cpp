@@ -3,7 +3,7 @@
 // accumulators.
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/qzX/recording.h"
 #include "game/resources/random.h"
 #include "platform/platform.h"

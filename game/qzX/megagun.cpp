@@ -1,6 +1,6 @@
 // The megagun: it slides in when the box is opened, fires once for 2.6 s killing one chicken
 // every 0.1 s while the screen shakes, and slides out again.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"

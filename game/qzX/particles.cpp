@@ -1,7 +1,7 @@
 // Particles: sparks and splinters, 512 at most, in a table of their own.
 #include <cmath>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/qzX/round.h"

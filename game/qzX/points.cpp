@@ -1,8 +1,7 @@
 // Points: the score changes, score popups, bonus texts and the multi-hit bonus.
 #include <cstdio>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"
@@ -72,7 +71,7 @@ std::int32_t add_points(std::int32_t points) {
 }
 
 void score_popup(const Enemy& e, std::int32_t points, int dx, int dy) {
-  if (highscore_penalty && points > 1) points /= 2;
+  if (app::highscore_penalty && points > 1) points /= 2;
   const std::int32_t shown = add_points(points);
   int sprite = e.anim;
   if (sprite == spr_run_normal || sprite == spr_start_normal || sprite == spr_heart) sprite += 1;

@@ -1,6 +1,5 @@
 // What a running game keeps for its replay beside the upload's logs.
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/qzX/replay.h"
 
 namespace qzx {
@@ -31,7 +30,7 @@ void note_frame_length(std::int32_t length_ms) {
 Recording current_recording(std::int32_t final_score) {
   Recording r;
   r.edition = app::edition;
-  r.penalty = highscore_penalty;
+  r.penalty = app::highscore_penalty;
   r.start_seconds = log_start_seconds();
   r.start_millis = log_start_millis();
   r.noise_start = noise_at_start;

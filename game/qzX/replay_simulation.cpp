@@ -1,6 +1,5 @@
 // The re-simulation of a recorded game, and recordings made from upload data.
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/qzX/replay.h"
 #include "game/qzX/round.h"
@@ -33,9 +32,9 @@ bool penalty_before_replay = false;
 
 void begin_replay(const Recording& r) {
   drawing_before_replay = gfx::drawing();
-  penalty_before_replay = highscore_penalty;
+  penalty_before_replay = app::highscore_penalty;
   gfx::set_drawing(false);
-  highscore_penalty = r.penalty;
+  app::highscore_penalty = r.penalty;
   noise_state = r.noise_start;
   // The same start as a game from the title: the set-up seeded from the recorded time, then the
   // screen transition, whose kind is a random choice too.
@@ -58,7 +57,7 @@ RoundOutcome replay_frame(std::uint16_t frame_time, std::uint32_t input, std::in
 
 void end_replay() {
   gfx::cancel_transition();
-  highscore_penalty = penalty_before_replay;
+  app::highscore_penalty = penalty_before_replay;
   gfx::set_drawing(drawing_before_replay);
 }
 

@@ -1,5 +1,5 @@
 // The miss handler: a shot that hits no object may ricochet off the first scene's metal.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/qzX/round.h"
 #include "game/resources/random.h"

@@ -5,7 +5,7 @@
 // such pins the clock follows the frame times, scaled to fit.
 #include <algorithm>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/qzX/replay.h"
 #include "game/qzX/round.h"

@@ -1,5 +1,5 @@
 // The in-game frame, step by step.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"

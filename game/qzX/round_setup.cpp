@@ -1,8 +1,7 @@
 // The round's state, its set-up and the stop of its sounds.
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/qzX/chickens.h"
@@ -56,7 +55,7 @@ void round_setup(bool start_ambience) {
 
   for (int i = 0; i < 2; ++i) {
     players[i].index = i;
-    players[i].magazine_size = highscore_penalty ? 2 : 8;
+    players[i].magazine_size = app::highscore_penalty ? 2 : 8;
     players[i].cartridges = players[i].magazine_size;
   }
   if (first_scene) {

@@ -1,7 +1,7 @@
 // Screen shake: the draw list adds the offsets to every sprite.
 #include <cmath>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/qzX/round.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/resources/log.h"
 
 #ifdef GRUMBOLDX_LOOSE_FILES

@@ -1,6 +1,6 @@
 // The upload dialog: its controls, and what each message to it does (the links' hover rules,
 // the buttons, closing).
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/resources/log.h"
 #include "game/upload/upload.h"
 #include "platform/platform.h"

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/redirect_server.h"
+#include "game/app/app.h"
+#include "game/upload/redirect_server.h"
 #include "game/resources/log.h"
 #include "game/upload/upload.h"
 #include "platform/platform.h"

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
-#include "game/GrumboldX/redirect_server.h"
+#include "game/app/app.h"
+#include "game/upload/redirect_server.h"
 #include "game/qzX/recording.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"

@@ -2,7 +2,7 @@
 // once the view has failed.
 #include <cstring>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/upload/upload.h"
 
 namespace upload {

@@ -21,9 +21,6 @@ extern std::int32_t score_to_send;
 extern int check_word_1;  // (shots + empty clicks) * 3 + 8876
 extern int check_word_2;  // reloads * 5 + 40402
 
-// The send button: the event record in hex, the check words, full screen left, the dialog run,
-// the button disabled until the next round, full screen again.
-void send_highscore();
 // Makes upload_hex from bytes (freeing the one before).
 void make_upload_hex(const std::uint8_t* bytes, std::size_t length);
 void free_upload_hex();

@@ -1,7 +1,7 @@
 // The barrel chicken (editions XL and XXL): every few seconds it rises out of its drum, looks
 // around for 1.5 s and ducks again; only its comb shows while it hides. Once the oil barrel in
 // front of the drum has fallen over it stays down for the rest of the round.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/targets/target_helpers.h"

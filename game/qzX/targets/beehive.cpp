@@ -9,7 +9,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"

@@ -6,7 +6,7 @@
 // hit knocks it out.
 #include <cstdint>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/round.h"

@@ -1,7 +1,7 @@
 // The car's metal parts: the front light (every edition), the door and the bumper (XL and XXL).
 // In XL and XXL each part takes one shot for 10 points, shows its damage and is done; once all
 // three are shot the car chicken can be hit. In XS the front only rings under fire.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"

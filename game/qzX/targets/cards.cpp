@@ -5,7 +5,7 @@
 // table (hedgehogs.cpp), which scores the total and ends the hand after a short pause.
 #include <cstdio>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"

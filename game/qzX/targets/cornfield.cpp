@@ -1,6 +1,6 @@
 // The cornfield: somewhere along it, at random, either a chicken looks out of the corn (worth
 // points) or a white flag is waved (which costs points when shot).
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/targets/target_helpers.h"

@@ -1,6 +1,6 @@
 // The flower in the front grass: now and then a chicken rises in it, blinks a while (the only
 // time it can be shot) and sinks again.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/chickens.h"

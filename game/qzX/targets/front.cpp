@@ -3,7 +3,7 @@
 // screen and holds up a board with 4 to 7 pictures in turn, each one of five cards. A shot on
 // the shown card scores by the card (once per picture) and keeps it up 1.5 s; a shot elsewhere
 // on the chicken knocks it away. When the megagun fires it ducks.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/sprites.h"

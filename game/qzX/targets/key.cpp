@@ -1,6 +1,6 @@
 // The key to the box: hidden in the tree's crown at one of four places until the tree first
 // laughs, then it fades in. Shot, it goes to the player (the display shows it) for 25 points.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"

@@ -4,7 +4,7 @@
 // and again while it falls.
 #include <cstdlib>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/targets/target_helpers.h"

@@ -4,7 +4,7 @@
 // lake is in view and howls, and the safe comes down on it. The lake itself only shows its
 // ripples: calm water fading back to ripples where the chicken went down, rings where it climbs
 // out.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/layers.h"
 #include "game/qzX/chickens.h"

@@ -2,7 +2,7 @@
 // player, holding the pan before it as a shield. Shots on the pan are repelled, and so is every
 // shot while it faces the player; shots on the chicken count while it is turned away, and the
 // 15th knocks it out for 75 points. It fades and comes back later, once out of view.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/chickens.h"

@@ -3,7 +3,7 @@
 // to rest for good.
 #include <cmath>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/targets/scene2_targets.h"
 #include "game/qzX/targets/target_helpers.h"

@@ -1,7 +1,7 @@
 // The grave in front of the yard: only shots on its stone slab count, and the sixth opens it.
 // Once it is open the ghost may come out of it, and each time it does the pit lights up for a
 // moment.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/targets/scene2_targets.h"

@@ -4,7 +4,7 @@
 // the place's own dying animation. Scenery shot in front of some places silences them.
 #include <iterator>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/chickens.h"

@@ -3,7 +3,7 @@
 // during the rest of that jump are caught but do nothing more.
 #include <cmath>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/targets/scene2_targets.h"

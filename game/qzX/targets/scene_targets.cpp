@@ -1,5 +1,5 @@
 // The first scene's target list; the second scene's is in scene2_targets.cpp.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/qzX/targets/targets.h"
 
 namespace qzx {

@@ -4,7 +4,7 @@
 // points) and turns back after 10 s; when they run out on the way back it comes to rest as it
 // was. Editions XS and XL spin 12 half-turns, which always end on the way back; XXL spins 12 or
 // 13, so there the far side can be reached.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/recording.h"

@@ -2,7 +2,7 @@
 // near the tip, a big one further in); at x 1559 it reaches the apple and eats it in four bites
 // of 25 points, and is then content. A shot anywhere else on it kills it for -50. A snail still
 // idling 30 s into the round gives up (-25).
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"

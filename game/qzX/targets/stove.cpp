@@ -2,7 +2,7 @@
 // puts a chicken in, which roasts for 3 s and comes out as a roast worth 50. While the stove
 // rests every shot costs 5, and a shot on its knob opens the door at once. Other shots ring on
 // the iron.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"

@@ -2,7 +2,7 @@
 // a shot that follows the previous one within a second cheers it up, most when the two are half
 // a second apart. Its mood sinks by half a point a second. From mood 1 it smiles, above 4 it
 // laughs, and the first laugh is worth 25 points and shows the key.
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/recording.h"

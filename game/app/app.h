@@ -1,4 +1,5 @@
-// The application's globals: edition, screens, timing and input. They live for the whole run.
+// The program's globals: edition, screens, timing, input and the highscore penalty. They live for
+// the whole run, at the bottom of the game's modules, so the world and the front end both read them.
 // Times are 16.16 fixed-point seconds (65536 = 1 s, 655 = 0.01 s, 1092 = 1/60 s).
 #pragma once
 
@@ -33,5 +34,11 @@ extern bool right_click_pending, right_click;
 extern bool button_held;
 extern int last_key;
 extern int cursor_x, cursor_y;  // 0..799, 0..599
+// A rejected highscore file: a magazine of 2 cartridges and halved awards, until the table is
+// saved. Set by the highscore table, read by the round and carried by recordings.
+extern bool highscore_penalty;
+
+// Puts every global above back to the value a fresh process starts with.
+void reset();
 
 }  // namespace app

@@ -1,5 +1,5 @@
 // The redirect server: every web address the game hands to the browser (the exit screen's links
-// now, the upload dialog's links later) is this base followed by a path on the server. Change it
+// and the upload dialog's links) is this base followed by a path on the server. Change it
 // here and nowhere else. The reference highscore server answers on this address too.
 #pragma once
 

@@ -1,8 +1,8 @@
-#include "game/GrumboldX/frame_timing.h"
+#include "game/app/frame_timing.h"
 
 #include <cstdlib>
 
-#include "game/GrumboldX/app.h"
+#include "game/app/app.h"
 #include "platform/platform.h"
 
 namespace {
