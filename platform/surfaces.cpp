@@ -1,7 +1,10 @@
 // Surfaces in memory: 16-bit pixels with a pitch, a colour key, a lock and a lost state. The
 // game composes its pictures here; only a flip hands the primary surface to the backend.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <unordered_set>
 #include <vector>
 
@@ -12,7 +15,14 @@ namespace plat {
 struct Surface {
   int width = 0, height = 0;
   int pitch = 0;  // bytes per row; rows are padded to 32 bytes, as display memory often is
-  std::vector<std::uint16_t> pixels;
+  // Zeroed memory from calloc: a large surface is mapped from the system on demand, so its pages
+  // cost nothing until something is drawn into them (a re-simulation with the drawing off never
+  // touches the screen-sized ones).
+  struct FreePixels {
+    void operator()(std::uint16_t* p) const { std::free(p); }
+  };
+  std::unique_ptr<std::uint16_t[], FreePixels> pixels;
+  std::size_t pixel_count = 0;
   bool lost = false;
   bool locked = false;
   bool has_key = false;
@@ -22,7 +32,7 @@ struct Surface {
   bool back_buffer = false;
 
   std::uint16_t* row(int y) {
-    return pixels.data() + static_cast<std::ptrdiff_t>(y) * (pitch / 2);
+    return pixels.get() + static_cast<std::ptrdiff_t>(y) * (pitch / 2);
   }
 };
 
@@ -37,7 +47,12 @@ Surface* new_surface(int width, int height) {
   s->width = width;
   s->height = height;
   s->pitch = ((width * 2 + 31) / 32) * 32;
-  s->pixels.assign(static_cast<std::size_t>(s->pitch / 2) * static_cast<std::size_t>(height), 0);
+  s->pixel_count = static_cast<std::size_t>(s->pitch / 2) * static_cast<std::size_t>(height);
+  s->pixels.reset(static_cast<std::uint16_t*>(std::calloc(s->pixel_count ? s->pixel_count : 1, 2)));
+  if (!s->pixels) {
+    delete s;
+    throw std::bad_alloc();
+  }
   all_surfaces.insert(s);
   return s;
 }
@@ -221,7 +236,7 @@ void lose_all_surfaces() {
   for (Surface* s : all_surfaces) {
     s->lost = true;
     s->locked = false;
-    std::fill(s->pixels.begin(), s->pixels.end(), 0);
+    std::memset(s->pixels.get(), 0, s->pixel_count * 2);
   }
 }
 
@@ -289,7 +304,7 @@ HRESULT surface_flip(Surface* primary) {
   if (primary->locked || primary->back->locked) return DDERR_SURFACEBUSY;
   if (backend().should_fail("Flip")) return DDERR_GENERIC;
   std::swap(primary->pixels, primary->back->pixels);
-  return backend().present(primary->pixels.data(), primary->pitch);
+  return backend().present(primary->pixels.get(), primary->pitch);
 }
 
 }  // namespace plat

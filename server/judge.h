@@ -1,7 +1,8 @@
 // The decision on an upload whose encoding and account are in order: first the checks that need
 // no re-simulation (the claim against its authentication, the check text against the edition,
 // the event record's score and counters), then the re-simulation's answer against the event
-// record within the tolerance of tolerance.h. The first failing check names the reason.
+// record within the tolerance of game/qzX/replay_tolerance.h. The first failing check names the
+// reason.
 #pragma once
 
 #include <string>

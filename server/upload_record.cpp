@@ -2,11 +2,15 @@
 
 #include <charconv>
 
+#include "game/qzX/little_endian.h"
 #include "server/protocol.h"
 
 namespace server {
 
 namespace {
+
+using qzx::get16;
+using qzx::get32;
 
 std::string trimmed(std::string_view s) {
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
@@ -19,11 +23,6 @@ int hex_digit(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
-
-std::uint32_t get32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint16_t get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
 int bucket_of(int code) {
   if (code < 50) return 0;

@@ -1,5 +1,6 @@
 // The verifier process: one edition's archive loaded as the game loads it, then one replay text
 // after another re-simulated from the upload's data alone.
+#include <malloc.h>
 #include <openssl/evp.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -14,6 +15,7 @@
 #include "game/gfx/picture.h"
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
+#include "game/qzX/little_endian.h"
 #include "game/qzX/replay.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
@@ -28,6 +30,9 @@ namespace server {
 
 namespace {
 
+using qzx::get16;
+using qzx::get32;
+
 constexpr int job_fd = 0;
 constexpr int answer_fd = 3;
 
@@ -39,10 +44,6 @@ std::string integrity_of_a_game(bool penalty) {
   std::string text = qzx::integrity_text();
   qzx::end_replay();
   return text;
-}
-
-std::uint32_t get32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // The CRC the game puts into the frame log: over the whole 640020-byte block (the unused
@@ -167,6 +168,8 @@ int run_verifier(const char* archive_path) {
   // The head-up display's texts are composed even with the drawing off; without the font every
   // character would cost a log line.
   text::load_font();
+  // Decoding left freed buffers behind; a verifier lives long, so they go back to the system.
+  malloc_trim(0);
 
   std::string hello = "GXV1";
   wire::put8(hello, static_cast<std::uint8_t>(app::edition));

@@ -20,7 +20,7 @@ char exit_link[exit_link_room] = {};
 namespace {
 
 constexpr int credits_picture = 3;
-constexpr int first_link_sprite = 270;
+constexpr int first_link_sprite = gfx::ad_first_sprite;
 constexpr int first_credits_text = 100;
 constexpr int clicks_after_frames = 10;  // a click during the first ten frames does nothing
 

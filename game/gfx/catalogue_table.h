@@ -366,9 +366,6 @@ inline constexpr MenuButton menu_buttons[] = {
     {"data\\gfx\\highscore_send", 227, 473}, {"data\\gfx\\highscore_menu", 376, 520},
 };
 
-// The mouse cursor is the catalogue's sprite 220: frame 0 crosshair, 1 pointing hand, 2 caret.
-inline constexpr int cursor_sprite = 220;
-
 // Loading screen: both pictures 1 × 1 in surface mode; the bar grows upward at (216, 110).
 inline constexpr int loading_sprite = 90;
 inline constexpr int loading_bar_sprite = 91;
@@ -460,6 +457,10 @@ constexpr int find_sprite(const char* name) {
     }
     return -1;
 }
+
+// The mouse cursor: frame 0 crosshair, 1 pointing hand, 2 caret.
+inline constexpr int cursor_sprite = find_sprite("data\\gfx\\mousecursor");
+static_assert(cursor_sprite == 220);
 
 // The anchor of a sprite by name; null when the table has none.
 constexpr const ArtAnchor* find_art_anchor(const char* name) {

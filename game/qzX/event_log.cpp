@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "game/app/app.h"
+#include "game/qzX/little_endian.h"
 #include "game/qzX/recording.h"
 #include "game/resources/random.h"
 #include "platform/platform.h"
@@ -39,20 +40,6 @@ std::int32_t events_since_tick = 0;
 std::int32_t tick_count = 0;
 std::int32_t accumulators[3] = {37, 4555, 434};
 
-std::uint16_t get16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-void put16(std::uint8_t* p, std::uint16_t v) {
-  p[0] = static_cast<std::uint8_t>(v);
-  p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-std::uint32_t get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 void bump16(std::size_t at) {
   put16(event_log + at, static_cast<std::uint16_t>(get16(event_log + at) + 1));
 }

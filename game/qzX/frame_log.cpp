@@ -1,5 +1,6 @@
 // The frame log: one entry per in-game frame with the frame time and the player's input, enough
 // for the server to run the round again frame by frame.
+#include "game/qzX/little_endian.h"
 #include "game/qzX/recording.h"
 
 namespace qzx {
@@ -10,14 +11,6 @@ namespace {
 
 constexpr std::size_t at_frame_count = 8;
 constexpr std::size_t at_entries = 20;
-
-std::uint32_t get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 }  // namespace
 
@@ -51,7 +44,7 @@ int frame_count_recorded() { return static_cast<int>(get32(frame_log + at_frame_
 FrameEntry frame_at(int index) {
   if (index < 0 || index >= frame_count_recorded()) return {};
   const std::uint8_t* entry = frame_log + at_entries + 8 * static_cast<std::size_t>(index);
-  return {static_cast<std::uint16_t>(entry[0] | entry[1] << 8), get32(entry + 4)};
+  return {get16(entry), get32(entry + 4)};
 }
 
 }  // namespace qzx

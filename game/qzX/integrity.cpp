@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "game/gfx/picture.h"
+#include "game/qzX/little_endian.h"
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"
 #include "game/resources/checksum.h"
@@ -15,10 +16,6 @@ namespace {
 constexpr int value_digits = 8;
 constexpr int values = 5;
 char text[values * value_digits + 1] = "";  // empty until the first set-up
-
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 // The table's bytes as they lie in memory: 32-bit little-endian entries.
 template <std::size_t N>

@@ -14,6 +14,7 @@
 #include <zlib.h>
 
 #include "game/qzX/replay.h"
+#include "game/qzX/little_endian.h"
 #include "game/resources/log.h"
 
 namespace qzx {
@@ -25,43 +26,31 @@ constexpr std::size_t header_size = 8 + 4 * 9;
 constexpr std::size_t frame_size = 16;
 constexpr std::size_t event_size = 4;
 
-void put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void put16(std::vector<std::uint8_t>& b, std::uint16_t v) {
-  b.push_back(static_cast<std::uint8_t>(v));
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-std::uint32_t get32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::uint16_t get16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-
 }  // namespace
 
 bool save_recording(const Recording& r, const char* path) {
   std::vector<std::uint8_t> b(magic, magic + 8);
-  put32(b, recording_version);
-  put32(b, static_cast<std::uint32_t>(r.edition));
-  put32(b, r.penalty ? 1u : 0u);
-  put32(b, r.start_seconds);
-  put32(b, r.start_millis);
-  put32(b, static_cast<std::uint32_t>(r.noise_start));
-  put32(b, static_cast<std::uint32_t>(r.score));
-  put32(b, static_cast<std::uint32_t>(r.frames.size()));
-  put32(b, static_cast<std::uint32_t>(r.events.size()));
+  append32(b, recording_version);
+  append32(b, static_cast<std::uint32_t>(r.edition));
+  append32(b, r.penalty ? 1u : 0u);
+  append32(b, r.start_seconds);
+  append32(b, r.start_millis);
+  append32(b, static_cast<std::uint32_t>(r.noise_start));
+  append32(b, static_cast<std::uint32_t>(r.score));
+  append32(b, static_cast<std::uint32_t>(r.frames.size()));
+  append32(b, static_cast<std::uint32_t>(r.events.size()));
   for (const RecordedFrame& f : r.frames) {
-    put16(b, f.frame_time);
-    put16(b, 0);
-    put32(b, f.input);
-    put32(b, static_cast<std::uint32_t>(f.round_time));
-    put32(b, static_cast<std::uint32_t>(f.length_ms));
+    append16(b, f.frame_time);
+    append16(b, 0);
+    append32(b, f.input);
+    append32(b, static_cast<std::uint32_t>(f.round_time));
+    append32(b, static_cast<std::uint32_t>(f.length_ms));
   }
   for (const EventEntry& e : r.events) {
-    put16(b, e.code);
-    put16(b, static_cast<std::uint16_t>(e.value));
+    append16(b, e.code);
+    append16(b, static_cast<std::uint16_t>(e.value));
   }
-  put32(b, static_cast<std::uint32_t>(crc32(0, b.data(), static_cast<uInt>(b.size()))));
+  append32(b, static_cast<std::uint32_t>(crc32(0, b.data(), static_cast<uInt>(b.size()))));
 
   const std::string temporary = std::string(path) + ".tmp";
   std::FILE* f = std::fopen(temporary.c_str(), "wb");

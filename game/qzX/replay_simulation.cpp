@@ -1,18 +1,11 @@
 // The re-simulation of a recorded game, and recordings made from upload data.
 #include "game/app/app.h"
 #include "game/gfx/draw.h"
+#include "game/qzX/little_endian.h"
 #include "game/qzX/replay.h"
 #include "game/qzX/round.h"
 
 namespace qzx {
-
-namespace {
-
-std::uint32_t get32(const std::uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-}  // namespace
 
 FrameInput unpack_input(std::uint32_t input) {
   FrameInput in;
@@ -105,7 +98,7 @@ bool recording_from_upload(const DecodedReplay& d, bool penalty, Recording& out)
   r.frames.resize(count);
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint8_t* e = p + 20 + 8 * i;
-    r.frames[i].frame_time = static_cast<std::uint16_t>(e[0] | (e[1] << 8));
+    r.frames[i].frame_time = get16(e);
     r.frames[i].input = get32(e + 4);
   }
   out = std::move(r);

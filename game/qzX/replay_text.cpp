@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "game/qzX/record_mask.h"
+#include "game/qzX/little_endian.h"
 #include "game/qzX/recording.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"
@@ -24,14 +25,6 @@ constexpr std::size_t start_time_bytes = 8;  // start seconds and millis, masked
 constexpr std::size_t compress_slack = 1000;
 
 char* text = nullptr;  // the replay text, from xmalloc
-
-std::uint32_t get32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-         static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
 
 void scramble(std::uint8_t* bytes, std::size_t length, std::uint32_t seed) {
   Keystream keys(seed);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "game/gfx/catalogue_table.h"
+#include "game/qzX/ricochet_spans.h"
 #include "tools/makedata/gfx_names.h"
 #include "tools/makedata/image.h"
 #include "tools/makedata/outputs.h"
@@ -576,23 +577,11 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
 
 namespace {
 
-// The scene's ricochet rectangles (inclusive, layer 1 columns) and the targets' hit boxes
-// (x, y, w, h relative to the target's place), outlined over the preview to check that each
-// lands on the part of the picture it names.
+// The targets' hit boxes (x, y, w, h relative to the target's place) and the scene's ricochet
+// rectangles, outlined over the preview to check that each lands on the part of the picture it
+// names.
 struct Box {
     int x0, y0, x1, y1;  // inclusive
-};
-constexpr Box ricochet[] = {
-    {734, 238, 763, 245},   {719, 246, 741, 285},   {742, 246, 751, 283},   {752, 246, 757, 258},
-    {1077, 239, 1119, 300}, {1070, 240, 1076, 247}, {1070, 277, 1076, 298}, {1164, 259, 1195, 298},
-    {1159, 288, 1163, 298}, {1288, 258, 1310, 262}, {1273, 263, 1312, 294}, {851, 186, 902, 242},
-    {903, 191, 960, 242},   {961, 194, 1003, 242},  {1004, 203, 1017, 242}, {1018, 216, 1050, 242},
-    {864, 243, 1076, 254},  {887, 255, 917, 266},   {918, 255, 1076, 264},  {963, 265, 1076, 278},
-    {966, 192, 1005, 194},  {974, 159, 1017, 191},  {1018, 164, 1024, 193}, {1025, 171, 1033, 198},
-    {1034, 183, 1043, 204}, {1044, 196, 1050, 215}, {974, 153, 1004, 158},  {968, 152, 973, 165},
-    {959, 152, 967, 160},   {944, 153, 958, 157},   {934, 164, 936, 166},   {930, 167, 934, 169},
-    {927, 170, 930, 175},   {924, 176, 927, 180},   {919, 181, 925, 190},   {937, 161, 938, 163},
-    {939, 158, 941, 161},   {942, 156, 943, 159},
 };
 struct HitBox {
     int x, y;  // the target's place
@@ -624,7 +613,8 @@ bool write_scene_preview(const std::filesystem::path& dir, const ArtTable& art, 
         for (int scroll : {0, 550, 1400, 2200}) {
             cairo_surface_t* s = compose_scene1(layers, scroll, &art);
             cairo_t* cr = cairo_create(s);
-            for (const Box& b : ricochet) outline_box(cr, b.x0 - scroll, b.y0, b.x1 + 1 - scroll, b.y1 + 1, hex(0xff2020));
+            for (const qzx::RicochetSpan& b : qzx::ricochet_spans)
+                outline_box(cr, b.x1 - scroll, b.y1, b.x2 + 1 - scroll, b.y2 + 1, hex(0xff2020));
             for (const HitBox& h : hit_boxes)
                 outline_box(cr, h.x + h.bx - scroll, h.y + h.by, h.x + h.bx + h.bw - scroll, h.y + h.by + h.bh, hex(0xffff00));
             cairo_destroy(cr);
