@@ -34,13 +34,7 @@ std::vector<std::uint16_t> make_picture(unsigned seed) {
 
 struct Display {
   Display() {
-    plat::init_headless();
-    plat::display_create();
-    plat::display_set_cooperative_level();
-    plat::display_query_interface();
-    plat::display_set_mode(800, 600, 16);
-    plat::display_create_primary(&gfx::primary);
-    plat::display_get_back_buffer(gfx::primary, &gfx::back_buffer);
+    plat::open_headless_display(&gfx::primary, &gfx::back_buffer);
     gfx::detect_pixel_format();
   }
 };

@@ -21,6 +21,7 @@ bool quit_posted = false;
 int quit_code = 0;
 int boxes_shown = 0;
 bool keys_held[256] = {};
+bool vsync_requested = false;  // asked for before the display is created
 
 // Follows the keyboard state with the messages as the game receives them.
 void track_keys(const Message& m) {
@@ -84,9 +85,6 @@ void shutdown() {
 
 bool is_headless() { return headless; }
 
-namespace {
-bool vsync_requested = false;
-}  // namespace
 void set_vsync(bool on) { vsync_requested = on; }
 bool vsync_wanted() { return vsync_requested; }
 void window_show(bool shown) { backend().window_show(shown); }

@@ -5,8 +5,8 @@
 // a lost state and restore; window messages for the window procedure; a millisecond clock and
 // the frame wait; the wall clock; a message box. Surfaces live in memory and are composed by the
 // game's own code; only presenting the picture, input and timing differ between the SDL backend
-// (players, platform/sdl.h) and the headless backend (tests, automation and the server's verifiers).
-// The program chooses one before anything else; without a choice the layer runs headless.
+// (players, platform/sdl.h) and the headless backend (tests, automation, the server's
+// verifiers). The program chooses one before anything else; without a choice it runs headless.
 //
 // Result codes carry the values and names of the DirectDraw headers (dx_results.h).
 #pragma once

@@ -1,5 +1,7 @@
 #include "tests/aimed_player.h"
 
+#include <sstream>
+
 #include "game/app/app.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/enemies.h"
@@ -110,6 +112,27 @@ qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
   gfx::cancel_transition();
   gfx::set_drawing(drawing_before);
   return qzx::current_recording(qzx::score());
+}
+
+std::string script_of(const std::vector<std::uint32_t>& inputs, int start_frame) {
+  std::ostringstream s;
+  s << "30 move 200 540\n100 ldown\n" << start_frame << " lup\n";
+  int x = -1, y = -1;
+  bool left = false, right = false;
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    const int frame = start_frame + static_cast<int>(i);
+    const qzx::FrameInput in = qzx::unpack_input(inputs[i]);
+    if (in.cursor_x != x || in.cursor_y != y) s << frame << " move " << in.cursor_x << ' ' << in.cursor_y << '\n';
+    x = in.cursor_x;
+    y = in.cursor_y;
+    if (in.left != left) s << frame << (in.left ? " keydown" : " keyup") << " LEFT\n";
+    if (in.right != right) s << frame << (in.right ? " keydown" : " keyup") << " RIGHT\n";
+    left = in.left;
+    right = in.right;
+    if (in.click) s << frame << " ldown\n" << frame + 1 << " lup\n";
+    if (in.right_click) s << frame << " rdown\n" << frame + 1 << " rup\n";
+  }
+  return s.str();
 }
 
 }  // namespace test_support

@@ -23,6 +23,9 @@ std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time);
 
 }  // namespace test_support
 
+#include <string>
+#include <vector>
+
 #include "game/qzX/replay.h"
 
 namespace test_support {
@@ -42,5 +45,10 @@ struct FrameLengths {
 // the game is qzx::replay_text() afterwards.
 qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
                                std::uint32_t start_seconds, std::uint32_t start_millis);
+
+// Recorded inputs as lines of the game binary's input script: the start button pressed before
+// start_frame (the round's first frame), then per frame the moves, button presses and releases
+// and arrow keys.
+std::string script_of(const std::vector<std::uint32_t>& inputs, int start_frame);
 
 }  // namespace test_support

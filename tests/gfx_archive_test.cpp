@@ -9,6 +9,7 @@
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
+#include "game/resources/archive.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
 #include "tests/gfx_fixture.h"

@@ -11,6 +11,8 @@
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
+#include "game/gfx/surfaces.h"
+#include "platform/platform.h"
 #include "tests/gfx_fixture.h"
 
 using namespace gfx;

@@ -9,7 +9,9 @@
 #include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/sprites.h"
+#include "game/gfx/surfaces.h"
 #include "game/resources/random.h"
+#include "platform/platform.h"
 #include "tests/gfx_fixture.h"
 
 using namespace gfx;

@@ -9,6 +9,8 @@
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
+#include "game/gfx/surfaces.h"
+#include "platform/platform.h"
 #include "tests/gfx_fixture.h"
 
 using namespace gfx;

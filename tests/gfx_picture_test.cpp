@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/gfx/picture.h"
+#include "game/gfx/surfaces.h"
 #include "tests/gfx_fixture.h"
 
 using namespace gfx;

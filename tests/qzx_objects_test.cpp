@@ -62,22 +62,10 @@ class Objects : public ::testing::Test {
   void SetUp() override {
     ASSERT_GT(gfx::frame_count(target_sprite), 2) << "the sprites did not load";
     test_support::reset_app_state();
+    round_reset();
     app::frame_time = 1092;
     app::round_time = 5963710;
-    app::highscore_penalty = false;
     for (gfx::Layer& l : gfx::layers) l.offset = 0;
-    gfx::shake_x = gfx::shake_y = 0;
-    gfx::clear_draw_list();
-    enemy_clear();
-    clear_particles();
-    round = {};
-    set_score(0);
-    for (int p = 0; p < 2; ++p) {
-      players[p] = {};
-      players[p].index = p;
-      players[p].cartridges = players[p].magazine_size = 8;
-      std::fill(std::begin(hit_times[p]), std::end(hit_times[p]), empty_ring);
-    }
     record_start_at(1000, 0);
     random_seed(7);
     hits.clear();

@@ -82,8 +82,8 @@ class Round : public ::testing::Test {
     ASSERT_GT(gfx::frame_count(spr_chicken + 1), 0) << "the sprites did not load";
     ASSERT_TRUE(sound::sound_available) << "the headless sound device";
     test_support::reset_app_state();
+    round_reset();
     gfx::cancel_transition();
-    app::highscore_penalty = false;
     use_recorded_start(1000, 0);
     round_setup(false);
     gfx::set_scroll(0);  // as the first frame does
@@ -167,10 +167,12 @@ TEST_F(Round, SetUpByEditionAndScene) {
     EXPECT_FALSE(round.gate_open) << at;
     // Only the scene's targets: no chicken yet, nothing else left over.
     EXPECT_EQ(round.live_chickens, 0) << at;
-    for (const Enemy& e : enemies)
-      if (e.flags) EXPECT_TRUE(e.kind != kind_flying_chicken && e.kind != kind_ground_chicken &&
-                               e.kind != kind_score_popup && e.kind != kind_shell)
+    for (const Enemy& e : enemies) {
+      if (!e.flags) continue;
+      EXPECT_TRUE(e.kind != kind_flying_chicken && e.kind != kind_ground_chicken &&
+                  e.kind != kind_score_popup && e.kind != kind_shell)
           << at << ": kind " << e.kind;
+    }
     EXPECT_EQ(live_particles(), 0) << at;
     EXPECT_EQ(hit_times[1][5], empty_ring) << at;
     // The first scene starts the score and its accumulators afresh; the second keeps them.

@@ -111,28 +111,6 @@ AimedRound play_aimed(const qzx::Recording& timing) {
   return out;
 }
 
-// The input as script lines: moves, button presses and releases, arrow keys.
-std::string script_of(const std::vector<std::uint32_t>& inputs) {
-  std::ostringstream s;
-  s << "30 move 200 540\n100 ldown\n" << start_frame << " lup\n";
-  int x = -1, y = -1;
-  bool left = false, right = false;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const int frame = start_frame + static_cast<int>(i);
-    const qzx::FrameInput in = qzx::unpack_input(inputs[i]);
-    if (in.cursor_x != x || in.cursor_y != y) s << frame << " move " << in.cursor_x << ' ' << in.cursor_y << '\n';
-    x = in.cursor_x;
-    y = in.cursor_y;
-    if (in.left != left) s << frame << (in.left ? " keydown" : " keyup") << " LEFT\n";
-    if (in.right != right) s << frame << (in.right ? " keydown" : " keyup") << " RIGHT\n";
-    left = in.left;
-    right = in.right;
-    if (in.click) s << frame << " ldown\n" << frame + 1 << " lup\n";
-    if (in.right_click) s << frame << " rdown\n" << frame + 1 << " rup\n";
-  }
-  return s.str();
-}
-
 TEST_F(RoundRun, AnAimedRoundScoresEndsInTheNameEntryAndReplaysExactly) {
   // 1. The round without a shot: its frame times and round clock.
   const int round_frames_limit = 91 * 1000 / 30 + 200;
@@ -150,7 +128,7 @@ TEST_F(RoundRun, AnAimedRoundScoresEndsInTheNameEntryAndReplaysExactly) {
 
   // 3. The binary plays that input: same events and score, a picture of a hit, the name entry.
   const int end_frame = start_frame + static_cast<int>(aimed.inputs.size()) - 1;
-  std::string script = script_of(aimed.inputs);
+  std::string script = script_of(aimed.inputs, start_frame);
   script += std::to_string(start_frame + aimed.first_kill_frame + 2) + " shot hit.png\n";
   // The name typed as keystrokes and text: Shift+A, n, x, Backspace, "na", and an Escape that
   // the name entry ignores.

@@ -50,9 +50,8 @@ class ScenePictures : public testing::Test {
   }
   void SetUp() override {
     test_support::reset_app_state();
+    round_reset();
     app::edition = app::edition_xxl;
-    app::scene = 1;
-    app::highscore_penalty = false;
     gfx::set_drawing(true);
     gfx::cancel_transition();
     use_recorded_start(1262304000, 500);

@@ -3,7 +3,6 @@
 // view, and listed.
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -83,28 +82,6 @@ std::vector<std::uint32_t> aim(const qzx::Recording& timing, std::int32_t& score
   return inputs;
 }
 
-// The input as script lines: moves, button presses and releases, arrow keys.
-std::string script_of(const std::vector<std::uint32_t>& inputs) {
-  std::ostringstream s;
-  s << "30 move 200 540\n100 ldown\n" << start_frame << " lup\n";
-  int x = -1, y = -1;
-  bool left = false, right = false;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const int frame = start_frame + static_cast<int>(i);
-    const qzx::FrameInput in = qzx::unpack_input(inputs[i]);
-    if (in.cursor_x != x || in.cursor_y != y) s << frame << " move " << in.cursor_x << ' ' << in.cursor_y << '\n';
-    x = in.cursor_x;
-    y = in.cursor_y;
-    if (in.left != left) s << frame << (in.left ? " keydown" : " keyup") << " LEFT\n";
-    if (in.right != right) s << frame << (in.right ? " keydown" : " keyup") << " RIGHT\n";
-    left = in.left;
-    right = in.right;
-    if (in.click) s << frame << " ldown\n" << frame + 1 << " lup\n";
-    if (in.right_click) s << frame << " rdown\n" << frame + 1 << " rup\n";
-  }
-  return s.str();
-}
-
 TEST_F(ServerDialog, AnAimedRoundSentThroughTheDialogIsVerifiedAndListed) {
   server_test::ServerProcess server;
   ASSERT_TRUE(server.started());
@@ -123,7 +100,7 @@ TEST_F(ServerDialog, AnAimedRoundSentThroughTheDialogIsVerifiedAndListed) {
   // The binary plays it, the name goes into the table, the send button opens the dialog, which
   // sends as Spieler and is closed again.
   const int end_frame = start_frame + static_cast<int>(inputs.size()) - 1;
-  std::string script = script_of(inputs);
+  std::string script = script_of(inputs, start_frame);
   const int typing = end_frame + 60;
   script += std::to_string(typing) + " text Spieler\n";
   script += std::to_string(typing + 2) + " key RETURN\n";

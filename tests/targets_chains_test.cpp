@@ -5,37 +5,36 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
-#include "game/gfx/draw.h"
-#include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/enemies.h"
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"
-#include "game/resources/archive.h"
 #include "game/sound/sound.h"
 #include "game/sound/sound_numbers.h"
-#include "game/text/font.h"
-#include "game/text/texts.h"
 #include "tests/gfx_fixture.h"
-#include "tests/test_support.h"
+#include "tests/target_tour.h"
 
 using namespace qzx;
+using test_support::events_since;
+using test_support::look_at;
+using test_support::shoot_at;
+using test_support::spawned_by;
+
 
 namespace {
 
 constexpr std::int32_t second = 65536;
 constexpr std::int32_t frame_length = 1092;  // 1/60 s
-constexpr std::int32_t no_spawn = 1 << 30;   // a chicken spawn timer that does not run out
 constexpr std::int32_t half_second_frames = 30;
+constexpr test_support::Idle idle{};  // the cursor rests mid-screen
 
 constexpr int spr_tree_smile = gfx::find_sprite("data\\gfx\\tree_smile");
 constexpr int spr_tree_laugh = gfx::find_sprite("data\\gfx\\tree_laugh");
@@ -80,12 +79,6 @@ struct Chain {
 };
 Chain chain;
 
-Enemy* spawned_by(void (*spawn)()) {
-  const int before = enemy_count;
-  spawn();
-  return enemy_count > before ? &enemies[alloc_cursor] : nullptr;
-}
-
 // A first-scene round of the edition whose slots hold only the chain targets, spawned in the
 // scene's order, so no other target takes a shot or scores meanwhile.
 void chains_only() {
@@ -101,37 +94,9 @@ void chains_only() {
   chain.snail = spawned_by(spawn_snail);
 }
 
-// The view: layer 1 scrolled to `scroll` pixels.
-void look_at(int scroll) {
-  round.scroll = scroll << 16;
-  round.scroll_speed = 0;
-  gfx::set_scroll(scroll);
-}
-
-// One in-game frame with the cursor resting mid-screen. The round clock is not run down, so no
-// ten-second marker or noise block lands in the event log.
-void idle(int frames = 1) {
-  FrameInput in;
-  in.cursor_x = 400;
-  in.cursor_y = 300;
-  for (int i = 0; i < frames; ++i) round_frame(in);
-}
-
 // One frame with a shot at (dx, dy) from the target's position on the screen.
-void shoot(const Enemy& e, int dx, int dy) {
-  players[0].cartridges = players[0].magazine_size;
-  FrameInput in;
-  in.cursor_x = screen_x(e) + dx;
-  in.cursor_y = (e.y >> 16) + dy;
-  in.click = true;
-  round_frame(in);
-}
+void shoot(const Enemy& e, int dx, int dy) { shoot_at(screen_x(e) + dx, (e.y >> 16) + dy); }
 
-std::vector<int> events_since(int first) {
-  std::vector<int> codes;
-  for (int i = first; i < event_count(); ++i) codes.push_back(event_at(i).code);
-  return codes;
-}
 int count_of(const std::vector<int>& codes, int code) {
   return static_cast<int>(std::count(codes.begin(), codes.end(), code));
 }
@@ -225,38 +190,19 @@ void wait_out_the_snail() { idle(30 * 60 + 1); }
 class ChainScene : public ::testing::Test {
  protected:
   static void load(int edition) {
-    static const char* folder[] = {"", "XS", "XL", "XXL"};
-    const std::string path =
-        (test_support::data_dir() / folder[edition] / "grumboldX.dat").string();
-    ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
-    gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-    text::load_texts();
-    text::load_font();
+    test_support::load_archive(edition);
+    if (HasFatalFailure()) return;
     for (const Sfx& s : sounds) sound::load_sound(s.number, s.name, 0, false);
     sound::init_sound();
   }
   static void unload() {
     sound::terminate_sound(true);
-    text::release_font();
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    xfdone();
+    test_support::unload_archive();
   }
 
   // A fresh first-scene round of the edition, with no chickens coming.
   static void new_round(int edition) {
-    test_support::reset_app_state();
-    app::edition = edition;
-    gfx::cancel_transition();
-    app::highscore_penalty = false;
-    use_recorded_start(1000, 0);
-    round_setup(false);
-    gfx::set_scroll(0);
-    round.spawn_timer = no_spawn;
+    test_support::new_first_scene_round(edition);
     stop_sounds();
   }
   static void new_chain_round(int edition) {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
@@ -23,28 +22,33 @@
 #include "game/qzX/round.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"
-#include "game/resources/archive.h"
 #include "game/resources/random.h"
 #include "game/sound/sound.h"
 #include "game/sound/sound_numbers.h"
-#include "game/text/font.h"
 #include "game/text/texts.h"
 #include "tests/gfx_fixture.h"
-#include "tests/test_support.h"
+#include "tests/target_tour.h"
 
 using namespace qzx;
+using test_support::events_since;
+using test_support::look_within;
+using test_support::shoot_at;
+using test_support::spawned_by;
+using test_support::taker_at;
+using test_support::takes;
+using test_support::view;
 
 namespace {
 
 constexpr std::int32_t second = 65536;
 constexpr int frames_per_second = 60;  // the frame time stays 1092 (1/60 s)
-constexpr std::int32_t no_spawn = 1 << 30;
 
 constexpr int spr_bee = gfx::find_sprite("data\\gfx\\bee");
 constexpr int spr_table_swept = gfx::find_sprite("data\\gfx\\hedges_shoot");
 constexpr int spr_oil_pool = gfx::find_sprite("data\\gfx\\oilpool");
 constexpr int spr_dropped = gfx::find_sprite("data\\gfx\\dchickleft4");
 constexpr int kind_card = 29;
+constexpr test_support::Idle idle{};  // the cursor rests mid-screen
 
 // States the tests bring the targets into (each target's own numbering).
 constexpr int flower_blinking = 2;
@@ -75,12 +79,6 @@ struct Cast {
 };
 Cast cast;
 
-Enemy* spawned_by(void (*spawn)()) {
-  const int before = enemy_count;
-  spawn();
-  return enemy_count > before ? &enemies[alloc_cursor] : nullptr;
-}
-
 // A first-scene round whose slots hold only these characters, spawned in the scene's order.
 void characters_only() {
   enemy_clear();
@@ -105,81 +103,7 @@ void characters_only() {
   reset_bees();
 }
 
-void look_at(int scroll) {
-  const int right = gfx::layers[1].width - 800;
-  scroll = std::clamp(scroll, 0, right);
-  qzx::round.scroll = scroll << 16;
-  qzx::round.scroll_speed = 0;
-  gfx::set_scroll(scroll);
-}
-
-// Scrolls so that the target's middle is as near the screen's middle as the scene allows.
-void view(const Enemy& e) {
-  const std::int32_t factor = gfx::layers[e.depth].factor;
-  if (factor <= 0) return;
-  const gfx::FrameRect r = gfx::frame_rect(sprite_row(e), frame_number(e));
-  const int middle = (e.x >> 16) + r.left + r.width / 2;
-  look_at(static_cast<int>(static_cast<std::int64_t>(middle - 400) * 65536 / factor));
-}
-
-// One in-game frame with the cursor resting at (x, y); the round clock is not run down, so no
-// ten-second marker or noise block lands in the event log.
-void idle(int frames = 1, int x = 400, int y = 300) {
-  FrameInput in;
-  in.cursor_x = x;
-  in.cursor_y = y;
-  for (int i = 0; i < frames; ++i) round_frame(in);
-}
-template <class Done>
-bool idle_until(int max_frames, Done done) {
-  for (int f = 0; f < max_frames; ++f) {
-    if (done()) return true;
-    idle();
-  }
-  return done();
-}
-
-void shoot_at(int x, int y) {
-  players[0].cartridges = players[0].magazine_size;
-  FrameInput in;
-  in.cursor_x = x;
-  in.cursor_y = y;
-  in.click = true;
-  round_frame(in);
-}
-
 // ---------------------------------------------------------------- where a shot lands
-
-// The object the shot resolution picks at screen (x, y): the nearest layer, then the higher slot.
-const Enemy* taker_at(int x, int y) {
-  const Enemy* best = nullptr;
-  for (int i = enemy_slots - 1; i >= 0; --i) {
-    const Enemy& o = enemies[i];
-    if (!(o.flags & f_in_use) || !(o.flags & f_shootable)) continue;
-    int left, top, w, h;
-    if (o.hit_w) {
-      left = screen_x(o) + o.hit_x;
-      top = (o.y >> 16) + o.hit_y;
-      w = o.hit_w;
-      h = o.hit_h;
-    } else {
-      const gfx::FrameRect r = gfx::frame_rect(sprite_row(o), frame_number(o));
-      left = screen_x(o) + r.left;
-      top = (o.y >> 16) + r.top;
-      w = r.width;
-      h = r.height;
-    }
-    if (x < left || x >= left + w || y < top || y > top + h) continue;
-    const int shields = o.depth + ((o.flags & f_behind_layer) ? 1 : 0);
-    bool shielded = false;
-    for (int l = 0; l < shields; ++l) shielded = shielded || gfx::layer_pixel(l, x, y) != 0;
-    if (shielded) continue;
-    if ((o.flags & f_pixel_test) && !gfx::sprite_pixel(sprite_row(o), frame_number(o), x - left, y - top))
-      continue;
-    if (!best || o.depth < best->depth) best = &o;
-  }
-  return best;
-}
 
 bool in_hive(const Enemy& keeper, int x, int y) {
   const int rx = x - screen_x(keeper), ry = y - (keeper.y >> 16);
@@ -192,7 +116,6 @@ bool in_box(const Enemy& e, int x, int y) {
 
 // Who a shot at (x, y) is meant for: the target itself takes it (some rows ask more).
 using Aim = bool (*)(const Enemy& target, int x, int y);
-bool takes(const Enemy& t, int x, int y) { return taker_at(x, y) == &t; }
 bool takes_hive(const Enemy& t, int x, int y) { return takes(t, x, y) && in_hive(t, x, y); }
 bool takes_keeper(const Enemy& t, int x, int y) { return takes(t, x, y) && !in_hive(t, x, y); }
 // The players sit in front of their table: a shot in a player's box is theirs whoever takes it.
@@ -255,12 +178,6 @@ void shoot(const Enemy& e, Aim aim = takes, int max_frames = 0) {
   shoot_at(x, y);
 }
 
-std::vector<int> events_since(int first) {
-  std::vector<int> codes;
-  for (int i = first; i < event_count(); ++i) codes.push_back(event_at(i).code);
-  return codes;
-}
-
 int objects_of_kind(int kind) {
   int n = 0;
   for (const Enemy& e : enemies) n += (e.flags & f_in_use) && e.kind == kind;
@@ -289,7 +206,7 @@ void deal(int face) {
     if ((e.flags & f_in_use) && e.kind == kind_card && e.state == 0) card = &e;
   ASSERT_NE(card, nullptr);
   card->data0 = face;
-  ASSERT_TRUE(idle_until(120, [&] { return card->state != 0; })) << "the card turns over";
+  ASSERT_TRUE(idle.until([&] { return card->state != 0; }, 120)) << "the card turns over";
 }
 void deal_hand(std::initializer_list<int> faces) {
   for (int f : faces) {
@@ -312,21 +229,21 @@ void wake(Enemy& e) { e.timer = 1; }
 
 void flower_blinks() {
   wake(*cast.flower);
-  ASSERT_TRUE(idle_until(300, [] { return cast.flower->state == flower_blinking; }));
+  ASSERT_TRUE(idle.until([] { return cast.flower->state == flower_blinking; }, 300));
   view(*cast.flower);
 }
 void barrel_chicken_up() {
   wake(*cast.barrel);
-  ASSERT_TRUE(idle_until(300, [] { return cast.barrel->state == barrel_staying; }));
+  ASSERT_TRUE(idle.until([] { return cast.barrel->state == barrel_staying; }, 300));
   view(*cast.barrel);
 }
 // The cornfield shows a chicken or a flag at random: waits for the one asked for.
 void cornfield_shows(int state) {
   Enemy& c = *cast.cornfield;
   for (int tries = 0; tries < 40 && c.state != state; ++tries) {
-    ASSERT_TRUE(idle_until(60 * 15, [&] { return c.state == corn_waiting; }));
+    ASSERT_TRUE(idle.until([&] { return c.state == corn_waiting; }, 60 * 15));
     wake(c);
-    ASSERT_TRUE(idle_until(300, [&] { return c.state == corn_looking || c.state == corn_waving; }));
+    ASSERT_TRUE(idle.until([&] { return c.state == corn_looking || c.state == corn_waving; }, 300));
   }
   ASSERT_EQ(c.state, state);
   view(c);
@@ -338,11 +255,11 @@ void kite_in_view() {
   wake(*cast.kite);
   idle();
   ASSERT_EQ(cast.kite->state, kite_flying);
-  look_at(gfx::layers[1].width);
+  look_within(gfx::layers[1].width);
   int x, y;
-  ASSERT_TRUE(idle_until(20 * 60, [&] {
+  ASSERT_TRUE(idle.until([&] {
     return find_spot(*cast.kite, takes, x, y) && find_spot(*cast.kite_chicken, takes, x, y);
-  }));
+  }, 20 * 60));
 }
 void chicken_dropped() {
   kite_in_view();
@@ -352,10 +269,10 @@ void chicken_dropped() {
   ASSERT_EQ(cast.kite_chicken->state, chicken_falling);
 }
 void oil_in_view() { view(*cast.oil); }
-void keeper_in_view() { look_at(0); }
+void keeper_in_view() { look_within(0); }
 // The keeper knocks until the bees attack, and the attack runs to its sting.
 void bees_sting() {
-  look_at(0);
+  look_within(0);
   shoot(*cast.keeper, takes_hive);
   ASSERT_TRUE(qzx::round.bees_attacking);
   idle(5 * frames_per_second + 1);
@@ -366,37 +283,19 @@ void bees_sting() {
 class CharacterScene : public ::testing::Test {
  protected:
   static void load(int edition) {
-    static const char* folder[] = {"", "XS", "XL", "XXL"};
-    const std::string path = (test_support::data_dir() / folder[edition] / "grumboldX.dat").string();
-    ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
-    gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-    text::load_texts();
-    text::load_font();
+    test_support::load_archive(edition);
+    if (HasFatalFailure()) return;
     sound::load_sound(sound::sfx_bee_loop, "data\\sfx\\bee_loop", sound::volume_control, false);
     sound::init_sound();
   }
   static void unload() {
     sound::terminate_sound(true);
-    text::release_font();
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    xfdone();
+    test_support::unload_archive();
   }
 
   // A fresh first-scene round of the edition, with no chickens coming.
   static void new_round(int edition) {
-    test_support::reset_app_state();
-    app::edition = edition;
-    gfx::cancel_transition();
-    app::highscore_penalty = false;
-    use_recorded_start(1000, 0);
-    round_setup(false);
-    gfx::set_scroll(0);
-    qzx::round.spawn_timer = no_spawn;
+    test_support::new_first_scene_round(edition);
     sound::stop_sound(sound::sfx_bee_loop);
   }
   static void new_character_round(int edition) {
@@ -488,7 +387,7 @@ class CharacterScene : public ::testing::Test {
     }
     const int views[] = {0, 1000, 1500, 2100, 2200};
     for (int f = 0; f < 30 * frames_per_second; ++f) {
-      look_at(views[(f / 120) % std::size(views)]);
+      look_within(views[(f / 120) % std::size(views)]);
       FrameInput in;
       in.cursor_x = 100 + (f * 37) % 600;
       in.cursor_y = 150 + (f * 53) % 400;
@@ -626,16 +525,16 @@ TEST_F(CharactersXL, ShootingAPlayerEndsTheCardGameForTheRound) {
 
 // The bees out after the keeper's k-th knock: counted as drawn, with the view on the hive.
 int bees_after_knocks(int k) {
-  look_at(0);
+  look_within(0);
   Enemy& keeper = *cast.keeper;
-  EXPECT_TRUE(idle_until(60 * 60, [&] { return keeper.data0 == k && keeper.state == keeper_hand_down; }));
+  EXPECT_TRUE(idle.until([&] { return keeper.data0 == k && keeper.state == keeper_hand_down; }, 60 * 60));
   idle();
   return bees_drawn();
 }
 
 TEST_F(CharactersXL, BeesNeverPassSixty) {
   // Knocking lets out three bees every 0.11 s until the attack starts above 58.
-  look_at(0);
+  look_within(0);
   int most = 0;
   for (int f = 0; f < 60 * 60 && !qzx::round.bees_attacking; ++f) {
     idle();
@@ -650,7 +549,7 @@ TEST_F(CharactersXL, BeesNeverPassSixty) {
   for (int knocks : {0, 1, 2, 3}) {
     SCOPED_TRACE(knocks);
     new_character_round(app::edition_xl);
-    look_at(0);
+    look_within(0);
     const int before = knocks ? bees_after_knocks(knocks) : 0;
     shoot(*cast.keeper, takes_hive);
     EXPECT_TRUE(qzx::round.bees_attacking);
@@ -667,7 +566,7 @@ TEST_F(CharactersXL, StingThrowsTheAimSeventyPixelsAndKeepsItInside) {
     for (std::uint32_t seed = 1; seed <= 6; ++seed) {
       SCOPED_TRACE(::testing::Message() << a.x << "," << a.y << " seed " << seed);
       new_character_round(app::edition_xl);
-      look_at(0);
+      look_within(0);
       shoot(*cast.keeper, takes_hive);
       ASSERT_TRUE(qzx::round.bees_attacking);
       random_seed(seed);
@@ -675,7 +574,7 @@ TEST_F(CharactersXL, StingThrowsTheAimSeventyPixelsAndKeepsItInside) {
       const int first = event_count();
       bool stung = false;
       for (int f = 0; f < 6 * frames_per_second && !stung; ++f) {
-        idle(1, a.x, a.y);
+        test_support::Idle{a.x, a.y}();
         stung = events_since(first) == std::vector<int>{92};
       }
       ASSERT_TRUE(stung);
@@ -728,13 +627,13 @@ TEST_F(CharactersXL, KeeperPaysByTheBeesOutThenComesBackWhenTheViewWasAway) {
   }
   // The last case's bees leave one every 0.2 s after the fall (the sting may come first).
   Enemy& keeper = *cast.keeper;
-  ASSERT_TRUE(idle_until(20 * 60, [&] { return keeper.state == keeper_gone; }));
+  ASSERT_TRUE(idle.until([&] { return keeper.state == keeper_gone; }, 20 * 60));
   EXPECT_EQ(bees_drawn(), 0);
   EXPECT_FALSE(sound::sound_is_playing(sound::sfx_bee_loop) && qzx::round.bee_buzz <= 0);
   // It stays gone while the view is on it; 10 s with the view away bring a new one.
   idle(15 * frames_per_second);
   EXPECT_EQ(keeper.state, keeper_gone);
-  look_at(450);
+  look_within(450);
   idle(10 * frames_per_second - 1);
   EXPECT_EQ(keeper.state, keeper_gone);
   idle(2);
@@ -748,7 +647,7 @@ TEST_F(CharactersXL, LeavingBeesSilenceTheLoopWithTheLast) {
   EXPECT_TRUE(sound::sound_is_playing(sound::sfx_bee_loop));
   shoot(*cast.keeper, takes_keeper);
   Enemy& keeper = *cast.keeper;
-  ASSERT_TRUE(idle_until(60, [&] { return keeper.state != 8; })) << "the fall";
+  ASSERT_TRUE(idle.until([&] { return keeper.state != 8; }, 60)) << "the fall";
   EXPECT_EQ(bees_drawn(), bees);
   // One bee every 0.2 s: 12 frames are a little less, the 13th takes one away (seen drawn
   // in the frame after).
@@ -756,7 +655,7 @@ TEST_F(CharactersXL, LeavingBeesSilenceTheLoopWithTheLast) {
   EXPECT_EQ(bees_drawn(), bees);
   idle(2);
   EXPECT_EQ(bees_drawn(), bees - 1);
-  ASSERT_TRUE(idle_until(bees * 13 + 30, [] { return bees_drawn() == 0; }));
+  ASSERT_TRUE(idle.until([] { return bees_drawn() == 0; }, bees * 13 + 30));
   idle();
   EXPECT_FALSE(sound::sound_is_playing(sound::sfx_bee_loop));
 }
@@ -826,7 +725,7 @@ TEST_F(CharactersXL, OilBarrelFallsOnceAndTheBarrelChickenStaysDown) {
   new_character_round(app::edition_xl);
   EXPECT_FALSE(oil_barrel_fallen());
   wake(*cast.barrel);
-  EXPECT_TRUE(idle_until(300, [] { return cast.barrel->state == barrel_staying; }));
+  EXPECT_TRUE(idle.until([] { return cast.barrel->state == barrel_staying; }, 300));
 }
 
 // ---------------------------------------------------------------- tours and whole rounds

@@ -6,36 +6,34 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "game/app/app.h"
-#include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
+#include "game/gfx/surfaces.h"
 #include "game/qzX/enemies.h"
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"
 #include "game/qzX/targets/scene2_targets.h"
 #include "game/qzX/targets/target_helpers.h"
-#include "game/resources/archive.h"
 #include "game/resources/random.h"
-#include "game/text/font.h"
-#include "game/text/texts.h"
 #include "platform/platform.h"
 #include "tests/gfx_fixture.h"
+#include "tests/target_tour.h"
 #include "tests/test_support.h"
 
 using namespace qzx;
+using test_support::no_spawn;
+using test_support::sprite;
 
 namespace {
 
-constexpr std::int32_t no_spawn = 1 << 30;  // a chicken spawn timer that does not run out
 constexpr std::int32_t plenty_of_time = 40 * 65536;
 
-int sprite(const char* name) { return gfx::find_sprite((std::string("data\\gfx2\\") + name).c_str()); }
+constexpr const char* gfx2 = "data\\gfx2\\";  // the yard's pictures
 
 struct Point {
   int x = -1, y = -1;
@@ -45,32 +43,16 @@ struct Point {
 // The helpers are public: the tour's rows use them from free functions.
 class Yard : public ::testing::Test {
  public:
-  static void SetUpTestSuite() {
-    const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XXL/grumboldX.dat";
-    ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
-    gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-    text::load_texts();
-    text::load_font();
-  }
-  static void TearDownTestSuite() {
-    text::release_font();
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    xfdone();
-  }
+  static void SetUpTestSuite() { test_support::load_archive(app::edition_xxl); }
+  static void TearDownTestSuite() { test_support::unload_archive(); }
 
   // A fresh yard as the scene switch leaves it, with 1000 points to lose.
   void SetUp() override {
-    ASSERT_GT(gfx::frame_count(sprite("barrel01")), 0) << "the yard's sprites did not load";
+    ASSERT_GT(gfx::frame_count(sprite("barrel01", gfx2)), 0) << "the yard's sprites did not load";
     test_support::reset_app_state();
+    round_reset();
     app::edition = app::edition_xxl;
     gfx::cancel_transition();
-    gfx::clear_draw_list();
-    app::highscore_penalty = false;
     record_start_at(1000, 0);
     set_score(1000);
     app::scene = 2;
@@ -183,24 +165,24 @@ class Yard : public ::testing::Test {
 // Brings a target into the state the row shoots it in; returns the object to aim at.
 using Bring = Enemy* (*)();
 
-Enemy* as_spawned_doghouse() { return Yard::object_with(sprite("doghouse")); }
-Enemy* barrels_object() { return Yard::object_with(sprite("barrels")); }
-Enemy* chimney_pot1() { return Yard::object_with(sprite("chimneyshoot")); }
-Enemy* chimney_pot2() { return Yard::object_with(sprite("chimneyshoot2")); }
-Enemy* window_frame() { return Yard::object_with(sprite("windowrshoot")); }
-Enemy* window() { return Yard::object_with(sprite("windowopenclose")); }
-Enemy* open_door() { return Yard::object_with(sprite("dooropen")); }
-Enemy* tree() { return Yard::object_with(sprite("tree")); }
-Enemy* axe() { return Yard::object_with(sprite("axe")); }
-Enemy* shore() { return Yard::object_with(sprite("shore")); }
-Enemy* cloth1() { return Yard::object_with(sprite("cloth1")); }
-Enemy* cloth2() { return Yard::object_with(sprite("cloth2")); }
-Enemy* cloth3() { return Yard::object_with(sprite("cloth3")); }
-Enemy* grave() { return Yard::object_with(sprite("grave")); }
+Enemy* as_spawned_doghouse() { return Yard::object_with(sprite("doghouse", gfx2)); }
+Enemy* barrels_object() { return Yard::object_with(sprite("barrels", gfx2)); }
+Enemy* chimney_pot1() { return Yard::object_with(sprite("chimneyshoot", gfx2)); }
+Enemy* chimney_pot2() { return Yard::object_with(sprite("chimneyshoot2", gfx2)); }
+Enemy* window_frame() { return Yard::object_with(sprite("windowrshoot", gfx2)); }
+Enemy* window() { return Yard::object_with(sprite("windowopenclose", gfx2)); }
+Enemy* open_door() { return Yard::object_with(sprite("dooropen", gfx2)); }
+Enemy* tree() { return Yard::object_with(sprite("tree", gfx2)); }
+Enemy* axe() { return Yard::object_with(sprite("axe", gfx2)); }
+Enemy* shore() { return Yard::object_with(sprite("shore", gfx2)); }
+Enemy* cloth1() { return Yard::object_with(sprite("cloth1", gfx2)); }
+Enemy* cloth2() { return Yard::object_with(sprite("cloth2", gfx2)); }
+Enemy* cloth3() { return Yard::object_with(sprite("cloth3", gfx2)); }
+Enemy* grave() { return Yard::object_with(sprite("grave", gfx2)); }
 
 // The trampoline chicken a quarter into its jump.
 Enemy* jumping_chicken() {
-  Enemy* e = Yard::object_with(sprite("trambo"));
+  Enemy* e = Yard::object_with(sprite("trambo", gfx2));
   if (!e) return nullptr;
   e->timer = 1;
   for (int i = 0; i < 40 && e->data0 < 134217728 / 4; ++i) Yard::frames(1);
@@ -214,7 +196,7 @@ Enemy* ghost_out() {
   g->state = 1;  // opening, as after its sixth shot
   g->anim_speed = 76;
   Yard::frames(120);
-  Enemy* e = Yard::object_with(sprite("ghost"));
+  Enemy* e = Yard::object_with(sprite("ghost", gfx2));
   if (!e) return nullptr;
   e->timer = 1;
   for (int i = 0; i < 120 && !(e->flags & f_shootable); ++i) Yard::frames(1);
@@ -313,8 +295,8 @@ TEST_F(Yard, SetUpSpawnsTheYardAndClearsTheFlags) {
   EXPECT_FALSE(scene2_flags.barrel2_broken);
   for (const Enemy& e : enemies)
     if ((e.flags & f_in_use) && e.kind == kind_scenery) {
-      const bool depth1 = e.anim == sprite("trambo") || e.anim == sprite("cloth1") ||
-                          e.anim == sprite("cloth2") || e.anim == sprite("cloth3");
+      const bool depth1 = e.anim == sprite("trambo", gfx2) || e.anim == sprite("cloth1", gfx2) ||
+                          e.anim == sprite("cloth2", gfx2) || e.anim == sprite("cloth3", gfx2);
       EXPECT_EQ(e.depth, depth1 ? 1 : 0) << "sprite " << e.anim;
     }
 }
@@ -435,7 +417,7 @@ TEST_F(Yard, OnlyShotsOnTheGravesSlabCount) {
   EXPECT_EQ(codes_since(first_event), std::vector<int>{24});
   EXPECT_EQ(score(), 1025);
   // It opens, and the ghost's next wait is set when the opening ends.
-  Enemy& ghost = *object_with(sprite("ghost"));
+  Enemy& ghost = *object_with(sprite("ghost", gfx2));
   ghost.timer = 100 * 65536;
   for (int i = 0; i < 300 && g.state == 1; ++i) frame();
   EXPECT_EQ(g.state, 2);
@@ -461,7 +443,7 @@ TEST_F(Yard, TheGhostIsPushedByHitsAndDiesOnTheFourteenth) {
   shoot(opaque_point(*ghost));
   EXPECT_EQ(codes_since(first_event), std::vector<int>{31});
   EXPECT_EQ(score(), 1150);
-  EXPECT_EQ(ghost->anim, sprite("ghostdead"));
+  EXPECT_EQ(ghost->anim, sprite("ghostdead", gfx2));
   EXPECT_FALSE(ghost->flags & f_shootable);
   const int slot = enemy_index(*ghost);
   frames(120);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <initializer_list>
 #include <iterator>
 #include <set>
@@ -15,30 +14,31 @@
 
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
-#include "game/gfx/draw.h"
-#include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/qzX/enemies.h"
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"
-#include "game/resources/archive.h"
 #include "game/sound/sound.h"
-#include "game/text/font.h"
-#include "game/text/texts.h"
 #include "tests/gfx_fixture.h"
-#include "tests/test_support.h"
+#include "tests/target_tour.h"
 
 using namespace qzx;
+using test_support::events_since;
+using test_support::look_at;
+using test_support::look_within;
+using test_support::Middle;
+using test_support::shoot_at;
+using test_support::spawned_by;
+using test_support::sprite;
+using test_support::takes;
+using test_support::view;
 
 namespace {
 
 constexpr std::int32_t second = 65536;
-constexpr std::int32_t no_spawn = 1 << 30;  // a chicken spawn timer that does not run out
 constexpr int frames_per_second = 60;       // the frame time stays 1092 (1/60 s)
-
-int sprite(const char* name) { return gfx::find_sprite((std::string("data\\gfx\\") + name).c_str()); }
 
 // The scenery targets of the round, as their spawn functions made them (null where the edition
 // has none).
@@ -60,12 +60,6 @@ struct Scenery {
   Enemy* car_bumper = nullptr;
 };
 Scenery scenery;
-
-Enemy* spawned_by(void (*spawn)()) {
-  const int before = enemy_count;
-  spawn();
-  return enemy_count > before ? &enemies[alloc_cursor] : nullptr;
-}
 
 // A first-scene round whose slots hold only these targets, spawned in the scene's order, so no
 // other target takes a shot or scores meanwhile.
@@ -90,86 +84,10 @@ void scenery_only() {
   if (xl_up) scenery.car_bumper = spawned_by(spawn_car_bumper);
 }
 
-// The view: layer 1 scrolled to `scroll` pixels.
-void look_at(int scroll) {
-  round.scroll = scroll << 16;
-  round.scroll_speed = 0;
-  gfx::set_scroll(scroll);
-}
-// The view with the object's cell in the middle of the screen, as far as the scene allows.
-void view(const Enemy& e) {
-  const gfx::Layer& l = gfx::layers[e.depth];
-  const int w = gfx::frame_count(e.anim) > 0 ? gfx::frame_rect(sprite_row(e), 0).width : 0;
-  int scroll = 0;
-  if (l.factor > 0)
-    scroll = static_cast<int>((static_cast<std::int64_t>((e.x >> 16) + w / 2 - 400) << 16) / l.factor);
-  look_at(std::clamp(scroll, 0, gfx::layers[1].width - 800));
-}
-
 // The cursor rests in the bottom left corner, far from every target, between shots.
-constexpr int rest_x = 1, rest_y = 599;
-
-// In-game frames with the cursor resting. The round clock is not run down, so no ten-second
-// marker or noise block lands in the event log.
-void idle(int frames = 1) {
-  FrameInput in;
-  in.cursor_x = rest_x;
-  in.cursor_y = rest_y;
-  for (int i = 0; i < frames; ++i) round_frame(in);
-}
-// Frames until `done` holds (at most `limit`); false when it never did.
-template <class Done>
-bool idle_until(Done done, int limit) {
-  for (int i = 0; i < limit; ++i) {
-    if (done()) return true;
-    idle();
-  }
-  return done();
-}
+constexpr test_support::Idle idle{1, 599};
 // The frames of `seconds` s.
 int frames_of(double seconds) { return static_cast<int>(seconds * frames_per_second) + 1; }
-
-void shoot_at(int x, int y) {
-  players[0].cartridges = players[0].magazine_size;
-  FrameInput in;
-  in.cursor_x = x;
-  in.cursor_y = y;
-  in.click = true;
-  round_frame(in);
-}
-
-// The object a shot at the screen point would hit now, by the rules of the shot resolution:
-// the rectangle, the nearer layers' shield, the pixel test, the nearest depth and the higher
-// slot.
-Enemy* winner_at(int cx, int cy) {
-  Enemy* winner = nullptr;
-  for (int i = enemy_slots - 1; i >= 0; --i) {
-    Enemy& e = enemies[i];
-    if (!(e.flags & f_in_use) || !(e.flags & f_shootable)) continue;
-    int left, top, width, height;
-    if (e.hit_w != 0) {
-      left = screen_x(e) + e.hit_x;
-      top = (e.y >> 16) + e.hit_y;
-      width = e.hit_w;
-      height = e.hit_h;
-    } else {
-      const gfx::FrameRect r = gfx::frame_rect(sprite_row(e), e.frame >> 8);
-      left = screen_x(e) + r.left;
-      top = (e.y >> 16) + r.top;
-      width = r.width;
-      height = r.height;
-    }
-    if (cx < left || cx >= left + width || cy < top || cy > top + height) continue;
-    bool shielded = false;
-    const int n = e.depth + ((e.flags & f_behind_layer) ? 1 : 0);
-    for (int layer = 0; layer < n; ++layer) shielded = shielded || gfx::layer_pixel(layer, cx, cy) != 0;
-    if (shielded) continue;
-    if ((e.flags & f_pixel_test) && gfx::sprite_pixel(sprite_row(e), e.frame >> 8, cx - left, cy - top) == 0)
-      continue;
-    if (!winner || e.depth < winner->depth) winner = &e;
-  }
-  return winner;
-}
 
 // A spot relative to the target's position, bounds included.
 struct Box {
@@ -182,7 +100,7 @@ bool find_spot(Enemy& e, Box b, int& cx, int& cy) {
       cx = screen_x(e) + x;
       cy = (e.y >> 16) + y;
       if (cx < 1 || cx > 798 || cy < 0 || cy > 599) continue;
-      if (winner_at(cx, cy) == &e) return true;
+      if (takes(e, cx, cy)) return true;
     }
   return false;
 }
@@ -192,12 +110,6 @@ bool shoot(Enemy& e, Box b) {
   if (!find_spot(e, b, x, y)) return false;
   shoot_at(x, y);
   return true;
-}
-
-std::vector<int> events_since(int first) {
-  std::vector<int> codes;
-  for (int i = first; i < event_count(); ++i) codes.push_back(event_at(i).code);
-  return codes;
 }
 
 bool shows(const Enemy& e, const char* name) { return e.anim == sprite(name); }
@@ -229,12 +141,12 @@ constexpr Box opening = {112, 55, 150, 117};
 
 void stove_roast_out() {
   Enemy& s = *scenery.stove;
-  view(s);
+  view(s, Middle::cell);
   ASSERT_TRUE(shoot(s, stove_knob)) << "the knob opens the door";
-  ASSERT_TRUE(idle_until([&] { return shows(s, "stove_open_action") && frame_of(s) == 8; }, frames_of(2)));
+  ASSERT_TRUE(idle.until([&] { return shows(s, "stove_open_action") && frame_of(s) == 8; }, frames_of(2)));
   ASSERT_TRUE(shoot(s, stove_door)) << "a chicken goes in";
   ASSERT_TRUE(shows(s, "stove_get_baked_action"));
-  ASSERT_TRUE(idle_until(
+  ASSERT_TRUE(idle.until(
       [&] { return shows(s, "stove_baked_action") && frame_of(s) == last_frame("stove_baked_action"); },
       frames_of(6)));
 }
@@ -242,8 +154,8 @@ void stove_roast_out() {
 // The pan chicken has turned to its pan and holds there.
 void pan_turned_away() {
   Enemy& p = *scenery.pan;
-  view(p);
-  ASSERT_TRUE(idle_until([&] { return shows(p, "pan_turntopan") && frame_of(p) == last_frame("pan_turntopan"); },
+  view(p, Middle::cell);
+  ASSERT_TRUE(idle.until([&] { return shows(p, "pan_turntopan") && frame_of(p) == last_frame("pan_turntopan"); },
                          frames_of(10)));
 }
 void pan_hit_fourteen_times() {
@@ -253,20 +165,20 @@ void pan_hit_fourteen_times() {
 
 void lake_chicken_swims_up() {
   Enemy& c = *scenery.lake_chicken;
-  view(c);
-  ASSERT_TRUE(idle_until([&] { return shows(c, "lake_play_up") && frame_of(c) >= 2; }, frames_of(15)));
+  view(c, Middle::cell);
+  ASSERT_TRUE(idle.until([&] { return shows(c, "lake_play_up") && frame_of(c) >= 2; }, frames_of(15)));
 }
 
 void toilet_door_broken() {
   Enemy& d = *scenery.toilet_chicken;
-  view(d);
+  view(d, Middle::cell);
   ASSERT_TRUE(shoot(d, latch));
-  ASSERT_TRUE(idle_until([&] { return frame_of(d) == last_frame("toilet_distruction"); }, frames_of(3)));
+  ASSERT_TRUE(idle.until([&] { return frame_of(d) == last_frame("toilet_distruction"); }, frames_of(3)));
 }
 
 void car_parts_all_shot() {
   for (Enemy* part : {scenery.car_front, scenery.car_door, scenery.car_bumper}) {
-    view(*part);
+    view(*part, Middle::cell);
     ASSERT_TRUE(shoot(*part, whole_cell));
   }
   ASSERT_EQ(car_parts_shot(), 3);
@@ -280,68 +192,43 @@ bool car_chicken_holds() {
 }
 void car_chicken_up() {
   if (app::edition != app::edition_xs) car_parts_all_shot();
-  view(*scenery.car);
-  ASSERT_TRUE(idle_until(car_chicken_holds, frames_of(30)));
-  view(*scenery.car);
+  view(*scenery.car, Middle::cell);
+  ASSERT_TRUE(idle.until(car_chicken_holds, frames_of(30)));
+  view(*scenery.car, Middle::cell);
 }
 
 // The front chicken has come up (its first time is 10.0 .. 39.9 s into the round).
 void front_risen() {
   Enemy& f = *scenery.front;
-  ASSERT_TRUE(idle_until([&] { return shows(f, "front_hand_up_action"); }, frames_of(42)));
-  view(f);
+  ASSERT_TRUE(idle.until([&] { return shows(f, "front_hand_up_action"); }, frames_of(42)));
+  view(f, Middle::cell);
 }
 void front_shows_a_card() {
   Enemy& f = *scenery.front;
-  ASSERT_TRUE(idle_until([&] { return shows(f, "front_show_pics_action") && frame_of(f) >= 5; }, frames_of(45)));
-  view(f);
+  ASSERT_TRUE(idle.until([&] { return shows(f, "front_show_pics_action") && frame_of(f) >= 5; }, frames_of(45)));
+  view(f, Middle::cell);
 }
 
 void tupo_spurred_five_times() {
-  view(*scenery.tupo);
+  view(*scenery.tupo, Middle::cell);
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(shoot(*scenery.tupo, rider)) << i;
 }
 
 void safe_landed() {
-  view(*scenery.safe);
+  view(*scenery.safe, Middle::cell);
   release_safe();
-  ASSERT_TRUE(idle_until([] { return shootable(*scenery.safe); }, frames_of(2)));
+  ASSERT_TRUE(idle.until([] { return shootable(*scenery.safe); }, frames_of(2)));
 }
 
 // ---------------------------------------------------------------- fixture
 
 class SceneryScene : public ::testing::Test {
  protected:
-  static void load(int edition) {
-    static const char* folder[] = {"", "XS", "XL", "XXL"};
-    const std::string path = (test_support::data_dir() / folder[edition] / "grumboldX.dat").string();
-    ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
-    gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-    text::load_texts();
-    text::load_font();
-  }
-  static void unload() {
-    text::release_font();
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    xfdone();
-  }
+  static void load(int edition) { test_support::load_archive(edition); }
+  static void unload() { test_support::unload_archive(); }
 
   // A fresh first-scene round of the edition, with no chickens coming.
-  static void new_round(int edition) {
-    test_support::reset_app_state();
-    app::edition = edition;
-    gfx::cancel_transition();
-    app::highscore_penalty = false;
-    use_recorded_start(1000, 0);
-    round_setup(false);
-    gfx::set_scroll(0);
-    round.spawn_timer = no_spawn;
-  }
+  static void new_round(int edition) { test_support::new_first_scene_round(edition); }
   static void new_scenery_round(int edition) {
     new_round(edition);
     scenery_only();
@@ -386,7 +273,7 @@ class SceneryScene : public ::testing::Test {
       new_scenery_round(edition);
       Enemy* target = scenery.*r.target;
       ASSERT_NE(target, nullptr);
-      view(*target);
+      view(*target, Middle::cell);
       if (r.bring) r.bring();
       if (HasFatalFailure()) return;
       set_score(1000);
@@ -446,7 +333,7 @@ class SceneryScene : public ::testing::Test {
     std::vector<std::set<std::pair<int, int>>> seen(families.size());
     for (int f = 0; f < 1800; ++f) {
       const Place& p = places[(f / 120) % std::size(places)];
-      look_at(std::clamp(p.x - 400, 0, gfx::layers[1].width - 800));
+      look_within(p.x - 400);
       FrameInput in;
       in.cursor_x = p.x - (round.scroll >> 16);
       in.cursor_y = p.y;
@@ -489,7 +376,7 @@ TEST_F(SceneryXL, PumpkinIsCarvedInSixStagesEachOnlyInItsSpot) {
       {35, 63, 27, 19, 10, 11}, {37, 48, 24, 22, 10, 12}, {37, 29, 24, 20, 15, 13},
   };
   Enemy& p = *scenery.pumpkin;
-  view(p);
+  view(p, Middle::cell);
   const int first = event_count();
   for (int s = 0; s < 6; ++s) {
     SCOPED_TRACE("stage " + std::to_string(s));
@@ -510,7 +397,7 @@ TEST_F(SceneryXL, PumpkinIsCarvedInSixStagesEachOnlyInItsSpot) {
     // A shot while it carves does nothing.
     shoot_at(cx, cy);
     EXPECT_EQ(event_count(), before + 1);
-    ASSERT_TRUE(idle_until(
+    ASSERT_TRUE(idle.until(
         [&] { return s == 5 ? frame_of(p) == last_frame("pumpkin6") : shootable(p); }, frames_of(2)));
     if (s < 5) {
       EXPECT_EQ(p.anim, sprite(("pumpkin" + std::to_string(s + 2)).c_str()));
@@ -525,7 +412,7 @@ TEST_F(SceneryXL, PumpkinIsCarvedInSixStagesEachOnlyInItsSpot) {
 
 TEST_F(SceneryXL, CarChickenHidesFromTheCursorUntilTheThreePartsAreShot) {
   Enemy& c = *scenery.car;
-  view(c);
+  view(c, Middle::cell);
   const int cx = screen_x(c) + 30, cy = (c.y >> 16) + 30;  // the windscreen chicken
   FrameInput near;
   near.cursor_x = cx + 120;  // within 150 pixels, beyond 100
@@ -534,7 +421,7 @@ TEST_F(SceneryXL, CarChickenHidesFromTheCursorUntilTheThreePartsAreShot) {
     round_frame(near);
     ASSERT_FALSE(visible(c)) << "it does not come up with the cursor near";
   }
-  ASSERT_TRUE(idle_until([&] { return shows(c, "car_honk_action2"); }, frames_of(1)));
+  ASSERT_TRUE(idle.until([&] { return shows(c, "car_honk_action2"); }, frames_of(1)));
   EXPECT_FALSE(shootable(c)) << "while the car is whole it cannot be hit";
   // The cursor comes within 100 pixels: it ducks at once.
   FrameInput close;
@@ -543,25 +430,25 @@ TEST_F(SceneryXL, CarChickenHidesFromTheCursorUntilTheThreePartsAreShot) {
   round_frame(close);
   EXPECT_TRUE(shows(c, "car_down_action6"));
   EXPECT_EQ(c.anim_speed, 140);
-  ASSERT_TRUE(idle_until([&] { return !visible(c); }, frames_of(1)));
+  ASSERT_TRUE(idle.until([&] { return !visible(c); }, frames_of(1)));
 
   // Two parts shot: still shy.
   const int first = event_count();
-  view(*scenery.car_front);
+  view(*scenery.car_front, Middle::cell);
   ASSERT_TRUE(shoot(*scenery.car_front, whole_cell));
-  view(*scenery.car_door);
+  view(*scenery.car_door, Middle::cell);
   ASSERT_TRUE(shoot(*scenery.car_door, whole_cell));
   EXPECT_EQ(car_parts_shot(), 2);
-  view(c);
-  ASSERT_TRUE(idle_until([&] { return visible(c); }, frames_of(13)));
+  view(c, Middle::cell);
+  ASSERT_TRUE(idle.until([&] { return visible(c); }, frames_of(13)));
   EXPECT_FALSE(shootable(c));
-  ASSERT_TRUE(idle_until([&] { return !visible(c); }, frames_of(10)));
+  ASSERT_TRUE(idle.until([&] { return !visible(c); }, frames_of(10)));
 
   // All three: it comes up with the cursor near, in any of its three places, and can be hit.
-  view(*scenery.car_bumper);
+  view(*scenery.car_bumper, Middle::cell);
   ASSERT_TRUE(shoot(*scenery.car_bumper, whole_cell));
   EXPECT_EQ(events_since(first), (std::vector<int>{19, 18, 17}));
-  view(c);
+  view(c, Middle::cell);
   std::set<int> places;
   for (int f = 0; f < frames_of(200) && places.size() < 3; ++f) {
     round_frame(close);
@@ -573,7 +460,7 @@ TEST_F(SceneryXL, CarChickenHidesFromTheCursorUntilTheThreePartsAreShot) {
   EXPECT_EQ(places, (std::set<int>{865, 948, 990})) << "front, windscreen and door";
   const int before = event_count();
   const int score_before = score();
-  ASSERT_TRUE(idle_until(car_chicken_holds, frames_of(30)));
+  ASSERT_TRUE(idle.until(car_chicken_holds, frames_of(30)));
   ASSERT_TRUE(shoot(c, whole_cell));
   EXPECT_EQ(events_since(before), std::vector<int>{52});
   EXPECT_EQ(score() - score_before, 25);
@@ -586,9 +473,9 @@ TEST_F(SceneryXL, SafeFallsOnTheLakeChickenThatClimbedOutAndLandsForFiftyPoints)
   ASSERT_TRUE(safe_waiting());
   EXPECT_FALSE(visible(s));
   // Now and then, at the end of its round of swimming, the chicken climbs out.
-  ASSERT_TRUE(idle_until([&] { return shows(c, "lake_ups_goingout"); }, 200 * frames_per_second));
+  ASSERT_TRUE(idle.until([&] { return shows(c, "lake_ups_goingout"); }, 200 * frames_per_second));
   EXPECT_TRUE(shows(*scenery.lake, "lake_goingout")) << "rings on the water";
-  ASSERT_TRUE(idle_until([&] { return frame_of(c) == last_frame("lake_ups_goingout"); }, frames_of(3)));
+  ASSERT_TRUE(idle.until([&] { return frame_of(c) == last_frame("lake_ups_goingout"); }, frames_of(3)));
   // It howls once its last picture has shown (4 frames at this speed); 0.8 s later the safe
   // drops from above.
   int frames = 0;
@@ -605,7 +492,7 @@ TEST_F(SceneryXL, SafeFallsOnTheLakeChickenThatClimbedOutAndLandsForFiftyPoints)
   EXPECT_EQ(s.y - y, static_cast<std::int32_t>(static_cast<std::int64_t>(1000 << 16) * app::frame_time / 65536));
   const int first = event_count();
   const int score_before = score();
-  ASSERT_TRUE(idle_until([&] { return shootable(s); }, frames_of(1)));
+  ASSERT_TRUE(idle.until([&] { return shootable(s); }, frames_of(1)));
   EXPECT_EQ(s.y, 228 << 16);
   EXPECT_EQ(events_since(first), std::vector<int>{2});
   EXPECT_EQ(score() - score_before, 50);
@@ -625,9 +512,9 @@ TEST_F(SceneryXL, SafeFallsOnTheLakeChickenThatClimbedOutAndLandsForFiftyPoints)
 
 TEST_F(SceneryXL, PanChickenCountsOnlyHitsWhileTurnedAwayAndFallsAtTheFifteenth) {
   Enemy& p = *scenery.pan;
-  view(p);
+  view(p, Middle::cell);
   // Facing the player it shields itself: repelled, not counted.
-  ASSERT_TRUE(idle_until([&] { return shows(p, "pan_looktous"); }, frames_of(10)));
+  ASSERT_TRUE(idle.until([&] { return shows(p, "pan_looktous"); }, frames_of(10)));
   ASSERT_TRUE(shoot(p, pan_chest));
   EXPECT_TRUE(shows(p, "pan_repel"));
   pan_turned_away();
@@ -643,12 +530,12 @@ TEST_F(SceneryXL, PanChickenCountsOnlyHitsWhileTurnedAwayAndFallsAtTheFifteenth)
   EXPECT_TRUE(shows(p, "pan_die"));
   EXPECT_FALSE(shootable(p));
   // It fades, and while in view it does not come back, however long.
-  ASSERT_TRUE(idle_until([&] { return !visible(p); }, frames_of(3)));
+  ASSERT_TRUE(idle.until([&] { return !visible(p); }, frames_of(3)));
   idle(frames_of(20));
   EXPECT_FALSE(visible(p));
   // Out of view it is back within 17.9 s, counting from the start again.
   look_at(0);
-  ASSERT_TRUE(idle_until([&] { return visible(p); }, frames_of(18)));
+  ASSERT_TRUE(idle.until([&] { return visible(p); }, frames_of(18)));
   EXPECT_TRUE(shootable(p));
   EXPECT_EQ(p.alpha, 65536);
 }
@@ -660,7 +547,7 @@ TEST_F(SceneryXL, FrontChickenDucksWhenTheMegagunFires) {
   front_risen();
   ASSERT_FALSE(HasFatalFailure());
   spawn_megagun();
-  ASSERT_TRUE(idle_until([] { return round.megagun_state == 1; }, frames_of(5)));
+  ASSERT_TRUE(idle.until([] { return round.megagun_state == 1; }, frames_of(5)));
   ASSERT_TRUE(visible(f));
   ASSERT_FALSE(shows(f, "front_up_down_action"));
   FrameInput fire;
@@ -674,7 +561,7 @@ TEST_F(SceneryXL, FrontChickenDucksWhenTheMegagunFires) {
   EXPECT_TRUE(shows(f, "front_up_down_action"));
   EXPECT_EQ(frame_of(f), last_frame("front_up_down_action"));
   EXPECT_EQ(f.anim_speed, -89);
-  ASSERT_TRUE(idle_until([&] { return !visible(f); }, frames_of(1)));
+  ASSERT_TRUE(idle.until([&] { return !visible(f); }, frames_of(1)));
   EXPECT_EQ(events_since(first), std::vector<int>{45});
 }
 
@@ -702,7 +589,7 @@ TEST_F(SceneryXL, FrontChickenComesOnlyWhileTheMegagunIsIdle) {
 
 TEST_F(SceneryXL, ToiletDoorBreaksOnlyAtTheLatchAndTheChickenShowsFromItsFifthFrame) {
   Enemy& d = *scenery.toilet_chicken;
-  view(d);
+  view(d, Middle::cell);
   set_score(100);
   const int first = event_count();
   ASSERT_TRUE(shoot(*scenery.toilet, hut_wall));
@@ -713,7 +600,7 @@ TEST_F(SceneryXL, ToiletDoorBreaksOnlyAtTheLatchAndTheChickenShowsFromItsFifthFr
   // Before the fifth frame the opening is still the door.
   ASSERT_TRUE(shoot(d, opening));
   EXPECT_LT(frame_of(d), 4);
-  ASSERT_TRUE(idle_until([&] { return frame_of(d) >= 4; }, frames_of(1)));
+  ASSERT_TRUE(idle.until([&] { return frame_of(d) >= 4; }, frames_of(1)));
   ASSERT_TRUE(shoot(d, opening));
   EXPECT_TRUE(shows(d, "toilet_die"));
   EXPECT_EQ(events_since(first), (std::vector<int>{89, 89, 37, 89, 4}));
@@ -723,7 +610,7 @@ TEST_F(SceneryXL, ToiletDoorBreaksOnlyAtTheLatchAndTheChickenShowsFromItsFifthFr
 
 TEST_F(SceneryXL, TupoReachesFullSpeedOnlyWithQuickShotsAndScoresItOnce) {
   Enemy& t = *scenery.tupo;
-  view(t);
+  view(t, Middle::cell);
   // Slow shots: the ride slows by 8000/65536 a second in between and never reaches 1.1.
   for (int i = 0; i < 10; ++i) {
     ASSERT_TRUE(shoot(t, rider));
@@ -752,10 +639,10 @@ TEST_F(SceneryXL, StoveCostsFiveAtRestAndRoastsAChickenShotIntoItsOpenDoor) {
   EXPECT_EQ(events_since(first), (std::vector<int>{90, 1}));
   EXPECT_EQ(score(), 100 - 5 + 50);
   EXPECT_TRUE(shows(s, "stove_backed_disap_action"));
-  ASSERT_TRUE(idle_until([&] { return frame_of(s) == 0 && shows(s, "stove_open_action"); }, frames_of(1)));
+  ASSERT_TRUE(idle.until([&] { return frame_of(s) == 0 && shows(s, "stove_open_action"); }, frames_of(1)));
   // At rest again; by itself the door opens within 11.9 s, and a shot into the door outside
   // its open frames rings on the iron.
-  ASSERT_TRUE(idle_until([&] { return frame_of(s) == 2; }, frames_of(12)));
+  ASSERT_TRUE(idle.until([&] { return frame_of(s) == 2; }, frames_of(12)));
   ASSERT_TRUE(shoot(s, stove_door));
   EXPECT_TRUE(shows(s, "stove_open_action"));
   EXPECT_EQ(events_since(first).size(), 2u);

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "game/gfx/draw.h"
+#include "game/gfx/surfaces.h"
 #include "game/text/font.h"
+#include "platform/platform.h"
 #include "tests/gfx_fixture.h"
 
 using namespace text;

@@ -79,6 +79,11 @@ std::int32_t round_time_at_setup(int edition, int scene);
 
 // Prepares a round in the current scene (app::scene).
 void round_setup(bool start_ambience);
+// The world as a fresh process has it: every object slot and particle free, the round state
+// zero, score 0 with the accumulators at their start values, both players with a full magazine
+// of 8, the hit rings empty, no side runner, no shake, the draw list empty and the start time
+// taken from the wall clock. Nothing of the app's globals, the logs or the layers changes.
+void round_reset();
 // Where a first-scene set-up takes the recording's start time (and so the random seed) from:
 // the wall clock, or, for a replay, the recorded time.
 void use_wall_clock_start();

@@ -45,6 +45,26 @@ void fill_hit_rings() {
     for (auto& t : ring) t = thousand_seconds;
 }
 
+void round_reset() {
+  enemy_clear();
+  clear_particles();
+  round = RoundState{};
+  set_score(0);
+  reset_score_accumulators();
+  for (int i = 0; i < 2; ++i) {
+    players[i] = Player{};
+    players[i].index = i;
+    players[i].magazine_size = 8;
+    players[i].cartridges = players[i].magazine_size;
+  }
+  fill_hit_rings();
+  reset_side_runners();
+  gfx::shake_x = 0;
+  gfx::shake_y = 0;
+  gfx::clear_draw_list();
+  use_wall_clock_start();
+}
+
 void round_setup(bool start_ambience) {
   const bool first_scene = app::scene != 2;
   round = RoundState{};
