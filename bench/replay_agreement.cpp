@@ -63,11 +63,11 @@ void load_edition(const char* name) {
   if (loaded) {
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
-    xfdone();
+    res::xfdone();
   }
   loaded = true;
   const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/" + name + "/grumboldX.dat";
-  if (xfinit(path.c_str()) != 1) {
+  if (res::xfinit(path.c_str()) != 1) {
     std::fprintf(stderr, "cannot open %s\n", path.c_str());
     std::exit(1);
   }
@@ -80,7 +80,7 @@ void load_edition(const char* name) {
 int main(int argc, char** argv) {
   const int per_pace = argc > 1 ? std::max(1, std::atoi(argv[1])) : 4;
   gfxtest::open_display();
-  use_data_archive = true;
+  res::use_data_archive = true;
   Row total;
   std::printf("%-8s %-22s %5s %6s %6s %6s %7s %6s %11s %10s\n", "edition", "pace", "games", "exact",
               "score", "codes", "values", "within", "worst value", "worst clock");

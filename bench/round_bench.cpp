@@ -6,7 +6,6 @@
 #include <string>
 
 #include "game/app/app.h"
-#include "game/GrumboldX/highscores.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
@@ -27,9 +26,9 @@ void load_edition_once() {
   if (loaded) return;
   loaded = true;
   gfxtest::open_display();
-  use_data_archive = true;
+  res::use_data_archive = true;
   const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XL/grumboldX.dat";
-  if (xfinit(path.c_str()) != 1) std::abort();
+  if (res::xfinit(path.c_str()) != 1) std::abort();
   text::load_texts();
   gfx::load_catalogue();
   gfx::hide_loading_screen();
@@ -45,8 +44,8 @@ void fill_sky() {
   for (; count < 60; ++count) {
     qzx::Enemy* e = qzx::spawn_flying(-1);
     if (!e) return;
-    e->x = (gfx::layer_offset(e->depth) + 40 + random(720)) << 16;
-    e->y = (20 + random(300)) << 16;
+    e->x = (gfx::layer_offset(e->depth) + 40 + res::random(720)) << 16;
+    e->y = (20 + res::random(300)) << 16;
   }
 }
 

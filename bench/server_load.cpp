@@ -61,9 +61,9 @@ struct Game {
 // Each client has its own account; game i belongs to client i mod clients.
 std::vector<Game> play_games(const Settings& s) {
   gfxtest::open_display();
-  use_data_archive = true;
+  res::use_data_archive = true;
   const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XL/grumboldX.dat";
-  if (xfinit(path.c_str()) != 1) {
+  if (res::xfinit(path.c_str()) != 1) {
     std::fprintf(stderr, "server_load: cannot open %s\n", path.c_str());
     std::exit(1);
   }

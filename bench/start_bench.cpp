@@ -30,6 +30,8 @@
 #include "game/text/texts.h"
 #include "platform/platform.h"
 
+using namespace front;
+
 extern char** environ;
 
 namespace {
@@ -60,8 +62,8 @@ Scratch& scratch() {
 // The headless display, opened once, as the game's start-up opens it.
 void open_display() {
   static bool open = [] {
-    debug_log_set_path((scratch().dir / "debug.txt").c_str());
-    debug_log_reset();
+    res::debug_log_set_path((scratch().dir / "debug.txt").c_str());
+    res::debug_log_reset();
     plat::init_headless();
     init_display();
     return true;
@@ -111,7 +113,7 @@ BENCHMARK(BM_LaunchToTitle)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTi
 void BM_LoadToTitle(benchmark::State& state) {
   open_display();
   for (auto _ : state) {
-    if (!xfinit(archive.c_str())) {
+    if (!res::xfinit(archive.c_str())) {
       state.SkipWithError("no archive");
       break;
     }
@@ -120,7 +122,7 @@ void BM_LoadToTitle(benchmark::State& state) {
     text::load_font();
     gfx::loading_bar(100);
     gfx::hide_loading_screen();
-    xfdone();
+    res::xfdone();
   }
 }
 BENCHMARK(BM_LoadToTitle)->Unit(benchmark::kMillisecond)->MinTime(2.0);
@@ -156,7 +158,7 @@ void fingerprint_over_archive(benchmark::State& state) {
 
 std::int32_t sum_fast(std::int32_t sum, const std::uint8_t* data, std::int32_t length,
                       std::int32_t weight, std::int32_t step) {
-  return weighted_sum(sum, data, length, weight, step);
+  return res::weighted_sum(sum, data, length, weight, step);
 }
 
 void BM_FingerprintSum(benchmark::State& state) { fingerprint_over_archive<sum_fast>(state); }

@@ -149,7 +149,7 @@ int run_verifier(const char* archive_path) {
   prctl(PR_SET_PDEATHSIG, SIGKILL);
   if (getppid() == 1) return 1;
   // The game's diagnostic log would land in the server's folder; the server logs what matters.
-  debug_log_set_path("/dev/null");
+  res::debug_log_set_path("/dev/null");
   // stdout belongs to nobody here: game code that prints goes to the server's stderr.
   dup2(2, 1);
 
@@ -157,8 +157,8 @@ int run_verifier(const char* archive_path) {
     std::fprintf(stderr, "verifier: no headless display\n");
     return 1;
   }
-  use_data_archive = true;
-  if (xfinit(archive_path) != 1) {
+  res::use_data_archive = true;
+  if (res::xfinit(archive_path) != 1) {
     std::fprintf(stderr, "verifier: cannot open %s\n", archive_path);
     return 1;
   }

@@ -11,17 +11,19 @@
 #include "game/resources/log.h"
 #include "tests/test_support.h"
 
+using namespace front;
+
 using namespace test_support;
 
 namespace {
 
 std::string read_stored(const char* name) {
-  const int length = xflen(name);
-  std::FILE* f = xfopen(name, "rb");
+  const int length = res::xflen(name);
+  std::FILE* f = res::xfopen(name, "rb");
   if (!f) return "<null>";
   std::string bytes(static_cast<std::size_t>(length), '\0');
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
-  xfclose(f);
+  res::xfclose(f);
   bytes.resize(got);
   return bytes;
 }
@@ -29,7 +31,7 @@ std::string read_stored(const char* name) {
 class ArchiveTest : public testing::Test {
  protected:
   void SetUp() override {
-    debug_log_reset();
+    res::debug_log_reset();
     make_archive("grumboldX.dat", "QZT XL V1.0",
                  {{"data\\gfx\\bg.jpg", "JPEGDATA"},
                   {"data\\text.txt", "texts"},
@@ -37,9 +39,9 @@ class ArchiveTest : public testing::Test {
                   {"data\\twice.txt", "second"},
                   {"data\\end", "", 0},
                   {"data\\hidden.txt", "behind the end"}});
-    ASSERT_EQ(xfinit("grumboldX.dat"), 1);
+    ASSERT_EQ(res::xfinit("grumboldX.dat"), 1);
   }
-  void TearDown() override { xfdone(); }
+  void TearDown() override { res::xfdone(); }
   InScratchDir here;
 };
 
@@ -47,17 +49,17 @@ class ArchiveTest : public testing::Test {
 
 TEST_F(ArchiveTest, LookupRules) {
   EXPECT_EQ(read_stored("data\\gfx\\bg.jpg"), "JPEGDATA");
-  EXPECT_EQ(xflen("data\\text.txt"), 5);
+  EXPECT_EQ(res::xflen("data\\text.txt"), 5);
   EXPECT_EQ(read_stored("data\\twice.txt"), "first");  // the first of two equal names wins
-  EXPECT_EQ(xfexist("data\\gfx\\bg", ".jpg"), 1);       // base and extension joined as they are
-  EXPECT_EQ(xfexist("data\\gfx\\bg", ".bmp"), 0);
-  EXPECT_EQ(xfexist("data\\gfx\\", "bg.jpg"), 1);
+  EXPECT_EQ(res::xfexist("data\\gfx\\bg", ".jpg"), 1);       // base and extension joined as they are
+  EXPECT_EQ(res::xfexist("data\\gfx\\bg", ".bmp"), 0);
+  EXPECT_EQ(res::xfexist("data\\gfx\\", "bg.jpg"), 1);
 
-  debug_log_reset();
-  EXPECT_EQ(xflen("DATA\\TEXT.TXT"), 0);        // case matters
-  EXPECT_EQ(xflen("data\\hidden.txt"), 0);      // nothing after a zero-length entry is seen
-  EXPECT_EQ(xfopen("data\\end", "rb"), nullptr);  // a zero-length entry is not found
-  EXPECT_EQ(xfexist("data\\hidden", ".txt"), 0);
+  res::debug_log_reset();
+  EXPECT_EQ(res::xflen("DATA\\TEXT.TXT"), 0);        // case matters
+  EXPECT_EQ(res::xflen("data\\hidden.txt"), 0);      // nothing after a zero-length entry is seen
+  EXPECT_EQ(res::xfopen("data\\end", "rb"), nullptr);  // a zero-length entry is not found
+  EXPECT_EQ(res::xfexist("data\\hidden", ".txt"), 0);
   EXPECT_EQ(read_file("debug.txt"),
             "ERROR: xflen could not find file DATA\\TEXT.TXT\n"
             "ERROR: xflen could not find file data\\hidden.txt\n"
@@ -65,10 +67,10 @@ TEST_F(ArchiveTest, LookupRules) {
 }
 
 TEST_F(ArchiveTest, OptionalNamesAreNeverReportedMissing) {
-  debug_log_reset();
-  EXPECT_EQ(xfexist("****data\\gfx\\nothing", ".bmp"), 1);
-  EXPECT_EQ(xflen("****data\\gfx\\nothing.bmp"), 0);
-  EXPECT_NE(xfopen("****data\\gfx\\nothing.bmp", "rb"), nullptr);
+  res::debug_log_reset();
+  EXPECT_EQ(res::xfexist("****data\\gfx\\nothing", ".bmp"), 1);
+  EXPECT_EQ(res::xflen("****data\\gfx\\nothing.bmp"), 0);
+  EXPECT_NE(res::xfopen("****data\\gfx\\nothing.bmp", "rb"), nullptr);
   EXPECT_EQ(read_file("debug.txt"), "");
 }
 
@@ -86,50 +88,50 @@ TEST(Archive, HeaderDecidesTheEditionOverTheCommandLine) {
       {"qzt xl v1.0", "", 0, -1},
   };
   for (const Case& c : cases) {
-    debug_log_reset();
+    res::debug_log_reset();
     make_archive("grumboldX.dat", c.magic, {{"a", "b"}});
     read_command_line(c.command_line);
-    EXPECT_EQ(xfinit("grumboldX.dat"), c.result) << c.magic;
+    EXPECT_EQ(res::xfinit("grumboldX.dat"), c.result) << c.magic;
     EXPECT_EQ(app::edition, c.edition) << c.magic;
-    xfdone();
+    res::xfdone();
   }
 }
 
 TEST(Archive, MissingArchiveIsLogged) {
   InScratchDir here;
-  debug_log_reset();
-  EXPECT_EQ(xfinit("grumboldX.dat"), 0);
+  res::debug_log_reset();
+  EXPECT_EQ(res::xfinit("grumboldX.dat"), 0);
   EXPECT_EQ(read_file("debug.txt"), "open data file: grumboldX.dat\n  file not found\n");
 }
 
 TEST(Archive, CorruptEntriesAreNotFoundInsteadOfReadOutside) {
   InScratchDir here;
-  debug_log_reset();
+  res::debug_log_reset();
   make_archive("grumboldX.dat", "QZT XS V1.0", {{"negative", "x", -5}});
-  ASSERT_EQ(xfinit("grumboldX.dat"), 1);
-  EXPECT_EQ(xflen("negative"), 0);
-  EXPECT_EQ(xfopen("negative", "rb"), nullptr);
-  xfdone();
+  ASSERT_EQ(res::xfinit("grumboldX.dat"), 1);
+  EXPECT_EQ(res::xflen("negative"), 0);
+  EXPECT_EQ(res::xfopen("negative", "rb"), nullptr);
+  res::xfdone();
 }
 
 TEST(Archive, LooseFilesStandInForTheArchiveWhenSwitchedOff) {
   InScratchDir here;
-  debug_log_reset();
-  use_data_archive = false;
+  res::debug_log_reset();
+  res::use_data_archive = false;
   write_file("data/gfx/bg.jpg", "loose bytes");
-  EXPECT_EQ(xfinit("grumboldX.dat"), 1);  // no archive needed
-  EXPECT_EQ(xflen("data\\gfx\\bg.jpg"), 11);
-  EXPECT_EQ(xfexist("data\\gfx\\bg", ".jpg"), 1);
+  EXPECT_EQ(res::xfinit("grumboldX.dat"), 1);  // no archive needed
+  EXPECT_EQ(res::xflen("data\\gfx\\bg.jpg"), 11);
+  EXPECT_EQ(res::xfexist("data\\gfx\\bg", ".jpg"), 1);
   EXPECT_EQ(read_stored("data\\gfx\\bg.jpg"), "loose bytes");
-  EXPECT_EQ(xflen("data\\gfx\\none.jpg"), 0);
-  EXPECT_EQ(xfexist("data\\gfx\\none", ".jpg"), 0);
+  EXPECT_EQ(res::xflen("data\\gfx\\none.jpg"), 0);
+  EXPECT_EQ(res::xfexist("data\\gfx\\none", ".jpg"), 0);
   EXPECT_EQ(read_file("debug.txt"), "xflen file not found: data\\gfx\\none.jpg\n");
-  use_data_archive = true;
+  res::use_data_archive = true;
 }
 
 TEST(CommandLine, OptionsAreFoundAnywhereAndCaseSensitive) {
   InScratchDir here;
-  debug_log_reset();
+  res::debug_log_reset();
   struct Case {
     const char* line;
     int edition;
@@ -163,13 +165,13 @@ TEST(Packdat, RoundTripIsReproducibleAndReadableByTheGame) {
 
   {
     InScratchDir here;
-    debug_log_reset();
-    ASSERT_EQ(xfinit((out / "a.dat").c_str()), 1);
+    res::debug_log_reset();
+    ASSERT_EQ(res::xfinit((out / "a.dat").c_str()), 1);
     EXPECT_EQ(app::edition, 1);
     EXPECT_EQ(read_stored("data\\gfx\\bg.jpg"), "jpeg bytes");
     EXPECT_EQ(read_stored("data\\text.txt"), std::string("\xFF\xFEt\0", 4));
     EXPECT_EQ(read_stored("data\\gfx\\tree_upset.bmp"), "BM small");
-    xfdone();
+    res::xfdone();
   }
 
   ASSERT_EQ(run_program("packdat", out.path(), {}, {"--extract", "a.dat", "x"}).exit_code, 0);

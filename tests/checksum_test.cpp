@@ -59,7 +59,7 @@ TEST(WeightedSum, MatchesTheByteRuleForEveryLengthWeightAndStep) {
       for (const std::int32_t weight : weights)
         for (const std::int32_t length : lengths)
           for (const std::int32_t sum : sums)
-            ASSERT_EQ(weighted_sum(sum, bytes, length, weight, step),
+            ASSERT_EQ(res::weighted_sum(sum, bytes, length, weight, step),
                       byte_rule(sum, bytes, length, weight, step))
                 << "offset " << offset << " step " << step << " weight " << weight << " length "
                 << length << " sum " << sum;
@@ -82,7 +82,7 @@ TEST(WeightedSum, LongRunsOfHighBytesWrapLikeTheByteRule) {
   for (const Case& c : cases)
     for (const auto& start : starts) {
       const auto length = static_cast<std::int32_t>(c.bytes.size());
-      EXPECT_EQ(weighted_sum(start.sum, c.bytes.data(), length, start.weight, start.step),
+      EXPECT_EQ(res::weighted_sum(start.sum, c.bytes.data(), length, start.weight, start.step),
                 byte_rule(start.sum, c.bytes.data(), length, start.weight, start.step))
           << c.what << " weight " << start.weight << " step " << start.step;
     }
@@ -91,12 +91,12 @@ TEST(WeightedSum, LongRunsOfHighBytesWrapLikeTheByteRule) {
 // The start-up load of an archive's pictures; returns the fingerprint text it writes.
 std::string catalogue_fingerprint(const std::string& archive) {
   gfx::reset_fingerprint();
-  if (!xfinit(archive.c_str())) return "no archive " + archive;
+  if (!res::xfinit(archive.c_str())) return "no archive " + archive;
   gfx::load_catalogue();
   const std::string text = gfx::graphics_fingerprint();
   for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
   gfx::release_layer_pictures();
-  xfdone();
+  res::xfdone();
   return text;
 }
 
@@ -110,8 +110,8 @@ TEST(WeightedSum, RealArchivesGiveTheFingerprintOfTheByteRule) {
   // checksum the game uses, once with the rule byte by byte.
   test_support::InScratchDir here;
   gfxtest::open_display();
-  debug_log_set_path((here.path() / "debug.txt").c_str());
-  debug_log_reset();
+  res::debug_log_set_path((here.path() / "debug.txt").c_str());
+  res::debug_log_reset();
   for (const char* edition : {"XS", "XL", "XXL"}) {
     const std::string archive = (test_support::data_dir() / edition / "grumboldX.dat").string();
     const std::string fast = catalogue_fingerprint(archive);

@@ -28,13 +28,13 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 Bytes read_stored(const std::string& name) {
-  const int length = xflen(name.c_str());
+  const int length = res::xflen(name.c_str());
   if (length <= 0) return {};
   Bytes bytes(static_cast<std::size_t>(length));
-  std::FILE* f = xfopen(name.c_str(), "rb");
+  std::FILE* f = res::xfopen(name.c_str(), "rb");
   if (!f) return {};
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
-  xfclose(f);
+  res::xfclose(f);
   bytes.resize(got);
   return bytes;
 }
@@ -132,8 +132,8 @@ Picture decode_jpeg_header(const Bytes& b) {
 
 // The picture the loader would find for a base name: ".bmp" first, then ".jpg".
 Picture load(const std::string& base) {
-  if (xfexist(base.c_str(), ".bmp")) return decode_bmp(read_stored(base + ".bmp"));
-  if (xfexist(base.c_str(), ".jpg")) return decode_jpeg_header(read_stored(base + ".jpg"));
+  if (res::xfexist(base.c_str(), ".bmp")) return decode_bmp(read_stored(base + ".bmp"));
+  if (res::xfexist(base.c_str(), ".jpg")) return decode_jpeg_header(read_stored(base + ".jpg"));
   return {};
 }
 
@@ -158,12 +158,12 @@ class EditionData : public ::testing::TestWithParam<int> {
   void SetUp() override {
     const fs::path archive = fs::path(GRUMBOLDX_DATA_DIR) / edition_name(GetParam()) / "grumboldX.dat";
     ASSERT_TRUE(fs::exists(archive)) << "the build packs " << archive;
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(archive.string().c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit(archive.string().c_str()), 1);
     opened_ = true;
   }
   void TearDown() override {
-    if (opened_) xfdone();
+    if (opened_) res::xfdone();
   }
   int edition() const { return GetParam(); }
   bool loads(std::uint8_t editions) const { return (editions & gfx::edition_bit(edition())) != 0; }
@@ -237,7 +237,7 @@ TEST_P(EditionData, SceneLayersFitTheirSurfaces) {
     EXPECT_LE(p.height, 600) << "rows beyond the 800 × 600 layer surface";
     EXPECT_GE(p.width, 800);
     widths[i] = p.width;
-    if (xfexist((name + "mask").c_str(), ".bmp")) {
+    if (res::xfexist((name + "mask").c_str(), ".bmp")) {
       const Picture mask = decode_bmp(read_stored(name + "mask.bmp"));
       EXPECT_EQ(mask.bits, 1);
       EXPECT_EQ(mask.width, p.width);
@@ -277,7 +277,7 @@ TEST_P(EditionData, ScreenPicturesAreFullScreen) {
 TEST_P(EditionData, ExitScreenPicturesOfTheEdition) {
   for (const gfx::ExitPicture& e : gfx::exit_pictures) {
     SCOPED_TRACE(e.name);
-    const bool stored = e.jpeg ? xfexist(e.name, ".jpg") != 0 : load(e.name).found;
+    const bool stored = e.jpeg ? res::xfexist(e.name, ".jpg") != 0 : load(e.name).found;
     EXPECT_EQ(stored, loads(e.editions));
     if (stored && !e.jpeg) expect_animation(e.name, 1, 1, true);
   }
@@ -286,7 +286,7 @@ TEST_P(EditionData, ExitScreenPicturesOfTheEdition) {
     const std::string name = "data\\gfx\\ad" + std::to_string(n);
     bool listed = false;
     for (const gfx::ExitPicture& e : gfx::exit_pictures) listed |= name == e.name && loads(e.editions);
-    EXPECT_EQ(xfexist(name.c_str(), ".jpg") != 0, listed) << name;
+    EXPECT_EQ(res::xfexist(name.c_str(), ".jpg") != 0, listed) << name;
   }
 }
 

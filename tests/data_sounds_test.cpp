@@ -229,7 +229,7 @@ void expect_seamless(const Pcm& pcm, const std::string& what, bool steady) {
 class GeneratedSounds : public ::testing::Test {
  protected:
   void SetUp() override {
-    debug_log_set_path("/dev/null");  // a refused file's log line goes nowhere
+    res::debug_log_set_path("/dev/null");  // a refused file's log line goes nowhere
     ASSERT_TRUE(fs::is_directory(sfx_dir())) << "the build generates " << sfx_dir();
   }
 
@@ -395,16 +395,16 @@ TEST_F(GeneratedSounds, AFreshGenerationWritesTheBuildsFilesAgain) {
 // asks for, in a form its loaders read.
 class PackedSounds : public ::testing::TestWithParam<const char*> {
  protected:
-  void SetUp() override { debug_log_set_path("/dev/null"); }
+  void SetUp() override { res::debug_log_set_path("/dev/null"); }
 };
 
 std::vector<unsigned char> read_stored(const std::string& name) {
-  const int length = xflen(name.c_str());
+  const int length = res::xflen(name.c_str());
   std::vector<unsigned char> bytes(static_cast<std::size_t>(std::max(length, 0)));
-  std::FILE* f = xfopen(name.c_str(), "rb");
+  std::FILE* f = res::xfopen(name.c_str(), "rb");
   if (!f) return {};
   const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
-  xfclose(f);
+  res::xfclose(f);
   bytes.resize(got);
   return bytes;
 }
@@ -412,16 +412,16 @@ std::vector<unsigned char> read_stored(const std::string& name) {
 TEST_P(PackedSounds, EverySoundIsStoredAndDecodes) {
   const fs::path archive = fs::path(GRUMBOLDX_DATA_DIR) / GetParam() / "grumboldX.dat";
   ASSERT_TRUE(fs::exists(archive)) << "the build packs " << archive;
-  use_data_archive = true;
-  ASSERT_EQ(xfinit(archive.string().c_str()), 1);
+  res::use_data_archive = true;
+  ASSERT_EQ(res::xfinit(archive.string().c_str()), 1);
   struct Close {
-    ~Close() { xfdone(); }
+    ~Close() { res::xfdone(); }
   } close;
   for (const SoundName& s : kSounds) {
     SCOPED_TRACE(s.base);
     const std::string base = std::string("data\\sfx\\") + s.base;
-    const bool wav = xfexist(base.c_str(), ".wav") != 0;
-    const bool ogg = xfexist(base.c_str(), ".ogg") != 0;
+    const bool wav = res::xfexist(base.c_str(), ".wav") != 0;
+    const bool ogg = res::xfexist(base.c_str(), ".ogg") != 0;
     ASSERT_TRUE(wav || ogg) << "not stored";
     const std::vector<unsigned char> bytes = read_stored(base + (wav ? ".wav" : ".ogg"));
     Pcm pcm;

@@ -9,6 +9,8 @@
 
 #include "game/GrumboldX/frame_stats.h"
 
+using namespace front;
+
 namespace {
 
 double median_ms(std::vector<std::int64_t> v) {

@@ -11,6 +11,8 @@
 #include "game/GrumboldX/window.h"
 #include "tests/test_support.h"
 
+using namespace front;
+
 namespace {
 
 // Runs frames of the given lengths back to back (a gap before a frame: pause_before) and

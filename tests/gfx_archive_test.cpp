@@ -25,10 +25,10 @@ TEST_P(ArchiveLoad, EveryPictureLoadsWithoutAnErrorLine) {
   ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
   gfxtest::open_display();
   gfxtest::reset_log();
-  use_data_archive = true;
-  ASSERT_EQ(xfinit(path.c_str()), 1);
-  if (!xfexist(loading_picture, ".bmp") && !xfexist(loading_picture, ".jpg")) {
-    xfdone();
+  res::use_data_archive = true;
+  ASSERT_EQ(res::xfinit(path.c_str()), 1);
+  if (!res::xfexist(loading_picture, ".bmp") && !res::xfexist(loading_picture, ".jpg")) {
+    res::xfdone();
     FAIL() << path << " holds no loading picture";
   }
   text::load_texts();
@@ -41,7 +41,7 @@ TEST_P(ArchiveLoad, EveryPictureLoadsWithoutAnErrorLine) {
     show_screen_picture(n);
   }
   if (app::edition == app::edition_xxl) load_scene2_layers();
-  xfdone();
+  res::xfdone();
 
   const std::string log = gfxtest::read_log();
   for (const char* bad : {"ERROR", "not found", "!!!!!!!", "Mask size", "error while decoding",

@@ -515,7 +515,7 @@ TEST_F(DrawTest, SmallSurfaceEntriesAreThreeQuarters) {
 
 TEST_F(DrawTest, TransitionEndsWithEveryStripInPlace) {
   for (int seed = 0; seed < 4; ++seed) {
-    random_seed(static_cast<std::uint32_t>(seed));
+    res::random_seed(static_cast<std::uint32_t>(seed));
     plat::blt_fill(primary, nullptr, pack_rgb(0, 0, 31));
     start_transition(1);
     ASSERT_TRUE(transition_running());

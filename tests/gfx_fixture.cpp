@@ -44,14 +44,14 @@ void open_display() {
   static bool open = false;
   if (open) return;
   open = true;
-  debug_log_set_path(log_path().c_str());
+  res::debug_log_set_path(log_path().c_str());
   plat::open_headless_display(&gfx::primary, &gfx::back_buffer);
   gfx::detect_pixel_format();
 }
 
 void reset_log() {
-  debug_log_set_path(log_path().c_str());
-  debug_log_reset();
+  res::debug_log_set_path(log_path().c_str());
+  res::debug_log_reset();
 }
 
 std::string read_log() {
@@ -133,7 +133,7 @@ LooseFiles::LooseFiles() {
   std::filesystem::create_directories(root / "data" / "gfx");
   std::filesystem::create_directories(root / "data" / "gfx2");
   std::filesystem::current_path(root);
-  use_data_archive = false;
+  res::use_data_archive = false;
 }
 
 LooseFiles::~LooseFiles() {

@@ -20,6 +20,8 @@
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
+using namespace front;
+
 using namespace test_support;
 
 namespace {
@@ -118,7 +120,7 @@ class Highscores : public testing::Test {
   void SetUp() override {
     unsetenv("GRUMBOLDX_TIME");  // the headless wall clock starts at 2010-01-01 00:00:00 UTC
     ASSERT_TRUE(plat::init_headless());
-    debug_log_reset();
+    res::debug_log_reset();
     load_default_names();
     app::edition = app::edition_xl;
     app::highscore_penalty = false;
@@ -322,7 +324,7 @@ TEST_F(Highscores, BadFilesFallBackToTheDefaultsWithThePenalty) {
   for (const Case& c : cases) {
     set_table(known_table);
     app::highscore_penalty = false;
-    debug_log_reset();
+    res::debug_log_reset();
     EXPECT_FALSE(load(c.bytes)) << c.what;
     EXPECT_TRUE(app::highscore_penalty) << c.what;
     expect_defaults();
@@ -347,7 +349,7 @@ TEST_F(Highscores, AFailingWriteLeavesTheOldFileWholeAndThePenaltyAsItWas) {
   // A full disk: the temporary file takes no bytes.
   ASSERT_EQ(symlink("/dev/full", "highscores.txt.new"), 0);
   app::highscore_penalty = true;
-  debug_log_reset();
+  res::debug_log_reset();
   save_highscores();
   EXPECT_EQ(read_file("highscores.txt"), old_file);
   EXPECT_FALSE(std::filesystem::is_symlink("highscores.txt.new")) << "the broken file is removed";
@@ -356,7 +358,7 @@ TEST_F(Highscores, AFailingWriteLeavesTheOldFileWholeAndThePenaltyAsItWas) {
 
   // A folder in the temporary file's place: it cannot even be opened.
   std::filesystem::create_directory("highscores.txt.new");
-  debug_log_reset();
+  res::debug_log_reset();
   save_highscores();
   EXPECT_EQ(read_file("highscores.txt"), old_file);
   EXPECT_TRUE(app::highscore_penalty);

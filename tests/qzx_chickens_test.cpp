@@ -33,15 +33,15 @@ class Chickens : public ::testing::Test {
     const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XL/grumboldX.dat";
     ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
     gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit(path.c_str()), 1);
     gfx::load_catalogue();
     gfx::hide_loading_screen();
   }
   static void TearDownTestSuite() {
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
-    xfdone();
+    res::xfdone();
   }
 
   void SetUp() override {
@@ -52,7 +52,7 @@ class Chickens : public ::testing::Test {
     app::round_time = 5963710;
     for (gfx::Layer& l : gfx::layers) l.offset = 0;
     record_start_at(1000, 0);
-    random_seed(7);
+    res::random_seed(7);
   }
 
   // A flying chicken of the size at (x, y) flying level in the given direction, with no course
@@ -171,10 +171,10 @@ TEST_F(Chickens, EditionXsHasNoMiddleSize) {
   // Same seed, both editions: XS turns the table's 2 into size 1 and keeps the rest.
   constexpr int draws = 2000;
   int xl[draws];
-  random_seed(99);
+  res::random_seed(99);
   for (int& s : xl) s = random_chicken_size();
   app::edition = app::edition_xs;
-  random_seed(99);
+  res::random_seed(99);
   int seen[5] = {};
   for (int i = 0; i < draws; ++i) {
     const int s = random_chicken_size();

@@ -48,15 +48,15 @@ class Objects : public ::testing::Test {
     const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XL/grumboldX.dat";
     ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
     gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit(path.c_str()), 1);
     gfx::load_catalogue();
     gfx::hide_loading_screen();
   }
   static void TearDownTestSuite() {
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
-    xfdone();
+    res::xfdone();
   }
 
   void SetUp() override {
@@ -67,7 +67,7 @@ class Objects : public ::testing::Test {
     app::round_time = 5963710;
     for (gfx::Layer& l : gfx::layers) l.offset = 0;
     record_start_at(1000, 0);
-    random_seed(7);
+    res::random_seed(7);
     hits.clear();
     updates.clear();
   }

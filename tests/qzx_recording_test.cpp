@@ -261,9 +261,9 @@ TEST_F(Recording, TheStartStoresTheTimeInBothLogsAndSeedsTheGame) {
 
   record_start_at(start_seconds, start_millis);
   std::vector<int> game;
-  for (int i = 0; i < 8; ++i) game.push_back(random(1000));
-  random_seed(start_millis + (start_seconds % 86400) * 1000);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(game[static_cast<std::size_t>(i)], random(1000)) << i;
+  for (int i = 0; i < 8; ++i) game.push_back(res::random(1000));
+  res::random_seed(start_millis + (start_seconds % 86400) * 1000);
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(game[static_cast<std::size_t>(i)], res::random(1000)) << i;
 }
 
 TEST_F(Recording, TheStartReadsTheWallClock) {
@@ -415,7 +415,7 @@ TEST_F(Recording, AReplayTextDecodesToTheFrameLogWithItsCrc) {
   std::vector<std::uint8_t> block(frame_log, frame_log + frame_log_size);
   std::memset(block.data() + 12, 0, 4);
   EXPECT_EQ(le32(replay.frame_log_bytes + 12), crc32(0L, block.data(), block.size()));
-  xfree(replay.frame_log_bytes, __FILE__, __LINE__);
+  res::xfree(replay.frame_log_bytes, __FILE__, __LINE__);
 }
 
 TEST_F(Recording, AFullFrameLogMakesAReplayTextThatDecodes) {
@@ -427,7 +427,7 @@ TEST_F(Recording, AFullFrameLogMakesAReplayTextThatDecodes) {
   ASSERT_TRUE(decode_replay_text(text.data(), text.size(), replay));
   ASSERT_EQ(replay.length, frame_log_size);
   EXPECT_EQ(std::memcmp(replay.frame_log_bytes, frame_log, frame_log_size), 0);
-  xfree(replay.frame_log_bytes, __FILE__, __LINE__);
+  res::xfree(replay.frame_log_bytes, __FILE__, __LINE__);
 }
 
 TEST_F(Recording, TextsThatAreNoReplayAreRefused) {
@@ -473,7 +473,7 @@ TEST_F(Recording, TextsThatAreNoReplayAreRefused) {
   const std::string made = make_replay_text(header(1, 2, 1, 1), 1, 2);
   ASSERT_TRUE(decode_replay_text(made.data(), made.size(), replay));
   EXPECT_EQ(replay.length, 28u);
-  xfree(replay.frame_log_bytes, __FILE__, __LINE__);
+  res::xfree(replay.frame_log_bytes, __FILE__, __LINE__);
   EXPECT_FALSE(decode_replay_text(nullptr, 0, replay));
 }
 
@@ -492,7 +492,7 @@ TEST_F(Recording, TheEventRecordIsScrambledAndUnscramblesToTheLog) {
     ASSERT_EQ(bytes[i], event_log[i] ^ keys.next()) << i;
   unscramble_event_record(bytes, length);
   EXPECT_EQ(std::memcmp(bytes, event_log, length), 0);
-  xfree(bytes, __FILE__, __LINE__);
+  res::xfree(bytes, __FILE__, __LINE__);
 
   // Records shorter than the start time only lose their mask.
   std::uint8_t short_record[3] = {1, 2, 3};

@@ -29,15 +29,15 @@ class Replay : public testing::Test {
   static void SetUpTestSuite() {
     const std::string path = (data_dir() / "XL" / "grumboldX.dat").string();
     gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit(path.c_str()), 1);
     gfx::load_catalogue();
     gfx::hide_loading_screen();
   }
   static void TearDownTestSuite() {
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
-    xfdone();
+    res::xfdone();
   }
   void SetUp() override {
     reset_app_state();

@@ -61,8 +61,8 @@ class Round : public ::testing::Test {
     const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XXL/grumboldX.dat";
     ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
     gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit(path.c_str()), 1);
     gfx::load_catalogue();
     gfx::hide_loading_screen();
     text::load_texts();
@@ -75,7 +75,7 @@ class Round : public ::testing::Test {
     text::release_font();
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
-    xfdone();
+    res::xfdone();
   }
 
   void SetUp() override {
@@ -564,7 +564,7 @@ TEST_F(Round, SpawnStepPicksChickensByEditionAndScene) {
     app::scene = c.scene;
     round_setup(false);
     gfx::set_scroll(0);
-    random_seed(11);
+    res::random_seed(11);
     int sizes[5] = {}, side = 0, field = 0, spawns = 0;
     bool only_small_far = true;
     for (int tick = 0; tick < 3000; ++tick) {
@@ -735,7 +735,7 @@ TEST(ScoreGuard, AgreesWithTheScoreBeforeAnyRound) {
   // A fresh process has set no score yet: it reads 0 and the guard agrees.
   EXPECT_EXIT(
       {
-        debug_log_set_path(gfxtest::log_path().c_str());
+        res::debug_log_set_path(gfxtest::log_path().c_str());
         std::exit(score() == 0 ? 0 : 2);
       },
       ::testing::ExitedWithCode(0), "");

@@ -35,8 +35,8 @@ class ScenePictures : public testing::Test {
   static void SetUpTestSuite() {
     const std::string path = (test_support::data_dir() / "XXL" / "grumboldX.dat").string();
     gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit(path.c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit(path.c_str()), 1);
     text::load_texts();
     gfx::load_catalogue();
     gfx::hide_loading_screen();
@@ -46,7 +46,7 @@ class ScenePictures : public testing::Test {
     text::release_font();
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
-    xfdone();
+    res::xfdone();
   }
   void SetUp() override {
     test_support::reset_app_state();
@@ -102,8 +102,8 @@ class ScenePictures : public testing::Test {
   static void sky_full_of_chickens(int n) {
     for (int i = 0; i < n; ++i)
       if (Enemy* e = spawn_flying(-1)) {
-        e->x = (gfx::layer_offset(e->depth) + 60 + random(680)) << 16;
-        e->y = (30 + random(220)) << 16;
+        e->x = (gfx::layer_offset(e->depth) + 60 + res::random(680)) << 16;
+        e->y = (30 + res::random(220)) << 16;
       }
   }
 };

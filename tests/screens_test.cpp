@@ -31,6 +31,8 @@
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
+using namespace front;
+
 using namespace test_support;
 
 namespace {
@@ -72,9 +74,9 @@ class Screens : public testing::Test {
   void SetUp() override {
     reset_app_state();
     exit_screen_state_reset();
-    debug_log_reset();
+    res::debug_log_reset();
     std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", here.path() / "grumboldX.dat");
-    ASSERT_EQ(xfinit("grumboldX.dat"), 1);
+    ASSERT_EQ(res::xfinit("grumboldX.dat"), 1);
     ASSERT_TRUE(plat::init_headless());
     init_display();
     ASSERT_NE(gfx::back_buffer, nullptr);
@@ -101,7 +103,7 @@ class Screens : public testing::Test {
   void TearDown() override {
     release_all();
     plat::shutdown();
-    xfdone();
+    res::xfdone();
   }
 
   static void point_at(int x, int y) {
@@ -117,10 +119,10 @@ class Screens : public testing::Test {
   // Opens the archive of another edition (the exit screen's pictures differ); its header sets
   // the edition.
   void use_archive(const char* edition) {
-    xfdone();
+    res::xfdone();
     const auto copy = here.path() / (std::string(edition) + ".dat");
     if (!std::filesystem::exists(copy)) std::filesystem::copy_file(data_dir() / edition / "grumboldX.dat", copy);
-    ASSERT_EQ(xfinit(copy.c_str()), 1);
+    ASSERT_EQ(res::xfinit(copy.c_str()), 1);
   }
   static void key(unsigned vk) { window_procedure(plat::WM_KEYDOWN, vk, plat::make_key_lparam(0)); }
   static void type(const std::u16string& text) {
@@ -510,7 +512,7 @@ TEST_F(Screens, OnlyWebAddressesAreHandedToTheBrowser) {
   }
   // A refused exit link is logged when the window goes.
   std::snprintf(exit_link, sizeof exit_link, "%s", "file:///etc/passwd");
-  debug_log_reset();
+  res::debug_log_reset();
   testing::internal::CaptureStderr();
   destroy_window();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");

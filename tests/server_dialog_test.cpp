@@ -30,8 +30,8 @@ class ServerDialog : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit((data_dir() / "XL" / "grumboldX.dat").string().c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit((data_dir() / "XL" / "grumboldX.dat").string().c_str()), 1);
     text::load_texts();
     gfx::load_catalogue();
     gfx::hide_loading_screen();
@@ -41,7 +41,7 @@ class ServerDialog : public testing::Test {
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
     text::release_font();
-    xfdone();
+    res::xfdone();
   }
   void SetUp() override { std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", dir / "grumboldX.dat"); }
 

@@ -129,8 +129,8 @@ class ServerToleranceGames : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     gfxtest::open_display();
-    use_data_archive = true;
-    ASSERT_EQ(xfinit((test_support::data_dir() / "XL" / "grumboldX.dat").string().c_str()), 1);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit((test_support::data_dir() / "XL" / "grumboldX.dat").string().c_str()), 1);
     // The fingerprint sums every load of the process; the game loads once, so do we.
     gfx::reset_fingerprint();
     text::load_texts();
@@ -142,7 +142,7 @@ class ServerToleranceGames : public testing::Test {
     for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
     gfx::release_layer_pictures();
     text::release_font();
-    xfdone();
+    res::xfdone();
   }
   void SetUp() override {
     test_support::reset_app_state();

@@ -88,8 +88,8 @@ TEST(WavScan, FindsChunksOnlyOnTheFourByteGrid) {
 
 class OggHalving : public testing::Test {
  protected:
-  void SetUp() override { debug_log_set_path((here.path() / "debug.txt").c_str()); }
-  void TearDown() override { debug_log_set_path("debug.txt"); }
+  void SetUp() override { res::debug_log_set_path((here.path() / "debug.txt").c_str()); }
+  void TearDown() override { res::debug_log_set_path("debug.txt"); }
   test_support::ScratchDir here;
 };
 
@@ -152,7 +152,7 @@ TEST_F(OggHalving, FilesThatAreNoEffectAreRefusedWithALogLine) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    debug_log_reset();
+    res::debug_log_reset();
     std::vector<unsigned char> image(c.file.begin(), c.file.end());
     plat::WaveFormat format{};
     std::uint32_t length = 99;
@@ -169,7 +169,7 @@ TEST_F(OggHalving, FilesThatAreNoEffectAreRefusedWithALogLine) {
   ASSERT_GT(reference.samples.size(), 0u);
   ASSERT_LT(reference.samples.size(), 88200u);
   std::vector<unsigned char> image(cut.begin(), cut.end());
-  debug_log_reset();
+  res::debug_log_reset();
   plat::WaveFormat format{};
   std::uint32_t length = 0;
   auto* samples = reinterpret_cast<std::int16_t*>(sound::decode_ogg_image(
@@ -213,7 +213,7 @@ TEST_F(Effects, TheFileIsChosenByWhatTheArchiveHolds) {
   int number = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.base);
-    debug_log_reset();
+    res::debug_log_reset();
     sound::load_sound(++number, c.base, 0, false);
     EXPECT_EQ(log_lines(), c.lines);
     const sound::SoundEntry& e = sound::sound_table[number];
@@ -226,7 +226,7 @@ TEST_F(Effects, TheFileIsChosenByWhatTheArchiveHolds) {
 
 TEST_F(Effects, TheGamesListFillsEveryNumberWithAFileAndNoOther) {
   std::filesystem::copy_file(test_support::data_dir() / "XL" / "grumboldX.dat", here.path() / "grumboldX.dat");
-  ASSERT_EQ(xfinit("grumboldX.dat"), 1);
+  ASSERT_EQ(res::xfinit("grumboldX.dat"), 1);
   sound::load_sounds();
   std::set<int> empty = {0, 2, 3, 51, 70, 98};
   for (int n : {8, 9, 10, 11, 13, 14}) empty.insert(n);
@@ -295,7 +295,7 @@ TEST_F(Playing, PlayingAgainRestartsTheOneBufferOfTheNumber) {
 }
 
 TEST_F(Playing, NumbersWithoutASoundDoNothingAndSayNothing) {
-  debug_log_reset();
+  res::debug_log_reset();
   for (int n : {0, 2, 119, -1, 120, 100000}) {
     SCOPED_TRACE(n);
     sound::play_sound(n);
@@ -319,7 +319,7 @@ TEST_F(Playing, TheVolumeScaleMapsOntoHundredthsOfADecibel) {
     EXPECT_EQ(v, c.buffer_volume) << c.volume;
   }
   // A buffer without volume control only reports the refusal.
-  debug_log_reset();
+  res::debug_log_reset();
   sound::set_sound_volume(50, 5000);
   ASSERT_EQ(log_lines().size(), 1u);
   EXPECT_NE(log_lines()[0].find("DirectSound Error (8878001e)"), std::string::npos);
@@ -331,7 +331,7 @@ TEST_F(Playing, ALostBufferRebuildsEverythingAndIsNotPlaying) {
   plat::SoundBuffer* old_stream = sound::streaming_buffer;
   ASSERT_NE(old_stream, nullptr);
   plat::sound_device_lose_buffers();
-  debug_log_reset();
+  res::debug_log_reset();
   EXPECT_FALSE(sound::sound_is_playing(102)) << "false right after the restore";
   EXPECT_EQ(log_lines(), std::vector<std::string>{"create streaming buffer"});
   std::uint32_t status = 99;
@@ -359,7 +359,7 @@ class NoDevice : public SoundTest, public testing::WithParamInterface<DeviceFaul
 TEST_P(NoDevice, TheGameRunsSilentAfterOneReport) {
   use_files({{"a.wav", wav_file(ramp(2000), 1, 22050)}, {"m.ogg", ogg_tone(0.5, 2, 44100)}});
   sound::load_sound(50, "a", 0, false);
-  debug_log_reset();
+  res::debug_log_reset();
   sound::init_sound();
   EXPECT_FALSE(sound::sound_available);
   const std::vector<std::string> lines = log_lines();
@@ -367,7 +367,7 @@ TEST_P(NoDevice, TheGameRunsSilentAfterOneReport) {
   EXPECT_EQ(lines[0].rfind("DirectSound Error (", 0), 0u);
   EXPECT_NE(lines[0].find(GetParam().name), std::string::npos) << lines[0];
   // From here on every call is silent, in both senses.
-  debug_log_reset();
+  res::debug_log_reset();
   sound::play_sound(50);
   sound::play_sound_looped(50);
   EXPECT_FALSE(sound::sound_is_playing(50));

@@ -204,7 +204,7 @@ class SoundTest : public testing::Test {
     if (faults()) setenv("GRUMBOLDX_FAIL", faults(), 1);
     else unsetenv("GRUMBOLDX_FAIL");
     test_support::reset_app_state();
-    debug_log_reset();
+    res::debug_log_reset();
     ASSERT_TRUE(plat::init_headless());
     ASSERT_TRUE(plat::window_create("GrumboldX"));
     take_messages();  // the new window's focus
@@ -213,7 +213,7 @@ class SoundTest : public testing::Test {
   void TearDown() override {
     sound::terminate_sound(true);
     plat::shutdown();
-    xfdone();
+    res::xfdone();
     unsetenv("GRUMBOLDX_FAIL");
   }
 
@@ -225,10 +225,10 @@ class SoundTest : public testing::Test {
   }
 
   void use_files(const std::vector<test_support::ArchiveEntry>& files) {
-    xfdone();
-    test_support::make_archive(here.path() / "test.dat", archive_magic_xl, files);
-    use_data_archive = true;
-    ASSERT_EQ(xfinit((here.path() / "test.dat").c_str()), 1);
+    res::xfdone();
+    test_support::make_archive(here.path() / "test.dat", res::archive_magic_xl, files);
+    res::use_data_archive = true;
+    ASSERT_EQ(res::xfinit((here.path() / "test.dat").c_str()), 1);
   }
 
   test_support::InScratchDir here;

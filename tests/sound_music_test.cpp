@@ -121,7 +121,7 @@ TEST_F(Music, PiecesThatCannotPlayAreLoggedAndNotRequested) {
       {"bad.ogg", "Input does not appear to be an Ogg bitstream."},
   };
   for (const Case& c : cases) {
-    debug_log_reset();
+    res::debug_log_reset();
     sound::start_music(c.name);
     EXPECT_FALSE(sound::music_requested()) << c.name;
     EXPECT_EQ(count_lines_with(c.line), 1) << c.name;
@@ -275,7 +275,7 @@ TEST_F(Music, ALostStreamingBufferIsRestoredOnTheMainThread) {
   sound::start_music("long.ogg");
   let_pass(200);
   plat::sound_device_lose_buffers();
-  debug_log_reset();
+  res::debug_log_reset();
   let_pass(100);  // a tick finds the buffer lost and hands the restore over
   EXPECT_TRUE(sound::music_requested()) << "not restored on the timer's thread";
   EXPECT_EQ(status(), plat::DSBSTATUS_BUFFERLOST);
@@ -293,7 +293,7 @@ TEST_F(Music, ARestoreAskedForBeforeTheEndDoesNotRunAfterIt) {
   plat::sound_device_lose_buffers();
   let_pass(100);
   sound::terminate_sound(true);  // the end of the program comes first
-  debug_log_reset();
+  res::debug_log_reset();
   take_messages();
   EXPECT_EQ(sound::sound_device, nullptr);
   EXPECT_EQ(count_lines_with("create streaming buffer"), 0);
@@ -307,7 +307,7 @@ class MusicOnTheRealClock : public testing::Test {
     unsetenv("GRUMBOLDX_FAIL");
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     test_support::reset_app_state();
-    debug_log_reset();
+    res::debug_log_reset();
     plat::shutdown();
     ASSERT_TRUE(plat::init_sdl());
     plat::post_message(plat::WM_SETFOCUS);  // the focus, as a window would get it
@@ -315,14 +315,14 @@ class MusicOnTheRealClock : public testing::Test {
     while (plat::peek_message(m)) {
     }
     app::app_active = true;
-    test_support::make_archive(here.path() / "test.dat", archive_magic_xl,
+    test_support::make_archive(here.path() / "test.dat", res::archive_magic_xl,
                                {{"m.ogg", ogg_tone(3.0, 2, 44100)}});
-    ASSERT_EQ(xfinit((here.path() / "test.dat").c_str()), 1);
+    ASSERT_EQ(res::xfinit((here.path() / "test.dat").c_str()), 1);
   }
   void TearDown() override {
     sound::terminate_sound(true);
     plat::shutdown();
-    xfdone();
+    res::xfdone();
     unsetenv("SDL_AUDIODRIVER");
   }
   test_support::InScratchDir here;

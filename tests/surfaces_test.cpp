@@ -9,6 +9,8 @@
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
+using namespace front;
+
 using namespace test_support;
 
 namespace {
@@ -17,7 +19,7 @@ class SurfaceTest : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {
     setenv("GRUMBOLDX_PIXELS", GetParam(), 1);
-    debug_log_reset();
+    res::debug_log_reset();
     ASSERT_TRUE(plat::init_headless());
     init_display();
     ASSERT_NE(gfx::back_buffer, nullptr);
@@ -94,7 +96,7 @@ TEST_P(SurfaceTest, LostSurfacesRefuseWorkUntilRestored) {
   int pitch = 0;
   EXPECT_EQ(plat::surface_lock(gfx::back_buffer, nullptr, &pixels, &pitch), plat::DDERR_SURFACELOST);
   EXPECT_EQ(plat::surface_flip(gfx::primary), plat::DDERR_SURFACELOST);
-  debug_log_reset();
+  res::debug_log_reset();
   EXPECT_EQ(gfx::restore_surfaces(), 1);
   EXPECT_EQ(gfx::screen_image_number, -1);  // the picture is loaded again on next use
   for (plat::Surface* s : {gfx::primary, gfx::back_buffer, gfx::next_screen, gfx::previous_screen,
@@ -127,7 +129,7 @@ class CreateSurfaceDeathTest : public testing::Test {
 
 TEST_F(CreateSurfaceDeathTest, AFailedCreationIsReportedAndEndsWithCode1) {
   setenv("GRUMBOLDX_FAIL", "CreateOffscreen", 1);
-  debug_log_reset();
+  res::debug_log_reset();
   const bool started = plat::init_headless();  // the backend reads the faults once, here
   unsetenv("GRUMBOLDX_FAIL");
   ASSERT_TRUE(started);

@@ -29,8 +29,8 @@ void load_archive(int edition) {
   const std::string path = (data_dir() / folder[edition] / "grumboldX.dat").string();
   ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
   gfxtest::open_display();
-  use_data_archive = true;
-  ASSERT_EQ(xfinit(path.c_str()), 1);
+  res::use_data_archive = true;
+  ASSERT_EQ(res::xfinit(path.c_str()), 1);
   gfx::load_catalogue();
   gfx::hide_loading_screen();
   text::load_texts();
@@ -41,7 +41,7 @@ void unload_archive() {
   text::release_font();
   for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
   gfx::release_layer_pictures();
-  xfdone();
+  res::xfdone();
 }
 
 void new_first_scene_round(int edition) {

@@ -569,7 +569,7 @@ TEST_F(CharactersXL, StingThrowsTheAimSeventyPixelsAndKeepsItInside) {
       look_within(0);
       shoot(*cast.keeper, takes_hive);
       ASSERT_TRUE(qzx::round.bees_attacking);
-      random_seed(seed);
+      res::random_seed(seed);
       set_score(1000);
       const int first = event_count();
       bool stung = false;

@@ -500,8 +500,8 @@ TEST_F(Yard, AGoodFirstRoundGoesOnIntoTheYardAndItsRoundRunsToTheEnd) {
   int i = 0;
   for (; i < 60 * 60 && outcome == RoundOutcome::running; ++i) {
     FrameInput in;
-    in.cursor_x = random(800);
-    in.cursor_y = random(600);
+    in.cursor_x = res::random(800);
+    in.cursor_y = res::random(600);
     in.click = i % 30 == 0;
     if (i % 240 == 0) players[0].cartridges = players[0].magazine_size;
     outcome = round_frame(in);

@@ -63,7 +63,7 @@ class UploadExchange : public testing::Test {
     setenv("GRUMBOLDX_FAIL", faults, 1);
     reset_app_state();
     EXPECT_TRUE(plat::init_headless());
-    EXPECT_EQ(xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
+    EXPECT_EQ(res::xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
     text::load_texts();
     app::html_enabled = html && plat::html_host_start();
     event_text = sample_event_text();
@@ -76,7 +76,7 @@ class UploadExchange : public testing::Test {
     DialogRun r;
     r.err = testing::internal::GetCapturedStderr();
     plat::shutdown();
-    xfdone();
+    res::xfdone();
     upload::free_upload_hex();
     for (const char* name : {"GRUMBOLDX_HEADLESS", "GRUMBOLDX_SCRIPT", "GRUMBOLDX_SERVER", "GRUMBOLDX_FAIL"})
       unsetenv(name);

@@ -98,7 +98,7 @@ TEST(UploadGtk, APlayerTypesPressesEnterAndReadsTheReply) {
   reset_app_state();
   ASSERT_TRUE(plat::init_sdl());
   plat::use_desktop_dialog();
-  ASSERT_EQ(xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
+  ASSERT_EQ(res::xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
   text::load_texts();
   ASSERT_TRUE(plat::html_host_start());
   std::vector<std::uint8_t> bytes(32 + 4 * 8, 0x5a);
@@ -128,7 +128,7 @@ TEST(UploadGtk, APlayerTypesPressesEnterAndReadsTheReply) {
   waitpid(player, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "xdotool failed";
   plat::shutdown();
-  xfdone();
+  res::xfdone();
   upload::free_upload_hex();
   unsetenv("GRUMBOLDX_SERVER");
 

@@ -72,7 +72,7 @@ void make_event_text(int entries, unsigned seed) {
 
 class UploadPayload : public testing::Test {
  protected:
-  void SetUp() override { random_seed(12345); }
+  void SetUp() override { res::random_seed(12345); }
   void TearDown() override {
     upload::free_upload_hex();
     upload::free_saved_upload_hex();
@@ -88,7 +88,7 @@ TEST_F(UploadPayload, EveryEncodingDecodesToWhatWasSent) {
                      " entries, seed " + std::to_string(seed));
         make_event_text(entries, seed);
         const std::string event_text = upload::saved_upload_hex;
-        random_seed(seed);
+        res::random_seed(seed);
         char md[upload::md_length + 1];
         std::memcpy(md, md_sent.c_str(), sizeof md);
         char md_out[upload::md_hex_length + 1];

@@ -156,7 +156,7 @@ TEST(UploadRun, AServerNobodyListensOnCanBeTriedAgain) {
   setenv("GRUMBOLDX_SERVER", ("http://127.0.0.1:" + std::to_string(closed_port())).c_str(), 1);
   reset_app_state();
   ASSERT_TRUE(plat::init_headless());
-  ASSERT_EQ(xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
+  ASSERT_EQ(res::xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
   text::load_texts();
   app::html_enabled = true;
   const std::uint8_t bytes[32] = {};
@@ -165,7 +165,7 @@ TEST(UploadRun, AServerNobodyListensOnCanBeTriedAgain) {
   upload::run_upload_dialog();
   const std::string err = testing::internal::GetCapturedStderr();
   plat::shutdown();
-  xfdone();
+  res::xfdone();
   upload::free_upload_hex();
   for (const char* name : {"GRUMBOLDX_HEADLESS", "GRUMBOLDX_SCRIPT", "GRUMBOLDX_SERVER"}) unsetenv(name);
 

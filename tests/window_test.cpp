@@ -14,6 +14,8 @@
 #include "platform/platform.h"
 #include "tests/test_support.h"
 
+using namespace front;
+
 using namespace test_support;
 
 namespace {
@@ -23,10 +25,10 @@ class WindowTest : public testing::Test {
   void SetUp() override {
     reset_app_state();
     exit_screen_state_reset();
-    debug_log_reset();
+    res::debug_log_reset();
     // The exit screen loads its pictures from the archive.
     std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", here.path() / "grumboldX.dat");
-    ASSERT_EQ(xfinit("grumboldX.dat"), 1);
+    ASSERT_EQ(res::xfinit("grumboldX.dat"), 1);
     ASSERT_TRUE(plat::init_headless());
     init_display();
     ASSERT_TRUE(plat::window_exists());
@@ -39,7 +41,7 @@ class WindowTest : public testing::Test {
   void TearDown() override {
     release_all();
     plat::shutdown();
-    xfdone();
+    res::xfdone();
   }
 
   // Hands every waiting message to the window procedure; true when the quit message came.
@@ -156,7 +158,7 @@ TEST_F(WindowTest, MouseAndFocusMessages) {
 }
 
 TEST_F(WindowTest, ClosingDestroysReleasesAndQuitsAndReleasingTwiceIsHarmless) {
-  debug_log_reset();
+  res::debug_log_reset();
   window_procedure(plat::WM_CLOSE, 0, 0);
   EXPECT_FALSE(plat::window_exists());
   EXPECT_FALSE(app::app_active);

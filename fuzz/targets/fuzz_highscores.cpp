@@ -8,6 +8,8 @@
 #include "game/GrumboldX/highscores.h"
 #include "platform/platform.h"
 
+using namespace front;
+
 // Saving is not fuzzed; the loader's module still names the wall clock.
 namespace plat {
 WallTime wall_time_utc() { return WallTime{2010, 1, 1, 0, 0, 0, 0}; }

@@ -8,7 +8,7 @@
 #include "game/resources/fatal.h"
 #include "game/resources/log.h"
 
-void fatal_exit(int code) { std::exit(code); }
+void res::fatal_exit(int code) { std::exit(code); }
 
 namespace gfx {
 
@@ -21,6 +21,6 @@ std::uint16_t pack_rgb(int r5, int g5, int b5) {
 }  // namespace gfx
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  debug_log_set_path("/dev/null");
+  res::debug_log_set_path("/dev/null");
   return 0;
 }

@@ -5,6 +5,8 @@
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 
+namespace front {
+
 std::int32_t branding_clock = 0;
 
 namespace {
@@ -24,3 +26,5 @@ void run_start_branding() {
   branding_clock -= app::frame_time;
   if (branding_clock <= 0) start_round();
 }
+
+}  // namespace front

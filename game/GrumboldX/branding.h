@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace front {
+
 constexpr std::int32_t branding_time = 196608;  // 3.0 s
 extern std::int32_t branding_clock;             // time left, 16.16 seconds
 
@@ -11,3 +13,5 @@ extern std::int32_t branding_clock;             // time left, 16.16 seconds
 void start_branding();
 // One frame: the picture and the cursor; once the clock has run out, the round starts.
 void run_start_branding();
+
+}  // namespace front

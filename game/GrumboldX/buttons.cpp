@@ -6,6 +6,8 @@
 #include "game/gfx/sprites.h"
 #include "game/sound/sound.h"
 
+namespace front {
+
 int active_buttons[menu_button_count + 1] = {button_list_end};
 bool send_allowed = false;
 bool button_sound_armed = true;
@@ -55,3 +57,5 @@ void draw_buttons() {
   }
   hovered_button = under;
 }
+
+}  // namespace front

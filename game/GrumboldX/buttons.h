@@ -4,6 +4,8 @@
 // one of them plays the click "button1" once.
 #pragma once
 
+namespace front {
+
 enum MenuButton : int {
   button_start = 0,
   button_help = 1,
@@ -34,3 +36,5 @@ void set_title_buttons();
 int button_under_cursor();
 // Adds every active button to the draw list (depth 1) with its frame and plays the click.
 void draw_buttons();
+
+}  // namespace front

@@ -2,6 +2,10 @@
 // case-sensitive.
 #pragma once
 
+namespace front {
+
 // Applies the options to app::html_enabled and app::edition (a later option in the order
 // -XS, -XL, -XXL wins, whatever their order in the line), and hands "-vsync" to the platform.
 void read_command_line(const char* line);
+
+}  // namespace front

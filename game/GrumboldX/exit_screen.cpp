@@ -11,6 +11,8 @@
 #include "game/text/font.h"
 #include "game/text/texts.h"
 
+namespace front {
+
 std::int32_t exit_clock = 0;
 int exit_frames = 0;
 std::int32_t credits_position = 0;
@@ -159,3 +161,5 @@ bool run_exit_screen() {
   link_hover = hover;
   return quit;
 }
+
+}  // namespace front

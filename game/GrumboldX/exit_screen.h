@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace front {
+
 constexpr std::int32_t exit_screen_patience = 196608;  // 3.0 s
 
 constexpr int exit_link_room = 200;  // an address of at most 199 characters
@@ -42,3 +44,5 @@ void reset_exit_screen();
 void exit_screen_state_reset();
 // Runs one frame of the exit screen; true when the player asked to quit.
 bool run_exit_screen();
+
+}  // namespace front

@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace front {
+
 bool frame_stats_enabled();
 // Takes one frame's parts in microseconds; logs a line and starts anew once a second of real
 // time has passed since the current second began.
@@ -64,3 +66,5 @@ class FrameStopwatch {
   std::int64_t marks_[3] = {};
   int laps_ = -1;  // -1: statistics off
 };
+
+}  // namespace front

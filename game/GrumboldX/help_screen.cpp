@@ -7,6 +7,8 @@
 #include "game/text/font.h"
 #include "game/text/texts.h"
 
+namespace front {
+
 namespace {
 constexpr int help_picture = 1;
 }
@@ -31,3 +33,5 @@ void help_click() {
   set_title_buttons();
   gfx::start_transition(1);
 }
+
+}  // namespace front

@@ -7,6 +7,8 @@
 #include "game/crypt/crypt.h"
 #include "game/text/texts.h"
 
+namespace front {
+
 char16_t computed_checks[check_triples][3][check_slot_units];
 char16_t loaded_checks[check_triples][3][check_slot_units];
 
@@ -92,3 +94,5 @@ bool check_highscores(const char16_t* date_key) {
   if (!all_match) app::highscore_penalty = true;
   return all_match;
 }
+
+}  // namespace front

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace front {
+
 constexpr int check_units = 11;       // characters of one check string
 constexpr int check_slot_units = 15;  // room for one string and its terminator
 constexpr int check_triples = 9;      // one triple per place; the ninth stays empty
@@ -23,3 +25,5 @@ void make_date_key(int year, int month, int day, int hour, int minute, int secon
 // each with the loaded one over its first 11 units. Any difference sets app::highscore_penalty; the
 // answer is whether all 24 strings matched.
 bool check_highscores(const char16_t* date_key);
+
+}  // namespace front

@@ -17,6 +17,8 @@
 #include "game/text/texts.h"
 #include "game/upload/upload.h"
 
+namespace front {
+
 bool show_score_line = false;
 std::int32_t blink_clock = 0;
 bool highscore_music = false;
@@ -149,3 +151,5 @@ void leave_highscores() {
   set_title_buttons();
   gfx::start_transition(1);
 }
+
+}  // namespace front

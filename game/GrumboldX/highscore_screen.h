@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace front {
+
 // The score line (text 13 with the score) is shown: the table was reached from a round.
 extern bool show_score_line;
 // Runs while the screen is shown; makes the caret and the new score blink.
@@ -27,3 +29,5 @@ void draw_highscores(int edited_row);
 void highscore_click();
 // Back to the title (the menu button or Escape): the screen's own music stops.
 void leave_highscores();
+
+}  // namespace front

@@ -9,6 +9,8 @@
 #include "game/text/texts.h"
 #include "platform/platform.h"
 
+namespace front {
+
 HighscoreEntry highscore_table[highscore_places];
 int new_entry_rank = -1;
 
@@ -172,7 +174,7 @@ void set_default_highscores() {
 
 namespace {
 void reject_file() {
-  debug_log("Highscore-file not valid!\n");
+  res::debug_log("Highscore-file not valid!\n");
   app::highscore_penalty = true;
   set_default_highscores();
 }
@@ -248,7 +250,7 @@ std::string format_highscore_file(const HighscoreTime& when) {
 void save_highscores() {
   std::FILE* f = std::fopen(temporary_file_name, "wb");
   if (!f) {
-    debug_log("ERROR: cannot write %s, highscores not saved\n", temporary_file_name);
+    res::debug_log("ERROR: cannot write %s, highscores not saved\n", temporary_file_name);
     return;
   }
   const plat::WallTime now = plat::wall_time_utc();
@@ -264,7 +266,7 @@ void save_highscores() {
     app::highscore_penalty = false;
     return;
   }
-  debug_log("ERROR: writing %s failed, the old highscores stay\n", highscore_file_name);
+  res::debug_log("ERROR: writing %s failed, the old highscores stay\n", highscore_file_name);
   std::remove(temporary_file_name);
   app::highscore_penalty = penalty_before;
 }
@@ -278,3 +280,5 @@ int insert_highscore(std::int32_t score) {
   }
   return place;
 }
+
+}  // namespace front

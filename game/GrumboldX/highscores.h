@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <string>
 
+namespace front {
+
 constexpr int highscore_places = 8;
 constexpr int highscore_name_room = 20;  // UTF-16 units of a name, its terminator included
 constexpr int typed_name_units = 10;     // a name typed in, or read from the file, is cut here
@@ -62,3 +64,5 @@ std::string format_highscore_file(const HighscoreTime& when);
 // (the eighth drops out). Returns the highest place whose old score was lower, or -1; an equal
 // score ranks below. The caller sets the entry's score, and later its name.
 int insert_highscore(std::int32_t score);
+
+}  // namespace front

@@ -16,5 +16,5 @@ int main(int argc, char** argv) {
     plat::init_sdl();
     plat::use_desktop_dialog();
   }
-  return game_main(argc, argv);
+  return front::game_main(argc, argv);
 }

@@ -22,6 +22,8 @@
 #include "game/resources/log.h"
 #include "platform/platform.h"
 
+namespace front {
+
 namespace {
 
 // Flip attempts after which a frame gives up showing its picture, so a broken display cannot
@@ -45,14 +47,14 @@ void present() {
   for (int failures = 1;; ++failures) {
     const plat::HRESULT r = plat::surface_flip(gfx::primary);
     if (r == plat::DD_OK) {
-      if (display_broken) debug_log("flip works again\n");
+      if (display_broken) res::debug_log("flip works again\n");
       display_broken = false;
       return;
     }
     if (r == plat::DDERR_SURFACELOST) gfx::restore_surfaces();
     if (!display_broken) REPORT_DD(r);
     if (failures >= attempts) {
-      if (!display_broken) debug_log("ERROR: flip failed %d times, frame not shown\n", failures);
+      if (!display_broken) res::debug_log("ERROR: flip failed %d times, frame not shown\n", failures);
       display_broken = true;
       return;
     }
@@ -170,8 +172,8 @@ int run_main_loop() {
     }
     run_frame();
   }
-  xfdone();
-  debug_log("Grumbold X end\n");
+  res::xfdone();
+  res::debug_log("Grumbold X end\n");
   return exit_code;
 }
 
@@ -180,3 +182,5 @@ void quit_game() {
   release_all();
   plat::post_message(plat::WM_CLOSE);
 }
+
+}  // namespace front

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace front {
+
 // Runs until the quit message; closes the archive and returns the quit message's code.
 int run_main_loop();
 // One frame: latch the clicks, run the current screen, flip, wait for at least 10 ms, measure.
@@ -14,3 +16,5 @@ void latch_clicks();
 void clear_click_latches();
 // Orderly quit from inside a frame or a key handler: release everything and close the window.
 void quit_game();
+
+}  // namespace front

@@ -4,6 +4,8 @@
 #include "game/text/font.h"
 #include "platform/platform.h"
 
+namespace front {
+
 char16_t edit_buffer[typed_name_units + 1] = {};
 
 namespace {
@@ -64,3 +66,5 @@ void name_entry_char(std::uint32_t code_point) {
   edit_buffer[n] = c;
   edit_buffer[n + 1] = 0;
 }
+
+}  // namespace front

@@ -7,6 +7,8 @@
 
 #include "game/GrumboldX/highscores.h"
 
+namespace front {
+
 extern char16_t edit_buffer[typed_name_units + 1];
 
 // Empties the edit buffer for a new entry.
@@ -21,3 +23,5 @@ void name_entry_char(std::uint32_t code_point);
 // byte for it (control characters included). Code page 1252 is known in full; for any other
 // only the printable ASCII characters pass.
 char16_t code_page_character(int code_page, std::uint32_t code_point);
+
+}  // namespace front

@@ -9,6 +9,8 @@
 #include "game/gfx/draw.h"
 #include "game/qzX/replay.h"
 
+namespace front {
+
 namespace {
 
 constexpr const char* edition_names[4] = {"?", "XS", "XL", "XXL"};
@@ -120,3 +122,5 @@ int replay_frame_wait_ms() {
   const int length = window_recording.frames[window_frame - 1].length_ms;
   return length > 10 ? length : 10;
 }
+
+}  // namespace front

@@ -7,6 +7,8 @@
 
 #include "game/qzX/round.h"
 
+namespace front {
+
 // The file named after "-replay", if the arguments have one.
 bool replay_argument(int argc, char** argv, std::string& path);
 // Exit codes: 0 the replay reproduced the recording, 3 it diverged (told on stderr), 2 the file
@@ -26,3 +28,5 @@ bool window_replay_ended();
 void finish_window_replay();
 // The least length of this frame in milliseconds: the recorded one during a window replay.
 int replay_frame_wait_ms();
+
+}  // namespace front

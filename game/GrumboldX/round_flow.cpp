@@ -11,6 +11,8 @@
 #include "game/sound/sound.h"
 #include "platform/platform.h"
 
+namespace front {
+
 void start_round() {
   // One step starts the fade; the main loop runs the others until the music stops.
   sound::fade_music_step();
@@ -51,3 +53,5 @@ void end_round_to_title() {
   set_title_buttons();
   gfx::start_transition(1);
 }
+
+}  // namespace front

@@ -3,6 +3,8 @@
 // off, on the title.
 #pragma once
 
+namespace front {
+
 // A game starts: the title music fades out, the first scene, "game_start", the round set-up
 // with its ambience, state 1, a transition.
 void start_round();
@@ -11,3 +13,5 @@ void start_round();
 void run_round();
 // The round is broken off (the window minimised, Escape): its sounds stop, back to the title.
 void end_round_to_title();
+
+}  // namespace front

@@ -10,9 +10,10 @@
 #include "game/resources/memory.h"
 #include "game/upload/upload.h"
 
-using namespace upload;
+namespace front {
 
 void send_highscore() {
+  using namespace upload;
   score_to_send = qzx::score();
   std::size_t length = 0;
   std::uint8_t* record = qzx::event_record_bytes(score_to_send, length);
@@ -25,6 +26,7 @@ void send_highscore() {
   run_upload_dialog();
   send_allowed = false;
   free_upload_hex();
-  if (enter_fullscreen() != 1) debug_log("Failed to switch to fullscreen mode!\n");
+  if (enter_fullscreen() != 1) res::debug_log("Failed to switch to fullscreen mode!\n");
 }
 
+}  // namespace front

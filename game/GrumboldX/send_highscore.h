@@ -1,6 +1,10 @@
 // The highscore table's send button.
 #pragma once
 
+namespace front {
+
 // The event record in hex and the check words made ready, full screen left, the upload dialog
 // run, the button disabled until the next round, full screen again.
 void send_highscore();
+
+}  // namespace front

@@ -25,13 +25,15 @@
 #include "platform/platform.h"
 #include "platform/upload_ui.h"
 
+namespace front {
+
 int game_main(int argc, char** argv) {
-  debug_log_reset();
-  debug_log("      Grumbold X\n");
+  res::debug_log_reset();
+  res::debug_log("      Grumbold X\n");
   const plat::WallTime now = plat::wall_time_utc();
-  debug_log("  %4d-%02d-%02d %02d:%02d:%02d\n", now.year, now.month, now.day, now.hour,
+  res::debug_log("  %4d-%02d-%02d %02d:%02d:%02d\n", now.year, now.month, now.day, now.hour,
             now.minute, now.second);
-  debug_log("\n");
+  res::debug_log("\n");
 
   std::string line;
   for (int i = 1; i < argc; ++i) {
@@ -43,28 +45,28 @@ int game_main(int argc, char** argv) {
   init_display();
   if (!plat::window_exists() && !fatal_message_shown()) {
     // Without a window there is nothing to show and no way to end: stop here.
-    debug_log("ERROR: could not create the window\n");
+    res::debug_log("ERROR: could not create the window\n");
     std::fprintf(stderr, "GrumboldX: could not create the window\n");
     plat::shutdown();
     return 1;
   }
   // The HTML view's host starts once; without it the upload dialog shows plain text only.
   if (plat::html_host_start()) {
-    debug_log("OleInitialize ok\n");
+    res::debug_log("OleInitialize ok\n");
   } else {
     app::html_enabled = false;
-    debug_log("ERROR: OleInitialize not ok\n");
+    res::debug_log("ERROR: OleInitialize not ok\n");
   }
 
-  if (!xfinit("grumboldX.dat")) {
+  if (!res::xfinit("grumboldX.dat")) {
     show_fatal_message(1, "Error opening data file\n");
-    fatal_exit(1);
+    res::fatal_exit(1);
   }
 
   text::load_texts();
   set_default_highscores();
   load_highscores();
-  random_seed(static_cast<std::uint32_t>(plat::wall_time_seconds()));
+  res::random_seed(static_cast<std::uint32_t>(plat::wall_time_seconds()));
 
   // A failed display set-up has already shown its message and closed the window: nothing can
   // be loaded into surfaces, and the quit message is on its way.
@@ -83,7 +85,7 @@ int game_main(int argc, char** argv) {
   gfx::clear_surface(gfx::back_buffer);
   gfx::clear_surface(gfx::primary);
   if (plat::display_exists()) gfx::start_transition(1);
-  debug_log("Init ok\n");
+  res::debug_log("Init ok\n");
 
   std::string replay_path;
   if (replay_argument(argc, argv, replay_path)) {
@@ -94,12 +96,12 @@ int game_main(int argc, char** argv) {
     if (plat::is_headless()) {
       // As fast as it goes, without a picture: the outcome is the printed event log.
       const int code = run_headless_replay(replay_path.c_str());
-      xfdone();
+      res::xfdone();
       plat::shutdown();
       return code;
     }
     if (!start_window_replay(replay_path.c_str())) {
-      xfdone();
+      res::xfdone();
       plat::shutdown();
       return replay_unreadable;
     }
@@ -111,3 +113,5 @@ int game_main(int argc, char** argv) {
   if (fatal_message_shown()) exit_code = 1;
   return exit_code;
 }
+
+}  // namespace front

@@ -10,6 +10,8 @@
 #include "game/gfx/layers.h"
 #include "game/text/font.h"
 
+namespace front {
+
 namespace {
 constexpr int title_picture = 0;
 }
@@ -51,3 +53,5 @@ void title_click() {
       break;
   }
 }
+
+}  // namespace front

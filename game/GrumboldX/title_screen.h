@@ -2,6 +2,8 @@
 // version "V1.1".
 #pragma once
 
+namespace front {
+
 // The title's music; the exit screen plays it too, and the highscore table when it has none of
 // its own.
 constexpr const char* title_music = "data\\sfx\\titlemusic.ogg";
@@ -10,3 +12,5 @@ constexpr const char* title_music = "data\\sfx\\titlemusic.ogg";
 void draw_title();
 // The left button was released over the title: start, help, highscores or the exit screen.
 void title_click();
+
+}  // namespace front

@@ -21,6 +21,8 @@
 #include "game/sound/sound.h"
 #include "game/text/font.h"
 
+namespace front {
+
 namespace {
 
 bool fatal_shown = false;
@@ -120,7 +122,7 @@ void button_released() {
 // The exit screen's chosen address opens in the browser once the game has let go of the screen.
 void open_exit_link() {
   if (!exit_link[0]) return;
-  if (!plat::open_url(exit_link)) debug_log("ERROR: web address refused: %s\n", exit_link);
+  if (!plat::open_url(exit_link)) res::debug_log("ERROR: web address refused: %s\n", exit_link);
 }
 
 int clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
@@ -148,13 +150,13 @@ int init_display() {
 }
 
 void release_all() {
-  debug_log("terminate sound\n");
+  res::debug_log("terminate sound\n");
   sound::terminate_sound(true);
-  debug_log("release sprites\n");
+  res::debug_log("release sprites\n");
   gfx::release_surfaces(1);
-  debug_log("release text\n");
+  res::debug_log("release text\n");
   text::release_font();
-  debug_log("release dd\n");
+  res::debug_log("release dd\n");
   if (plat::display_exists()) release_display();
 }
 
@@ -185,7 +187,7 @@ std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::
   using namespace plat;
   switch (message) {
     case WM_DESTROY:
-      debug_log("saving highscores\n");
+      res::debug_log("saving highscores\n");
       // Only a table set up in this run is saved: a start that failed before would otherwise
       // overwrite the player's file with an empty or default table.
       if (highscores_set_up()) save_highscores();
@@ -238,3 +240,5 @@ std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::
   if (message == WM_CLOSE) destroy_window();
   return 0;
 }
+
+}  // namespace front

@@ -5,6 +5,8 @@
 
 #include "platform/platform.h"
 
+namespace front {
+
 // Creates the window and the display (primary surface with one back buffer). A failing step
 // shows its name in the fatal message box and destroys the window. Returns 0, or the failing
 // step's result.
@@ -22,3 +24,5 @@ int enter_fullscreen();
 void destroy_window();
 
 std::int64_t window_procedure(std::uint32_t message, std::uint64_t wparam, std::int64_t lparam);
+
+}  // namespace front

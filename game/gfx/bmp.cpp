@@ -20,7 +20,7 @@ std::uint32_t dither = 12345;
 std::uint32_t fingerprint_ring[32];
 int fingerprint_position = 0;
 char fingerprint_written[257];
-FingerprintChecksum fingerprint_checksum = weighted_sum;
+FingerprintChecksum fingerprint_checksum = res::weighted_sum;
 
 
 std::uint32_t read_u16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
@@ -67,7 +67,7 @@ void fingerprint_add(const void* data, int length) {
 }
 
 void set_fingerprint_checksum(FingerprintChecksum checksum) {
-  fingerprint_checksum = checksum ? checksum : weighted_sum;
+  fingerprint_checksum = checksum ? checksum : res::weighted_sum;
 }
 
 void fingerprint_text(char* out) {

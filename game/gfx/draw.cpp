@@ -63,7 +63,7 @@ DrawEntry* add_entry(int band) {
   if (entry_count >= max_draw_entries) return nullptr;
   DrawEntry* e = &entries[entry_count++];
   if (band < 0 || band >= draw_bands) {
-    debug_log("z-error: %d\n", band);
+    res::debug_log("z-error: %d\n", band);
     return nullptr;
   }
   e->next = band_heads[band];
@@ -92,7 +92,7 @@ void decode_packed(int sprite, int frame) {
   int pitch = 0;
   const plat::Rect box{0, 0, f.box_width, f.box_height};
   if (!lock_surface(g.scratch, &box, &px, &pitch, __LINE__)) {
-    debug_log("could not recover from lost surface\n");
+    res::debug_log("could not recover from lost surface\n");
     return;
   }
   if (s.palette_flag) {
@@ -114,7 +114,7 @@ void add_sprite(int sprite, int frame, int x, int y, int depth, int flags, int s
   if (!drawing_on || entry_count >= max_draw_entries) return;
   const int s = sized_sprite(sprite, flags, size);
   if (frame < 0 || frame >= frame_count(s)) {
-    debug_log(range_message, s, frame);
+    res::debug_log(range_message, s, frame);
     return;
   }
   const Sprite& sp = *sprites[s];
@@ -154,7 +154,7 @@ void blend_entry(plat::Surface* target, const DrawEntry& e) {
   const Frame& f = sp->frames[e.frame];
   if (!f.data) return;
   if (green_shift != 5 && green_shift != 6) {
-    debug_log("Unknown color-format!(not 555 nor 565)\n");
+    res::debug_log("Unknown color-format!(not 555 nor 565)\n");
     return;
   }
   const plat::Rect rect{e.x, e.y, e.x + w, e.y + h};
@@ -165,11 +165,11 @@ void blend_entry(plat::Surface* target, const DrawEntry& e) {
     restore_surfaces();
     r = plat::surface_lock(target, &rect, &p, &pitch);
     if (r != plat::DD_OK) {
-      report_dd_error(r, source, __LINE__);
+      res::report_dd_error(r, source, __LINE__);
       return;
     }
   }
-  if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
+  if (res::report_dd_error(r, source, __LINE__)) res::fatal_exit(1);
   auto* dst = static_cast<std::uint16_t*>(p);
   const int pitch_px = pitch / 2;
   const int alpha = clamp_blend_level(e.extra);
@@ -323,10 +323,10 @@ void flush_draw_list() {
         return;
       }
       if (r != plat::DD_OK) {
-        report_dd_error(r, source, __LINE__);
-        debug_log("  dest x: %d, y: %d   src %d %d %d %d  frame=%d sprite=%d\n", e->x, e->y,
+        res::report_dd_error(r, source, __LINE__);
+        res::debug_log("  dest x: %d, y: %d   src %d %d %d %d  frame=%d sprite=%d\n", e->x, e->y,
                   e->src.left, e->src.top, e->src.right, e->src.bottom, e->frame, e->sprite);
-        fatal_exit(1);
+        res::fatal_exit(1);
       }
     }
   }
@@ -398,13 +398,13 @@ void blend_row(std::uint16_t* target, const std::uint16_t* src, int count, int a
 void start_transition(int parameter) {
   if (!transition_on) {
     if (drawing_on && previous_screen && primary)
-      report_dd_error(plat::blt_fast(previous_screen, 0, 0, primary, nullptr, false), source,
+      res::report_dd_error(plat::blt_fast(previous_screen, 0, 0, primary, nullptr, false), source,
                       __LINE__);
     progress = 0;
   }
   transition_on = true;
   stored_parameter = parameter;
-  type = random(4);
+  type = res::random(4);
   if (type >= 2) type += 1;
   for (int i = 0; i < 600; ++i) {
     row_position[i] = 800.0f + static_cast<float>(i) * 0.5f;
@@ -426,7 +426,7 @@ void transition_step() {
   if (drawing_on && previous_screen && back_buffer) {
     const plat::HRESULT r = plat::blt_fast(back_buffer, 0, 0, previous_screen, nullptr, false);
     if (r == plat::DDERR_SURFACELOST) restore_surfaces();
-    else report_dd_error(r, source, __LINE__);
+    else res::report_dd_error(r, source, __LINE__);
   }
   progress = transition_progress_after(progress, app::frame_time);
   const bool ends = progress >= 4096;
@@ -448,9 +448,9 @@ void transition_step() {
     plat::Rect src = rows ? plat::Rect{0, i, 800, i + 4} : plat::Rect{i, 0, i + 4, 600};
     if (!clip_to_screen(x, y, src)) continue;
     const plat::HRESULT r = plat::blt_fast(back_buffer, x, y, next_screen, &src, false);
-    if (report_dd_error(r, source, __LINE__)) {
-      debug_log("  srcrect:  %5d %5d %5d %5d\n", src.left, src.top, src.right, src.bottom);
-      debug_log("  dest: %d %d\n", x, y);
+    if (res::report_dd_error(r, source, __LINE__)) {
+      res::debug_log("  srcrect:  %5d %5d %5d %5d\n", src.left, src.top, src.right, src.bottom);
+      res::debug_log("  dest: %d %d\n", x, y);
     }
   }
   if (ends) transition_on = false;

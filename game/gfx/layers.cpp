@@ -63,7 +63,7 @@ bool refill_raw(int i, bool restore_on_loss) {
       if (restore_on_loss) restore_surfaces();
       return false;
     }
-    if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
+    if (res::report_dd_error(r, source, __LINE__)) res::fatal_exit(1);
     copy_columns(l, copies[k], static_cast<std::uint16_t*>(p), pitch / 2);
     unlock_surface(surface, __LINE__);
   }
@@ -100,7 +100,7 @@ bool put_full_screen(plat::Surface* target, const Picture& picture, bool restore
       restore_surfaces();
       continue;
     }
-    if (report_dd_error(r, source, __LINE__)) fatal_exit(1);
+    if (res::report_dd_error(r, source, __LINE__)) res::fatal_exit(1);
     copy_full_screen(picture, static_cast<std::uint16_t*>(p), pitch / 2);
     unlock_surface(target, __LINE__);
     return true;
@@ -110,8 +110,8 @@ bool put_full_screen(plat::Surface* target, const Picture& picture, bool restore
 
 void load_picture_or_exit(const char* name, Picture& picture) {
   if (!load_picture(name, picture, false)) {
-    debug_log("***ERROR*** could not load %s\n", name);
-    fatal_exit(1);
+    res::debug_log("***ERROR*** could not load %s\n", name);
+    res::fatal_exit(1);
   }
 }
 
@@ -132,8 +132,8 @@ void load_scene1_layers() {
     free_picture(l.picture);
     Picture p;
     if (!load_picture(scene1_layers[i], p, false)) {
-      debug_log("***ERROR*** could not load %s\n", scene1_layers[i]);
-      fatal_exit(1);
+      res::debug_log("***ERROR*** could not load %s\n", scene1_layers[i]);
+      res::fatal_exit(1);
     }
     int top = 0, bottom = p.height;
     while (top < bottom && row_empty(p, top)) ++top;

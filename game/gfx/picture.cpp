@@ -40,7 +40,7 @@ bool decode_jpeg(std::FILE* stream, Picture& out) {
   std::uint16_t* volatile pixels = nullptr;
   std::uint8_t* volatile line = nullptr;
   if (setjmp(error.jump)) {
-    debug_log("error while decoding\n");
+    res::debug_log("error while decoding\n");
     jpeg_destroy_decompress(&info);
     if (pixels) XFREE(pixels);
     if (line) XFREE(line);
@@ -79,7 +79,7 @@ bool decode_jpeg(std::FILE* stream, Picture& out) {
 
 void apply_mask(Picture& picture, const Picture& mask) {
   if (picture.width != mask.width || picture.height != mask.height)
-    debug_log("Mask size different from original picture: %d %d, %d %d\n", picture.width,
+    res::debug_log("Mask size different from original picture: %d %d, %d %d\n", picture.width,
               picture.height, mask.width, mask.height);
   if (picture.indexed || mask.indexed || !picture.data || !mask.data) return;
   const int w = picture.width < mask.width ? picture.width : mask.width;
@@ -96,24 +96,24 @@ namespace {
 
 // Reads a stored BMP whole and decodes it; any failure ends the process.
 void load_bmp_file(const char* name, Picture& out, bool keep_indices) {
-  const int length = xflen(name);
-  std::FILE* stream = length > 0 ? xfopen(name, "rb") : nullptr;
+  const int length = res::xflen(name);
+  std::FILE* stream = length > 0 ? res::xfopen(name, "rb") : nullptr;
   if (!stream) {
-    debug_log("***ERROR*** could not open %s!\n", name);
-    fatal_exit(1);
+    res::debug_log("***ERROR*** could not open %s!\n", name);
+    res::fatal_exit(1);
   }
   auto* bytes = static_cast<std::uint8_t*>(XMALLOC(static_cast<std::size_t>(length)));
   const std::size_t got = std::fread(bytes, 1, static_cast<std::size_t>(length), stream);
-  xfclose(stream);
+  res::xfclose(stream);
   const BmpResult result = decode_bmp(bytes, got, keep_indices, out);
   XFREE(bytes);
   if (result == BmpResult::unsupported) {
-    debug_log("***ERROR*** Bitmap has to be 8 Bit or 24 Bit uncompressed\n");
-    fatal_exit(1);
+    res::debug_log("***ERROR*** Bitmap has to be 8 Bit or 24 Bit uncompressed\n");
+    res::fatal_exit(1);
   }
   if (result == BmpResult::damaged) {
-    debug_log("***ERROR*** Bitmap %s is damaged (truncated or wrong sizes)\n", name);
-    fatal_exit(1);
+    res::debug_log("***ERROR*** Bitmap %s is damaged (truncated or wrong sizes)\n", name);
+    res::fatal_exit(1);
   }
 }
 
@@ -122,24 +122,24 @@ void load_bmp_file(const char* name, Picture& out, bool keep_indices) {
 bool load_picture(const char* base, Picture& out, bool want_indices) {
   out = Picture{};
   char name[256];
-  if (xfexist(base, ".bmp")) {
+  if (res::xfexist(base, ".bmp")) {
     std::snprintf(name, sizeof name, "%s.bmp", base);
     load_bmp_file(name, out, want_indices);
     return true;
   }
-  if (xfexist(base, ".jpg")) {
+  if (res::xfexist(base, ".jpg")) {
     std::snprintf(name, sizeof name, "%s.jpg", base);
-    std::FILE* stream = xfopen(name, "rb");
+    std::FILE* stream = res::xfopen(name, "rb");
     if (!stream) {
-      debug_log("can't open %s\n", name);
+      res::debug_log("can't open %s\n", name);
       return false;
     }
     const bool ok = decode_jpeg(stream, out);
-    xfclose(stream);
+    res::xfclose(stream);
     if (!ok) return false;
     char mask_base[256];
     std::snprintf(mask_base, sizeof mask_base, "%smask", base);
-    if (xfexist(mask_base, ".bmp")) {
+    if (res::xfexist(mask_base, ".bmp")) {
       std::snprintf(name, sizeof name, "%smask.bmp", base);
       Picture mask;
       load_bmp_file(name, mask, false);
@@ -148,8 +148,8 @@ bool load_picture(const char* base, Picture& out, bool want_indices) {
     }
     return true;
   }
-  debug_log("file %s not found\n", base);
-  fatal_exit(1);
+  res::debug_log("file %s not found\n", base);
+  res::fatal_exit(1);
 }
 
 }  // namespace gfx

@@ -65,7 +65,7 @@ bool fill_frame_surface(const Frame& f, bool restore_on_loss) {
   } else {
     void* p = nullptr;
     int pitch_bytes = 0;
-    if (report_dd_error(plat::surface_lock(f.surface, nullptr, &p, &pitch_bytes), source, __LINE__))
+    if (res::report_dd_error(plat::surface_lock(f.surface, nullptr, &p, &pitch_bytes), source, __LINE__))
       return false;
     dst = static_cast<std::uint16_t*>(p);
     pitch = pitch_bytes / 2;
@@ -123,7 +123,7 @@ void* pack_frame(const Sprite& s, const Picture& p, const Box& box) {
     total *= 2;
     buffer = out;
   }
-  if (total > estimate) debug_log("!!!!!!! %s\n", s.name);
+  if (total > estimate) res::debug_log("!!!!!!! %s\n", s.name);
   return XREALLOC(buffer, total);
 }
 
@@ -131,7 +131,7 @@ void free_frames(Sprite& s, bool free_surfaces, bool free_data) {
   for (int i = 0; i < s.frame_count; ++i) {
     Frame& f = s.frames[i];
     if (free_surfaces && f.surface) {
-      report_dd_error(plat::surface_release(f.surface), source, __LINE__);
+      res::report_dd_error(plat::surface_release(f.surface), source, __LINE__);
       f.surface = nullptr;
     }
     if (free_data && s.packed && f.data) {
@@ -172,8 +172,8 @@ bool lock_surface(plat::Surface* surface, const plat::Rect* rect, std::uint16_t*
     if (r == plat::DDERR_SURFACELOST) return false;
   }
   if (r != plat::DD_OK) {
-    report_dd_error(r, source, line);
-    fatal_exit(1);
+    res::report_dd_error(r, source, line);
+    res::fatal_exit(1);
   }
   *pixels = static_cast<std::uint16_t*>(p);
   *pitch_pixels = pitch / 2;
@@ -181,16 +181,16 @@ bool lock_surface(plat::Surface* surface, const plat::Rect* rect, std::uint16_t*
 }
 
 void unlock_surface(plat::Surface* surface, int line) {
-  if (report_dd_error(plat::surface_unlock(surface), source, line)) fatal_exit(1);
+  if (res::report_dd_error(plat::surface_unlock(surface), source, line)) res::fatal_exit(1);
 }
 
 Sprite* load_animation(const char* name, int columns, int rows, bool mirror) {
   std::memset(picture_palette, 0, sizeof picture_palette);
-  debug_log("load animation: \"%s\"\n", name);
+  res::debug_log("load animation: \"%s\"\n", name);
   Picture picture;
   if (!load_picture(name, picture, true)) {
-    debug_log("***ERROR*** could not load %s\n", name);
-    fatal_exit(1);
+    res::debug_log("***ERROR*** could not load %s\n", name);
+    res::fatal_exit(1);
   }
   if (columns < 1) columns = 1;
   if (rows < 1) rows = 1;
@@ -293,7 +293,7 @@ void present_loading_screen() {
   if (r == plat::DDERR_SURFACELOST)
     restore_surfaces();
   else
-    report_dd_error(r, source, __LINE__);
+    res::report_dd_error(r, source, __LINE__);
 }
 
 }  // namespace
@@ -360,7 +360,7 @@ void loading_bar(int percent) {
         }
       }
     } else {
-      debug_log("Unknown color-format!(not 555 nor 565)\n");
+      res::debug_log("Unknown color-format!(not 555 nor 565)\n");
     }
   }
   unlock_surface(target, __LINE__);
@@ -378,7 +378,7 @@ void load_catalogue() {
   for (int i = 0; i < sprite_slots; ++i) release_sprite(i);
   for (int i = 0; i < packed_group_total; ++i) {
     if (packed_groups[i].scratch)
-      report_dd_error(plat::surface_release(packed_groups[i].scratch), source, __LINE__);
+      res::report_dd_error(plat::surface_release(packed_groups[i].scratch), source, __LINE__);
     packed_groups[i] = PackedGroup{0, 0, -1, -1, nullptr};
   }
   packed_group_total = 0;
@@ -408,7 +408,7 @@ void load_catalogue() {
     if (unit.mode == LoadMode::packed) end_packed_group();
     if (unit.bar_percent > 0) loading_bar(unit.bar_percent);
   }
-  if (!use_data_archive) load_extra_animations("sprites.txt");
+  if (!res::use_data_archive) load_extra_animations("sprites.txt");
   for (int i = 0; i < static_cast<int>(std::size(menu_buttons)); ++i)
     load_button(i, menu_buttons[i].name, menu_buttons[i].x, menu_buttons[i].y);
   write_graphics_fingerprint();
@@ -433,7 +433,7 @@ void load_exit_pictures() {
   for (int n = 1; n <= ad_max; ++n) {
     char base[64];
     std::snprintf(base, sizeof base, "data\\gfx\\ad%d", n);
-    if (!xfexist(base, ".jpg")) continue;
+    if (!res::xfexist(base, ".jpg")) continue;
     release_sprite(exit_button_sprite + n);
     sprites[exit_button_sprite + n] = load_animation(base, 1, 1, false);
   }
@@ -502,8 +502,8 @@ namespace {
 
 void load_or_exit(const char* name, Picture& picture) {
   if (!load_picture(name, picture, false)) {
-    debug_log("***ERROR*** could not load %s\n", name);
-    fatal_exit(1);
+    res::debug_log("***ERROR*** could not load %s\n", name);
+    res::fatal_exit(1);
   }
 }
 
@@ -547,14 +547,14 @@ void restore_sprite_surfaces() {
     for (int i = 0; i < s->frame_count; ++i) {
       Frame& f = s->frames[i];
       if (!f.surface || plat::surface_is_lost(f.surface) != plat::DDERR_SURFACELOST) continue;
-      report_dd_error(plat::surface_restore(f.surface), source, __LINE__);
+      res::report_dd_error(plat::surface_restore(f.surface), source, __LINE__);
       fill_frame_surface(f, false);
     }
   }
   for (int i = 0; i < packed_group_total; ++i) {
     PackedGroup& g = packed_groups[i];
     if (!g.scratch || plat::surface_is_lost(g.scratch) != plat::DDERR_SURFACELOST) continue;
-    report_dd_error(plat::surface_restore(g.scratch), source, __LINE__);
+    res::report_dd_error(plat::surface_restore(g.scratch), source, __LINE__);
     g.cached_sprite = g.cached_frame = -1;
   }
 }
@@ -571,7 +571,7 @@ void release_sprite_surfaces(int free_packed) {
   }
   for (int i = 0; i < packed_group_total; ++i) {
     PackedGroup& g = packed_groups[i];
-    if (g.scratch) report_dd_error(plat::surface_release(g.scratch), source, __LINE__);
+    if (g.scratch) res::report_dd_error(plat::surface_release(g.scratch), source, __LINE__);
     g.scratch = nullptr;
     g.cached_sprite = g.cached_frame = -1;
   }

@@ -47,10 +47,10 @@ void detect_pixel_format() {
   if (!back_buffer) return;
   void* pixels = nullptr;
   int pitch = 0;
-  if (REPORT_DD(plat::surface_lock(back_buffer, nullptr, &pixels, &pitch))) fatal_exit(1);
+  if (REPORT_DD(plat::surface_lock(back_buffer, nullptr, &pixels, &pitch))) res::fatal_exit(1);
   plat::PixelFormat format{};
   REPORT_DD(plat::surface_get_pixel_format(back_buffer, &format));
-  if (REPORT_DD(plat::surface_unlock(back_buffer))) fatal_exit(1);
+  if (REPORT_DD(plat::surface_unlock(back_buffer))) res::fatal_exit(1);
   const int shifts[3] = {channel_shift(format.red_mask), channel_shift(format.green_mask),
                          channel_shift(format.blue_mask)};
   int* targets[3] = {&red_shift, &green_shift, &blue_shift};
@@ -58,7 +58,7 @@ void detect_pixel_format() {
     if (shifts[i] < 0) return;  // not a five-bit channel: the measurement ends here
     *targets[i] = shifts[i];
   }
-  debug_log("color shift: %d %d %d\n", red_shift, green_shift, blue_shift);
+  res::debug_log("color shift: %d %d %d\n", red_shift, green_shift, blue_shift);
 }
 
 std::uint16_t pack_rgb(int r5, int g5, int b5) {
@@ -67,8 +67,8 @@ std::uint16_t pack_rgb(int r5, int g5, int b5) {
 
 plat::Surface* create_surface(int width, int height) {
   plat::Surface* surface = nullptr;
-  if (REPORT_DD(plat::surface_create(width, height, &surface))) fatal_exit(1);
-  if (REPORT_DD(plat::surface_set_color_key(surface, 0, 0))) fatal_exit(1);
+  if (REPORT_DD(plat::surface_create(width, height, &surface))) res::fatal_exit(1);
+  if (REPORT_DD(plat::surface_set_color_key(surface, 0, 0))) res::fatal_exit(1);
   return surface;
 }
 
@@ -78,7 +78,7 @@ void clear_surface(plat::Surface* surface) {
 }
 
 int restore_surfaces() {
-  debug_log("restore surfaces, %d\n", app::round_time >> 16);
+  res::debug_log("restore surfaces, %d\n", app::round_time >> 16);
   if (is_lost(back_buffer) || is_lost(primary)) restore(primary);
   if (is_lost(screen_image)) {
     restore(screen_image);
@@ -93,7 +93,7 @@ int restore_surfaces() {
   }
   restore_sprite_surfaces();  // frame surfaces get their pixels again, group caches are emptied
   text::restore_font();
-  debug_log("restore surfaces ok\n");
+  res::debug_log("restore surfaces ok\n");
   return 1;
 }
 

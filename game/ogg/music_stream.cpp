@@ -77,7 +77,7 @@ bool fill_with_silence(plat::SoundBuffer* buffer) {
   const plat::HRESULT locked = plat::sound_buffer_lock(buffer, 0, streaming_buffer_size, &region1,
                                                        &bytes1, &region2, &bytes2);
   if (REPORT_DS(locked)) {
-    debug_log("lock ds-buffer result: %x\n", static_cast<unsigned>(locked));
+    res::debug_log("lock ds-buffer result: %x\n", static_cast<unsigned>(locked));
     return false;  // nothing is written through a lock that failed
   }
   std::memset(region1, 0, bytes1);
@@ -143,13 +143,13 @@ void start_music(const char* name) {
   image = read_ogg_file(name);
   if (image.size == 0) {
     release_piece();
-    debug_log("Error loading ogg-file!\n");
+    res::debug_log("Error loading ogg-file!\n");
     return;
   }
   source = OggSource{image.data, image.size, 0};
   decoder_open = open_ogg_memory(decoder, source);
   if (!decoder_open) {
-    debug_log("Input does not appear to be an Ogg bitstream.\n");
+    res::debug_log("Input does not appear to be an Ogg bitstream.\n");
     release_piece();
     return;
   }
@@ -163,7 +163,7 @@ void start_music(const char* name) {
   queued_ahead = start_gap;
 
   if (!plat::timer_begin_period(timer_period_ms)) {
-    debug_log("timeBeginPeriod error\n");
+    res::debug_log("timeBeginPeriod error\n");
     timer_running = false;
     release_piece();
     return;
@@ -171,7 +171,7 @@ void start_music(const char* name) {
   refill_busy = 0;
   music_timer = plat::timer_start(timer_period_ms, tick, nullptr);
   if (music_timer == 0) {
-    debug_log("timeSetEvent error\n");
+    res::debug_log("timeSetEvent error\n");
     plat::timer_end_period(timer_period_ms);
     timer_running = false;
     release_piece();
@@ -239,7 +239,7 @@ void refill_streaming_buffer() {
   REPORT_DS(plat::sound_buffer_get_position(streaming_buffer, &play, nullptr));
   if (ring_distance(last_play_position, play) > queued_ahead) {
     ++underruns;
-    debug_log("streaming buffer underrun\n");
+    res::debug_log("streaming buffer underrun\n");
   }
 
   int room = static_cast<int>(ring_distance(write_position, play)) - static_cast<int>(kept_free);
@@ -265,13 +265,13 @@ int decode_music_chunk() {
                          &section);
   if (n > 0) return static_cast<int>(n);
   if (n < 0) {
-    debug_log("something went wrong(%ld)!\n", n);
+    res::debug_log("something went wrong(%ld)!\n", n);
     return 0;
   }
   // The end of the piece: start it again for the next call.
   ov_clear(&decoder);
   decoder_open = open_ogg_memory(decoder, source);
-  if (!decoder_open) debug_log("Input does not appear to be an Ogg bitstream.\n");
+  if (!decoder_open) res::debug_log("Input does not appear to be an Ogg bitstream.\n");
   return 0;
 }
 

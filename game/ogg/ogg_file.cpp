@@ -9,17 +9,17 @@ namespace sound {
 
 OggImage read_ogg_file(const char* name) {
   OggImage image{nullptr, 0};
-  const int size = xflen(name);
+  const int size = res::xflen(name);
   if (size <= 0) return image;
   image.size = static_cast<std::uint32_t>(size);
   image.data = static_cast<unsigned char*>(XMALLOC(image.size));
-  std::FILE* stream = xfopen(name, "rb");
+  std::FILE* stream = res::xfopen(name, "rb");
   if (!stream) {
-    debug_log("error opening ogg\n");
-    fatal_exit(1);
+    res::debug_log("error opening ogg\n");
+    res::fatal_exit(1);
   }
   const std::size_t got = std::fread(image.data, 1, image.size, stream);
-  xfclose(stream);
+  res::xfclose(stream);
   image.size = static_cast<std::uint32_t>(got);  // a short archive yields what it holds
   return image;
 }

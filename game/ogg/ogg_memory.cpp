@@ -47,7 +47,7 @@ unsigned char* decode_ogg_image(const unsigned char* image, std::uint32_t size, 
   OggSource source{image, size, 0};
   OggVorbis_File decoder;
   if (!open_ogg_memory(decoder, source)) {
-    debug_log("<%s> does not appear to be an Ogg bitstream.\n", name);
+    res::debug_log("<%s> does not appear to be an Ogg bitstream.\n", name);
     return nullptr;
   }
   const vorbis_info* info = ov_info(&decoder, -1);
@@ -55,7 +55,7 @@ unsigned char* decode_ogg_image(const unsigned char* image, std::uint32_t size, 
   const long rate = info ? info->rate : 0;
   if (channels != 1 && channels != 2) {
     // Only mono and stereo files can be reduced to an effect.
-    debug_log("<%s> has %d channels, an effect needs 1 or 2.\n", name, channels);
+    res::debug_log("<%s> has %d channels, an effect needs 1 or 2.\n", name, channels);
     ov_clear(&decoder);
     return nullptr;
   }
@@ -80,7 +80,7 @@ unsigned char* decode_ogg_image(const unsigned char* image, std::uint32_t size, 
     const long got = ov_read(&decoder, block + decoded, static_cast<int>(read_size), 0, 2, 1, &section);
     if (got == 0) break;
     if (got < 0) {
-      debug_log("something went wrong(%ld), can't load ogg-file<%s>!\n", got, name);
+      res::debug_log("something went wrong(%ld), can't load ogg-file<%s>!\n", got, name);
       break;
     }
     decoded += static_cast<std::size_t>(got);
@@ -90,7 +90,7 @@ unsigned char* decode_ogg_image(const unsigned char* image, std::uint32_t size, 
   // Every second frame, unfiltered: the same pitch and length at half the rate and memory.
   const std::size_t frames = decoded / 4 / static_cast<std::size_t>(channels);
   if (frames == 0) {
-    debug_log("<%s> holds no sound.\n", name);
+    res::debug_log("<%s> holds no sound.\n", name);
     XFREE(block);
     return nullptr;
   }

@@ -17,7 +17,7 @@ const ChickenSize chicken_sizes[5] = {
 };
 
 int random_chicken_size() {
-  const int v = chicken_size_table[random(5)];
+  const int v = chicken_size_table[res::random(5)];
   // XS does not load the middle size's sprites: its table value 2 becomes the big chicken.
   if (app::edition == app::edition_xs) return v == 2 ? 1 : v + 1;
   return v + 1;
@@ -25,7 +25,7 @@ int random_chicken_size() {
 
 void chicken_call() {
   if (round.call_cooldown > 0) return;
-  if (random(8) != 0) return;
+  if (res::random(8) != 0) return;
   round.call_cooldown = 262144;  // 4 s
   sound::play_sound(sound::sound_chick_appear);
 }
@@ -33,7 +33,7 @@ void chicken_call() {
 void chicken_cry() {
   static constexpr int cries[3] = {sound::sound_chicken_close, sound::sound_chicken_mid,
                                    sound::sound_chicken_far};
-  sound::play_sound(cries[random(3)]);
+  sound::play_sound(cries[res::random(3)]);
 }
 
 }  // namespace qzx

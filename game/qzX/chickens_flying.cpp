@@ -40,9 +40,9 @@ int right_limit(int depth) {
 
 void change_course(Enemy& e) {
   const int size = std::clamp<int>(e.scale, 1, 4);
-  e.timer2 = ((random(20) + 10) << 16) / 10;
+  e.timer2 = ((res::random(20) + 10) << 16) / 10;
   const int k = chicken_sizes[size].turn_speed;
-  e.vy = (random(2 * k) - k) * one_second;
+  e.vy = (res::random(2 * k) - k) * one_second;
   // Too low: climb. A chicken from the ground keeps above its shadow's line.
   bool climb;
   if (e.flags & f_ground)
@@ -51,7 +51,7 @@ void change_course(Enemy& e) {
     climb = pixel_y(e) > 240;
   else
     climb = pixel_y(e) > 440;
-  if (climb) e.vy = -(random(30) + 10) * one_second;
+  if (climb) e.vy = -(res::random(30) + 10) * one_second;
 }
 
 void flying(Enemy& e) {
@@ -140,7 +140,7 @@ Enemy* spawn_flying(int size) {
   e->flags |= f_visible | f_shootable | f_scaled | flying_z_flags(size);
   if (c.pixel_test) e->flags |= f_pixel_test;
 
-  if (random(2) == 1) {
+  if (res::random(2) == 1) {
     e->vx = -c.speed * one_second;
   } else {
     e->flags |= f_mirrored | f_blink;
@@ -152,10 +152,10 @@ Enemy* spawn_flying(int size) {
   const int width = gfx::layers[c.depth].width;
   int r;
   do {
-    r = random(width + 420);
+    r = res::random(width + 420);
   } while (!(r - 140 <= offset || r - 280 >= offset + 800));
   const int x = r - 280;
-  const int y = c.start_height - random(c.start_height);
+  const int y = c.start_height - res::random(c.start_height);
   set_pos(*e, x * one_second, y * one_second);
   e->home_x = e->x;
   e->home_y = e->y;
@@ -163,7 +163,7 @@ Enemy* spawn_flying(int size) {
   e->state = 1;
   set_depth(*e, c.depth);
   e->scale = static_cast<std::int16_t>(size);
-  set_anim(*e, spr_chicken, random(12));
+  set_anim(*e, spr_chicken, res::random(12));
   e->anim_speed = 64;
   e->update = flying_update;
   e->on_hit = flying_hit;
@@ -177,7 +177,7 @@ Enemy* spawn_flying_far() {
   ++round.live_chickens;
   e->flags |= f_visible | f_shootable | f_scaled | flying_z_flags(size);
   int x;
-  if (random(2) == 1) {
+  if (res::random(2) == 1) {
     x = 810;
     e->vx = -chicken_sizes[size].speed * one_second;
   } else {
@@ -185,14 +185,14 @@ Enemy* spawn_flying_far() {
     x = -50;
     e->vx = chicken_sizes[size].speed * one_second;
   }
-  const int y = 200 - random(200);
+  const int y = 200 - res::random(200);
   set_pos(*e, x * one_second, y * one_second);
   e->home_x = e->x;
   e->home_y = e->y;
   e->state = 1;
   set_depth(*e, 2);
   e->scale = size;
-  set_anim(*e, spr_chicken, random(12));
+  set_anim(*e, spr_chicken, res::random(12));
   e->anim_speed = 64;
   e->update = flying_update;
   e->on_hit = flying_hit;

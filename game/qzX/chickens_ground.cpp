@@ -69,8 +69,8 @@ void take_off(Enemy& e) {
   e.flags |= flying_z_flags(e.scale);
   set_anim(e, spr_chicken, 0);
   e.anim_speed = 64;
-  e.timer2 = ((random(5) + 15) << 16) / 10;
-  e.vy = -(random(20) + 30) * one_second;
+  e.timer2 = ((res::random(5) + 15) << 16) / 10;
+  e.vy = -(res::random(20) + 30) * one_second;
   e.update = flying_update;
   e.on_hit = flying_hit;
 }
@@ -83,7 +83,7 @@ Enemy* spawn_side_runner() {
   const int offset = gfx::layer_offset(1);
   int chosen = -1;
   for (int t = 0; t < start_tries && chosen < 0; ++t) {
-    const int i = random(15);
+    const int i = res::random(15);
     const RunnerStart& s = runner_starts[i];
     if (!s.usable || i == previous_start) continue;
     if (s.x >= offset - 140 && s.x < offset + 800) continue;  // it would appear in view
@@ -108,7 +108,7 @@ Enemy* spawn_side_runner() {
   e->state = 4;
   set_depth(*e, 1);
   e->scale = 2;
-  set_anim(*e, spr_run_normal, random(3));
+  set_anim(*e, spr_run_normal, res::random(3));
   e->anim_speed = run_speed;
   e->seq_pos = s.run_cycles;
   e->shadow_fade = 17920;
@@ -153,8 +153,8 @@ void side_runner_hit(Enemy& e) {
 }
 
 Enemy* spawn_field_runner() {
-  const FieldPath& p = field_paths[random(3)];
-  const bool forward = random(2) == 1;  // first point to second, to the right
+  const FieldPath& p = field_paths[res::random(3)];
+  const bool forward = res::random(2) == 1;  // first point to second, to the right
   Enemy* e = enemy_alloc(kind_ground_chicken);
   if (!e) return nullptr;
   ++round.live_chickens;
@@ -164,12 +164,12 @@ Enemy* spawn_field_runner() {
   const int ex = forward ? p.x2 : p.x1, ey = (forward ? p.y2 : p.y1) - field_lift;
 
   // Its legs keep pace with its speed along the path.
-  const int r = random(20);
+  const int r = res::random(20);
   e->data5 = ((r * 85 + 7650) / 100) << 8;
   e->state = 4;
   set_depth(*e, 1);
   e->scale = 1;
-  set_anim(*e, spr_run_small, random(3));
+  set_anim(*e, spr_run_small, res::random(3));
   e->anim_speed = static_cast<std::int16_t>((r * 66 + 5940) / 100);
 
   set_pos(*e, sx * one_second, sy * one_second);
@@ -209,7 +209,7 @@ void field_runner_hit(Enemy& e) {
   set_anim(e, spr_dies, 0);
   e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));
   e.alpha = 65536;
-  if (random(2) == 0) sound::play_sound(sound::sound_chicken_heart_attack);
+  if (res::random(2) == 0) sound::play_sound(sound::sound_chicken_heart_attack);
   sound::play_sound(sound::sound_chicken_far);
 }
 

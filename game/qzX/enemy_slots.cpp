@@ -30,7 +30,7 @@ Enemy* enemy_alloc(int kind) {
     ++enemy_count;
     return &e;
   }
-  debug_log("***WARNING*** Not enough enemy-slots!\n");
+  res::debug_log("***WARNING*** Not enough enemy-slots!\n");
   return nullptr;
 }
 

@@ -130,7 +130,7 @@ void record_start_at(std::uint32_t seconds, std::uint32_t millis) {
   put32(frame_log + frame_at_start_seconds, seconds);
   put32(frame_log + frame_at_start_millis, millis);
   // The round's random choices follow from the start time, so the server can replay them.
-  random_seed(keystream_seed(seconds, millis));
+  res::random_seed(keystream_seed(seconds, millis));
   hit_code_base = 100;
   elapsed_hundredths = 0;
   next_tick = tick_length;

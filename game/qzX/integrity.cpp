@@ -22,7 +22,7 @@ template <std::size_t N>
 std::int32_t table_sum(const std::int32_t (&table)[N]) {
   std::uint8_t bytes[4 * N];
   for (std::size_t i = 0; i < N; ++i) put32(bytes + 4 * i, static_cast<std::uint32_t>(table[i]));
-  return weighted_sum(0, bytes, static_cast<std::int32_t>(sizeof bytes), 7, 5);
+  return res::weighted_sum(0, bytes, static_cast<std::int32_t>(sizeof bytes), 7, 5);
 }
 
 }  // namespace
@@ -35,7 +35,7 @@ void integrity_values() {
   const std::uint32_t v[values] = {
       static_cast<std::uint32_t>(table_sum(chicken_spawn_table)),
       static_cast<std::uint32_t>(table_sum(chicken_size_table)),
-      static_cast<std::uint32_t>(weighted_sum(0, magazine, sizeof magazine, 7, 5)),
+      static_cast<std::uint32_t>(res::weighted_sum(0, magazine, sizeof magazine, 7, 5)),
       static_cast<std::uint32_t>(round.spawn_range),
       static_cast<std::uint32_t>(round.full_round_time),
   };

@@ -41,14 +41,14 @@ void clear_particles() {
 }
 
 void particle_burst(int x, int y, double angle, int depth, int frame) {
-  const int e = random(62);
-  const int f = random(100);
+  const int e = res::random(62);
+  const int f = res::random(100);
   for (int k = 0; k < 20; ++k) {
-    const int g = random(10), h = random(10);
-    const int speed = random(40) + 33;
-    const int spread = random(f + 80);
-    const std::int32_t life = random(500) * 27 + 9450;
-    const int shown = frame + random(2);
+    const int g = res::random(10), h = res::random(10);
+    const int speed = res::random(40) + 33;
+    const int spread = res::random(f + 80);
+    const std::int32_t life = res::random(500) * 27 + 9450;
+    const int shown = frame + res::random(2);
     const double direction = spread / 100.0 + e / 100.0 + angle + 0.785;
     Particle* p = particle_alloc();
     if (!p) continue;

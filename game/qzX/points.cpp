@@ -33,7 +33,7 @@ void set_object_text(Enemy& e, const char16_t* text) {
     int k = 0;
     for (; text[k] && k < 255; ++k) narrow[k] = text[k] < 128 ? static_cast<char>(text[k]) : '?';
     narrow[k] = 0;
-    debug_log("***ERROR: String too long: %s\n", narrow);
+    res::debug_log("***ERROR: String too long: %s\n", narrow);
   }
 }
 

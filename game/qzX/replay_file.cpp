@@ -55,14 +55,14 @@ bool save_recording(const Recording& r, const char* path) {
   const std::string temporary = std::string(path) + ".tmp";
   std::FILE* f = std::fopen(temporary.c_str(), "wb");
   if (!f) {
-    debug_log("ERROR: cannot write %s\n", temporary.c_str());
+    res::debug_log("ERROR: cannot write %s\n", temporary.c_str());
     return false;
   }
   bool ok = std::fwrite(b.data(), 1, b.size(), f) == b.size();
   ok = std::fflush(f) == 0 && ok;
   ok = std::fclose(f) == 0 && ok;
   if (ok && std::rename(temporary.c_str(), path) == 0) return true;
-  debug_log("ERROR: writing %s failed, the old recording stays\n", path);
+  res::debug_log("ERROR: writing %s failed, the old recording stays\n", path);
   std::remove(temporary.c_str());
   return false;
 }

@@ -77,7 +77,7 @@ void record_finish() {
   auto* packed = static_cast<std::uint8_t*>(XMALLOC(n + compress_slack));
   uLongf m = n + compress_slack;
   if (compress(packed, &m, frame_log, n) != Z_OK) {
-    debug_log("replay: compress failed\n");
+    res::debug_log("replay: compress failed\n");
     m = 0;
   }
   const std::uint32_t seconds = get32(frame_log);

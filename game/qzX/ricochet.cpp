@@ -22,7 +22,7 @@ void shot_missed(int cursor_x, int cursor_y) {
   particle_burst(cursor_x, cursor_y, 3.14, 1, 0);
   static constexpr int metal[3] = {sound::sound_hit_metal1, sound::sound_hit_metal2,
                                    sound::sound_hit_metal3};
-  sound::play_sound(metal[random(3)]);
+  sound::play_sound(metal[res::random(3)]);
 }
 
 }  // namespace qzx

@@ -80,10 +80,10 @@ void spawn_step() {
   }
   round.spawn_timer -= app::frame_time;
   if (round.spawn_timer >= 1) return;
-  round.spawn_timer = ((random(round.spawn_range) + 2) << 16) / 10;
-  const std::int32_t e = chicken_spawn_table[random(32)];
+  round.spawn_timer = ((res::random(round.spawn_range) + 2) << 16) / 10;
+  const std::int32_t e = chicken_spawn_table[res::random(32)];
   if (!first_scene) {
-    if (random(6) == 0) spawn_flying_far();
+    if (res::random(6) == 0) spawn_flying_far();
     return;
   }
   switch (e) {

@@ -105,7 +105,7 @@ void round_setup(bool start_ambience) {
   round.spawn_range = app::edition == app::edition_xs ? 10 : 30;
   round.live_chickens = 0;
   round.hits = 0;
-  round.spawn_timer = ((random(10) + 5) << 16) / 10;
+  round.spawn_timer = ((res::random(10) + 5) << 16) / 10;
   if (start_ambience) sound::play_sound_looped(sound::sound_ambient_loop);
   fill_hit_rings();
   if (first_scene) integrity_values();

@@ -23,8 +23,8 @@ volatile std::uint32_t score_guard = scrambled(0);
 
 std::int32_t score() {
   if (scrambled(score_value) != score_guard) {
-    debug_log("***ERROR*** The score was changed from outside the game\n");
-    fatal_exit(1);
+    res::debug_log("***ERROR*** The score was changed from outside the game\n");
+    res::fatal_exit(1);
   }
   return score_value;
 }

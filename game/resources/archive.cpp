@@ -7,6 +7,8 @@
 #include "game/app/app.h"
 #include "game/resources/log.h"
 
+namespace res {
+
 #ifdef GRUMBOLDX_LOOSE_FILES
 bool use_data_archive = false;  // a development build that reads the data tree from disk
 #else
@@ -143,3 +145,5 @@ void xfdone() {
   if (archive_stream) std::fclose(archive_stream);
   archive_stream = nullptr;
 }
+
+}  // namespace res

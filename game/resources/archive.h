@@ -9,6 +9,8 @@
 
 #include <cstdio>
 
+namespace res {
+
 constexpr int archive_entry_size = 64;
 constexpr int archive_max_entries = 500;
 constexpr int archive_directory_size = archive_entry_size * archive_max_entries;  // 32000
@@ -29,3 +31,5 @@ int xfexist(const char* base, const char* extension);
 std::FILE* xfopen(const char* path, const char* mode);
 void xfclose(std::FILE* stream);
 void xfdone();
+
+}  // namespace res

@@ -4,6 +4,9 @@
 #include <numeric>
 #if defined(__SSE2__)
 #include <emmintrin.h>
+
+namespace res {
+
 #endif
 
 namespace {
@@ -127,3 +130,5 @@ std::int32_t weighted_sum(std::int32_t sum, const void* data, std::int32_t lengt
   for (std::size_t i = 0; i < count; ++i) s += static_cast<std::uint32_t>(block[i]) * bytes[i];
   return static_cast<std::int32_t>(s);
 }
+
+}  // namespace res

@@ -7,6 +7,8 @@
 #include "game/resources/log.h"
 #include "platform/dx_results.h"
 
+namespace res {
+
 namespace {
 
 struct ErrorName {
@@ -112,3 +114,5 @@ bool report_dd_error(std::int32_t result, const char* source_file, int line) {
 bool report_ds_error(std::int32_t result, const char* source_file, int line) {
   return report(ds_names, "DirectSound", result, source_file, line);
 }
+
+}  // namespace res

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+namespace res {
+
 bool report_dd_error(std::int32_t result, const char* source_file, int line);
 bool report_ds_error(std::int32_t result, const char* source_file, int line);
 
@@ -12,5 +14,7 @@ bool report_ds_error(std::int32_t result, const char* source_file, int line);
 const char* dd_error_name(std::int32_t result, char* buffer, int buffer_size);
 const char* ds_error_name(std::int32_t result, char* buffer, int buffer_size);
 
-#define REPORT_DD(result) report_dd_error((result), __FILE__, __LINE__)
-#define REPORT_DS(result) report_ds_error((result), __FILE__, __LINE__)
+}  // namespace res
+
+#define REPORT_DD(result) ::res::report_dd_error((result), __FILE__, __LINE__)
+#define REPORT_DS(result) ::res::report_ds_error((result), __FILE__, __LINE__)

@@ -6,6 +6,8 @@
 
 #include "game/resources/fatal.h"
 
+namespace res {
+
 namespace {
 std::string log_path = "debug.txt";
 }
@@ -28,3 +30,5 @@ void debug_log(const char* format, ...) {
   std::fflush(f);
   std::fclose(f);
 }
+
+}  // namespace res

@@ -5,6 +5,8 @@
 #include "game/resources/fatal.h"
 #include "game/resources/log.h"
 
+namespace res {
+
 namespace {
 [[noreturn]] void out_of_memory(const char* source_file, int line) {
   debug_log("ERROR: not enough memory in %s, line %d\n", source_file, line);
@@ -25,3 +27,5 @@ void* xrealloc(void* block, std::size_t size, const char* source_file, int line)
 }
 
 void xfree(void* block, const char*, int) { std::free(block); }
+
+}  // namespace res

@@ -4,10 +4,14 @@
 
 #include <cstddef>
 
+namespace res {
+
 void* xmalloc(std::size_t size, const char* source_file, int line);
 void* xrealloc(void* block, std::size_t size, const char* source_file, int line);
 void xfree(void* block, const char* source_file, int line);
 
-#define XMALLOC(size) xmalloc((size), __FILE__, __LINE__)
-#define XREALLOC(block, size) xrealloc((block), (size), __FILE__, __LINE__)
-#define XFREE(block) xfree((block), __FILE__, __LINE__)
+}  // namespace res
+
+#define XMALLOC(size) ::res::xmalloc((size), __FILE__, __LINE__)
+#define XREALLOC(block, size) ::res::xrealloc((block), (size), __FILE__, __LINE__)
+#define XFREE(block) ::res::xfree((block), __FILE__, __LINE__)

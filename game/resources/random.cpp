@@ -1,5 +1,7 @@
 #include "game/resources/random.h"
 
+namespace res {
+
 namespace {
 // A linear congruential generator with 15-bit results, the same on every platform.
 std::uint32_t state = 1;
@@ -16,3 +18,5 @@ int random(int n) {
   if (n <= 0) return 0;
   return next15() % n;
 }
+
+}  // namespace res

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+namespace res {
+
 void random_seed(std::uint32_t seed);
 // 0 .. n-1; random(0) and negative n give 0.
 int random(int n);
+
+}  // namespace res

@@ -9,7 +9,7 @@ void load_ogg_sound(int number, const char* file_name, std::uint32_t buffer_flag
                     bool keep_stereo) {
   SoundEntry* entry = begin_sound_entry(number, file_name);
   if (!entry) return;
-  if (xflen(file_name) != 0)
+  if (res::xflen(file_name) != 0)
     entry->samples = decode_ogg_file(file_name, keep_stereo, entry->format, entry->sample_length);
   entry->buffer_flags = buffer_flags;
 }

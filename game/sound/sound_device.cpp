@@ -43,7 +43,7 @@ void create_sound_buffer(int number) {
   const plat::HRESULT locked =
       plat::sound_buffer_lock(buffer, 0, entry.sample_length, &region1, &bytes1, &region2, &bytes2);
   if (REPORT_DS(locked)) {
-    debug_log("lock ds-buffer result: %x\n", static_cast<unsigned>(locked));
+    res::debug_log("lock ds-buffer result: %x\n", static_cast<unsigned>(locked));
     REPORT_DS(plat::sound_buffer_release(buffer));  // never written through: the number stays silent
     return;
   }
@@ -64,7 +64,7 @@ void init_sound() {
   if (REPORT_DS(plat::sound_device_set_cooperative_level(sound_device, plat::DSSCL_EXCLUSIVE))) return;
   sound_available = true;
   for (int number = 0; number < sound_slots; ++number) create_sound_buffer(number);
-  debug_log("create streaming buffer\n");
+  res::debug_log("create streaming buffer\n");
   streaming_buffer = create_streaming_buffer();
   if (streaming_buffer) REPORT_DS(plat::sound_buffer_play(streaming_buffer, plat::DSBPLAY_LOOPING));
 }

@@ -104,7 +104,7 @@ constexpr int file_name_size = 100;
 void load_sounds() {
   for (SoundEntry& entry : sound_table) XFREE(entry.samples);  // a second load starts afresh
   std::memset(sound_table, 0, sizeof sound_table);
-  debug_log("load sounds\n");
+  res::debug_log("load sounds\n");
   for (const SoundFile& s : sound_list) {
     load_sound(s.number, s.base_name, s.buffer_flags, s.keep_stereo);
     if (s.loading_bar) gfx::loading_bar(s.loading_bar);
@@ -118,22 +118,22 @@ SoundEntry* begin_sound_entry(int number, const char* file_name) {
   XFREE(entry.samples);
   entry.samples = nullptr;
   entry.sample_length = 0;
-  debug_log("load sound effect: \"%s\"\n", file_name);
+  res::debug_log("load sound effect: \"%s\"\n", file_name);
   return &entry;
 }
 
 void load_sound(int number, const char* base_name, std::uint32_t buffer_flags, bool keep_stereo) {
   char file_name[file_name_size];
-  if (xfexist(base_name, ".wav")) {
+  if (res::xfexist(base_name, ".wav")) {
     std::snprintf(file_name, sizeof file_name, "%s.wav", base_name);
     load_wav_sound(number, file_name, buffer_flags);
-  } else if (xfexist(base_name, ".ogg")) {
+  } else if (res::xfexist(base_name, ".ogg")) {
     std::snprintf(file_name, sizeof file_name, "%s.ogg", base_name);
     load_ogg_sound(number, file_name, buffer_flags, keep_stereo);
-  } else if (xfexist(base_name, ".mp3")) {
-    debug_log("mp3s are not supported anymore!\n");
+  } else if (res::xfexist(base_name, ".mp3")) {
+    res::debug_log("mp3s are not supported anymore!\n");
   } else {
-    debug_log("load sound: file %s not found\n", base_name);
+    res::debug_log("load sound: file %s not found\n", base_name);
   }
 }
 

@@ -13,20 +13,20 @@ void load_wav_sound(int number, const char* file_name, std::uint32_t buffer_flag
   SoundEntry* found = begin_sound_entry(number, file_name);
   if (!found) return;
   SoundEntry& entry = *found;
-  const int length = xflen(file_name);
+  const int length = res::xflen(file_name);
   if (length <= 0) return;
 
   auto* image = static_cast<unsigned char*>(XMALLOC(static_cast<std::size_t>(length)));
-  std::FILE* stream = xfopen(file_name, "rb");
+  std::FILE* stream = res::xfopen(file_name, "rb");
   const std::size_t got =
       stream ? std::fread(image, 1, static_cast<std::size_t>(length), stream) : 0;
-  xfclose(stream);
+  res::xfclose(stream);
   // A short read scans only what arrived.
   WavLayout layout;
   switch (scan_wav(image, static_cast<std::uint32_t>(got), layout)) {
-    case WavScan::no_wave: debug_log("could not find WAVE chunk\n"); break;
-    case WavScan::no_fmt: debug_log("could not find fmt chunk\n"); break;
-    case WavScan::no_data: debug_log("could not find data chunk\n"); break;
+    case WavScan::no_wave: res::debug_log("could not find WAVE chunk\n"); break;
+    case WavScan::no_fmt: res::debug_log("could not find fmt chunk\n"); break;
+    case WavScan::no_data: res::debug_log("could not find data chunk\n"); break;
     case WavScan::empty: break;  // a data chunk of size 0: silent without a word
     case WavScan::ok:
       entry.format = layout.format;

@@ -23,16 +23,16 @@ std::int32_t last_round_time_shown = 0;
 void load_font() {
   if (font.surface) release_font();  // loaded again after a display rebuild
   std::snprintf(font.image_path, sizeof font.image_path, "%s", gfx::font_picture);
-  std::FILE* stream = xfopen(gfx::font_definition, "r");
+  std::FILE* stream = res::xfopen(gfx::font_definition, "r");
   if (!stream) {
-    debug_log("Error, can't open font-definition file!\n");
-    fatal_exit(1);
+    res::debug_log("Error, can't open font-definition file!\n");
+    res::fatal_exit(1);
   }
   // The stream may go on past the stored file (the archive's next file): read just its bytes.
-  const int length = xflen(gfx::font_definition);
+  const int length = res::xflen(gfx::font_definition);
   auto* bytes = static_cast<char*>(XMALLOC(static_cast<std::size_t>(length > 0 ? length : 0)));
   const std::size_t got = length > 0 ? std::fread(bytes, 1, static_cast<std::size_t>(length), stream) : 0;
-  xfclose(stream);
+  res::xfclose(stream);
   parse_font_definition(bytes, got, font);  // an incomplete header reads as zeros, logged
   XFREE(bytes);
   country_code = font.country_code;
@@ -40,13 +40,13 @@ void load_font() {
 }
 
 void release_font() {
-  if (font.surface) report_dd_error(plat::surface_release(font.surface), "game/text", __LINE__);
+  if (font.surface) res::report_dd_error(plat::surface_release(font.surface), "game/text", __LINE__);
   font.surface = nullptr;
 }
 
 void restore_font() {
   if (!font.surface || plat::surface_is_lost(font.surface) != plat::DDERR_SURFACELOST) return;
-  report_dd_error(plat::surface_restore(font.surface), "game/text", __LINE__);
+  res::report_dd_error(plat::surface_restore(font.surface), "game/text", __LINE__);
   // The picture goes back into the same surface: text drawn earlier in this frame names it in
   // the draw list.
   gfx::reload_image_surface(font.surface, font.image_path);
@@ -81,7 +81,7 @@ int walk_text(const char16_t* text, int& x, int space, Glyph glyph) {
     }
     const std::uint16_t g = font.glyph_map[u];
     if (g == no_glyph) {
-      debug_log("Warning, the char with the uni-code#%d is not available!\n", u);
+      res::debug_log("Warning, the char with the uni-code#%d is not available!\n", u);
       continue;
     }
     glyph(font.glyphs[g]);

@@ -38,7 +38,7 @@ bool read_header(LineReader& reader, int line_number, bool pair, int& value) {
                                              : std::sscanf(line, "%d", &value) == 1);
   if (!ok) {
     value = 0;
-    debug_log("Font definition: line %d has no number\n", line_number);
+    res::debug_log("Font definition: line %d has no number\n", line_number);
   }
   return ok;
 }
@@ -54,7 +54,7 @@ bool parse_font_definition(const char* bytes, std::size_t size, Font& out) {
   char line[1000];
   int declared = 0;
   bool complete = read_header(reader, 1, true, out.country_code);
-  debug_log("country code= %d\n", out.country_code);
+  res::debug_log("country code= %d\n", out.country_code);
   complete = read_header(reader, 2, true, out.image_height) && complete;
   complete = read_header(reader, 3, true, out.row_height) && complete;
   complete = read_header(reader, 4, false, declared) && complete;
@@ -65,21 +65,21 @@ bool parse_font_definition(const char* bytes, std::size_t size, Font& out) {
   out.row_height = clamp_size(out.row_height);
 
   if (declared > max_glyphs)
-    debug_log("Font definition lists %d glyphs, only %d fit\n", declared, max_glyphs);
+    res::debug_log("Font definition lists %d glyphs, only %d fit\n", declared, max_glyphs);
   int row_top = out.image_height;
   int x = 0;
   int previous_key = 0;
   int glyph = 0;
   for (int listed = 0; listed < declared && glyph < max_glyphs; ++listed) {
     if (!reader.next(line)) {
-      debug_log("Font definition ends after %d of %d glyphs\n", listed, declared);
+      res::debug_log("Font definition ends after %d of %d glyphs\n", listed, declared);
       break;
     }
     unsigned low = 0, high = 0;
     int left = 0, key = 0, right = 0, unused = 0;
     if (std::sscanf(line, "%x %x %d %d %d %d", &low, &high, &left, &key, &right, &unused) < 5 ||
         low > 255 || high > 255) {
-      debug_log("Font definition: bad glyph line %d\n", listed + 6);
+      res::debug_log("Font definition: bad glyph line %d\n", listed + 6);
       continue;
     }
     if (glyph == 0 || key != previous_key) {

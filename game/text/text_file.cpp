@@ -10,18 +10,18 @@
 namespace text {
 
 void load_texts() {
-  std::FILE* stream = xfopen(gfx::text_file, "rb");
+  std::FILE* stream = res::xfopen(gfx::text_file, "rb");
   if (!stream) {
-    debug_log("Error, can't open text-file!\n");
+    res::debug_log("Error, can't open text-file!\n");
     parse_text_table(nullptr, 0);
     return;
   }
   // The stream may go on past the stored file (the archive's next file): read just its bytes.
-  const int length = xflen(gfx::text_file);
+  const int length = res::xflen(gfx::text_file);
   const std::size_t size = length > 0 ? static_cast<std::size_t>(length) : 0;
   auto* bytes = static_cast<std::uint8_t*>(XMALLOC(size));
   const std::size_t got = size ? std::fread(bytes, 1, size, stream) : 0;
-  xfclose(stream);
+  res::xfclose(stream);
   parse_text_table(bytes, got);
   XFREE(bytes);
 }

@@ -59,13 +59,13 @@ void parse_text_table(const std::uint8_t* bytes, std::size_t size) {
     if (!read_number(line, length, n)) continue;
     if (n == 9999) break;
     if (n < 1 || n >= text_index_count) {
-      debug_log("Text Index out of range!(%d, %d)\n", n, write);
+      res::debug_log("Text Index out of range!(%d, %d)\n", n, write);
       continue;
     }
     if (n == 100) {
       n = counter++;
       if (n >= text_index_count) {
-        debug_log("Text Index out of range!(%d, %d)\n", n, write);
+        res::debug_log("Text Index out of range!(%d, %d)\n", n, write);
         continue;
       }
     }
@@ -77,7 +77,7 @@ void parse_text_table(const std::uint8_t* bytes, std::size_t size) {
     if (close == open) continue;  // no closing quote: nothing defined
     const int text_units = close - open - 1;
     if (write + text_units + 1 > text_pool_size) {
-      debug_log("Text pool full, text %d dropped\n", n);
+      res::debug_log("Text pool full, text %d dropped\n", n);
       continue;
     }
     for (int k = 0; k < text_units; ++k) text_pool[write + k] = line[open + 1 + k];
@@ -94,7 +94,7 @@ namespace {
 
 const char16_t* get_text(int index) {
   if (index < 1 || index >= text_index_count || text_index[index] == text_undefined) {
-    debug_log("Error, can't find text with index#%d!\n", index);
+    res::debug_log("Error, can't find text with index#%d!\n", index);
     return missing_text;
   }
   return text_pool + text_index[index];

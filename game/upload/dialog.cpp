@@ -81,7 +81,7 @@ void on_left_button_up(int under) {
     if (id != under) continue;
     char address[512];
     link_address(id, app::edition, address, sizeof address);
-    if (!plat::open_url(address)) debug_log("ERROR: web address refused: %s\n", address);
+    if (!plat::open_url(address)) res::debug_log("ERROR: web address refused: %s\n", address);
   }
 }
 
@@ -132,7 +132,7 @@ void run_upload_dialog() {
   save_upload_hex();
   plat::window_show(false);
   if (plat::dialog_run(dialog, upload_dialog_proc) < 0)
-    debug_log("ERROR: the upload dialog could not be shown\n");
+    res::debug_log("ERROR: the upload dialog could not be shown\n");
   plat::window_show(true);
   plat::font_delete(status_font);
   plat::font_delete(link_font);

@@ -52,7 +52,7 @@ void open_reply_address(const char* value) {
   for (const char c : address) plain = plain && static_cast<unsigned char>(c) > ' ' && c != 127;
   // Only web addresses: a server must not make the game open files or start programs.
   if (!plain || !plat::open_url(address.c_str()))
-    debug_log("ERROR: reply address not opened: %s\n", value);
+    res::debug_log("ERROR: reply address not opened: %s\n", value);
 }
 
 }  // namespace upload

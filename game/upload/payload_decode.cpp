@@ -67,7 +67,7 @@ bool decode_upload_payload(const char* md_hex, const char* el, int log_type, Dec
   if (final_sum < 0) return false;
   out.final_checksum = static_cast<std::uint32_t>(final_sum);
   out.final_checksum_ok =
-      static_cast<std::uint32_t>(weighted_sum(0, md, n, 9, 4)) == out.final_checksum;
+      static_cast<std::uint32_t>(res::weighted_sum(0, md, n, 9, 4)) == out.final_checksum;
 
   // The positions lie in the first six bytes, which neither key nor shuffle touch.
   for (int k = 0; k < 3; ++k) {
@@ -113,7 +113,7 @@ bool decode_upload_payload(const char* md_hex, const char* el, int log_type, Dec
   out.event_checksum = static_cast<std::uint32_t>(sum);
   out.event_text = std::move(text);
   out.event_checksum_ok =
-      static_cast<std::uint32_t>(weighted_sum(out.check_start, out.event_text.data(),
+      static_cast<std::uint32_t>(res::weighted_sum(out.check_start, out.event_text.data(),
                                               static_cast<std::int32_t>(out.event_text.size()),
                                               out.check_weight, out.check_step)) == out.event_checksum;
   return true;

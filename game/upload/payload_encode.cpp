@@ -65,19 +65,19 @@ void encode_upload_payload(char* md, char* md_out, int log_type) {
   char* text = upload_hex;
   const int length = text ? static_cast<int>(std::strlen(text)) : 0;
 
-  const int start = random(256);
-  const int weight = weight_choice(random(4));
-  const int step = random(16);
-  const std::int32_t event_sum = weighted_sum(start, text, length, weight, step);
+  const int start = res::random(256);
+  const int weight = weight_choice(res::random(4));
+  const int step = res::random(16);
+  const std::int32_t event_sum = res::weighted_sum(start, text, length, weight, step);
   put_hex(md + 46, static_cast<unsigned>(start), 2);
   put_hex(md + 48, static_cast<unsigned>(weight), 2);
   put_hex(md + 50, static_cast<unsigned>(step), 2);
   put_hex(md + 52, static_cast<std::uint32_t>(event_sum), 8);
 
-  const int p1 = modulo(random(256), length - 2);
-  const int p2 = modulo(random(256), length);
-  const int p3 = modulo(random(256), length + 2);
-  const int r1 = random(256), r2 = random(256), r3 = random(256);
+  const int p1 = modulo(res::random(256), length - 2);
+  const int p2 = modulo(res::random(256), length);
+  const int p3 = modulo(res::random(256), length + 2);
+  const int r1 = res::random(256), r2 = res::random(256), r3 = res::random(256);
   if (text) {
     insert_pair(text, length, p1, r1);
     insert_pair(text, length + 2, p2, r2);
@@ -96,7 +96,7 @@ void encode_upload_payload(char* md, char* md_out, int log_type) {
     md[a] = md[b];
     md[b] = keep;
   }
-  const std::int32_t final_sum = weighted_sum(0, md, n, 9, 4);
+  const std::int32_t final_sum = res::weighted_sum(0, md, n, 9, 4);
   if (text) {
     put_hex(text + length + 6, static_cast<std::uint32_t>(final_sum), 8);
     text[length + 14] = 0;

@@ -65,9 +65,9 @@ unsigned handle_log(plat::HttpHandle h) { return static_cast<unsigned>(h); }
 bool post(const Body& body, const char* handle_label, std::size_t& read) {
   read = 0;
   const plat::HttpHandle request = plat::http_open_request(connection, "POST", handler);
-  debug_log("  %s: %x\n", handle_label, handle_log(request));
+  res::debug_log("  %s: %x\n", handle_label, handle_log(request));
   const bool sent = request && plat::http_send_request(request, form_header, body.text, body.length);
-  debug_log("  request: %x\n", sent ? 1u : 0u);
+  res::debug_log("  request: %x\n", sent ? 1u : 0u);
   timed_out = request && !sent && plat::http_timed_out(request);
   if (!sent) return false;
   // The reply is read once; the block keeps a zero after it.
@@ -88,24 +88,24 @@ const char* server_address() {
 bool last_request_timed_out() { return timed_out; }
 
 bool connect_to_server() {
-  debug_log("connect to server...\n");
+  res::debug_log("connect to server...\n");
   if (internet && connection) return true;
   if (!internet) {
     internet = plat::http_open("QZT_DE");
-    debug_log("  open: %x\n", handle_log(internet));
+    res::debug_log("  open: %x\n", handle_log(internet));
     if (!internet) return false;
   }
   connection = plat::http_connect(internet, server_address(), "qzt");
-  debug_log("  connect: %x\n", handle_log(connection));
+  res::debug_log("  connect: %x\n", handle_log(connection));
   if (!connection) return false;
-  debug_log("  connection ok\n");
+  res::debug_log("  connection ok\n");
   return true;
 }
 
 bool authenticate(const char* user, const char* password, const char* parameter) {
   timed_out = false;
   if (!connect_to_server()) return false;
-  debug_log("authenticate...\n");
+  res::debug_log("authenticate...\n");
   char escaped[escape_room];
   Body body;
   body.add("type=Authenticate");
@@ -126,14 +126,14 @@ bool authenticate(const char* user, const char* password, const char* parameter)
   body.add("&opt=", escaped);
   std::size_t read = 0;
   if (!post(body, "connection", read)) return false;
-  debug_log("  bytes read %d\n", static_cast<int>(read));
+  res::debug_log("  bytes read %d\n", static_cast<int>(read));
   return true;
 }
 
 bool upload(const char* user, const char* password, int log_type) {
   timed_out = false;
   if (!connect_to_server()) return false;
-  debug_log("upload...\n");
+  res::debug_log("upload...\n");
   char md[md_length + 1];
   char check[check_text_length + 1] = {};
   qzx::check_text(check);
@@ -150,7 +150,7 @@ bool upload(const char* user, const char* password, int log_type) {
   body.add("&logtype=", log_type == log_full ? "full" : log_type == log_normal ? "normal" : "none");
   std::size_t read = 0;
   if (!post(body, "connect", read)) return false;
-  debug_log("  bytes read: %d\n", static_cast<int>(read));
+  res::debug_log("  bytes read: %d\n", static_cast<int>(read));
   return true;
 }
 

@@ -132,14 +132,14 @@ void release_bee() {
   if (!sound::sound_is_playing(sound::sfx_bee_loop)) sound::play_sound_looped(sound::sfx_bee_loop);
   Bee& b = swarm.bees[swarm.count++];
   b = {};
-  b.centre_x = random(120) - 60;
-  b.centre_y = random(70) - 45;
-  b.amp_x = random(30) + 10;
-  b.amp_y = random(20) + 5;
-  b.phase_x = random(milliradians);
-  b.phase_y = random(milliradians);
-  b.speed_x = random(3000) + 2000;
-  b.speed_y = random(3000) + 2000;
+  b.centre_x = res::random(120) - 60;
+  b.centre_y = res::random(70) - 45;
+  b.amp_x = res::random(30) + 10;
+  b.amp_y = res::random(20) + 5;
+  b.phase_x = res::random(milliradians);
+  b.phase_y = res::random(milliradians);
+  b.speed_x = res::random(3000) + 2000;
+  b.speed_y = res::random(3000) + 2000;
 }
 
 void release_bees(int n) {
@@ -152,7 +152,7 @@ void start_attack() {
   swarm.attack_time = 0;
   for (int i = 0; i < swarm.count; ++i) {
     swarm.bees[i].attack_phase = attack_phase_step * i;
-    swarm.bees[i].attack_offset = random(attack_offset_range) - attack_offset_range / 2;
+    swarm.bees[i].attack_offset = res::random(attack_offset_range) - attack_offset_range / 2;
   }
 }
 
@@ -160,7 +160,7 @@ int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 // The sting knocks the aim 70 px aside in a random direction, the system pointer with it.
 void throw_aim() {
-  const double angle = random(3600) * (2 * std::numbers::pi / 3600);
+  const double angle = res::random(3600) * (2 * std::numbers::pi / 3600);
   const int x = clamp(round.cursor_x + static_cast<int>(std::lround(throw_distance * std::cos(angle))),
                       aim_left, aim_right);
   const int y = clamp(round.cursor_y + static_cast<int>(std::lround(throw_distance * std::sin(angle))),
@@ -173,7 +173,7 @@ void throw_aim() {
 
 void sting() {
   static constexpr int sounds[3] = {sound::sfx_bee_hit1, sound::sfx_bee_hit2, sound::sfx_bee_hit3};
-  sound::play_sound(sounds[random(3)]);
+  sound::play_sound(sounds[res::random(3)]);
   shake(sting_shake);
   bonus_text(text::get_text(sting_text), sting_text_y);
   add_points(sting_points);

@@ -120,7 +120,7 @@ void begin_step(Enemy& e, int step) {
 
 void appear(Enemy& e) {
   Place place = windscreen;
-  if (app::edition != app::edition_xs && !shy()) place = static_cast<Place>(random(3));
+  if (app::edition != app::edition_xs && !shy()) place = static_cast<Place>(res::random(3));
   show_at(e, place);
   if (place == windscreen) {
     begin_step(e, 0);

@@ -144,7 +144,7 @@ void card_update(Enemy& c) {
 void deal_card(const Enemy& d) {
   Enemy* c = enemy_alloc(kind_card);
   if (!c) return;
-  const int face = random(32);
+  const int face = res::random(32);
   c->flags = f_in_use | f_visible;  // in front of the players while it flies
   set_depth(*c, d.depth);
   set_anim(*c, spr_card_back, 0);

@@ -71,10 +71,10 @@ void play(Enemy& e, std::int16_t state, int sprite) {
 }
 
 void appear(Enemy& e) {
-  set_pos(e, (field_x + random(field_width)) << 16, field_y << 16);
+  set_pos(e, (field_x + res::random(field_width)) << 16, field_y << 16);
   e.flags |= f_visible;
   chicken_call();
-  if (random(2) == 0) {
+  if (res::random(2) == 0) {
     play(e, rising, spr_up);
   } else {
     play(e, flag_rising, spr_flag_up);

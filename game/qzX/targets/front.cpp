@@ -88,7 +88,7 @@ void hide(Enemy& e) {
 }
 
 void next_picture(Enemy& e) {
-  e.data1 = random(5);
+  e.data1 = res::random(5);
   e.data2 = 0;
   e.timer2 = picture_time;
   sound::play_sound(sound::sfx_paper);
@@ -141,7 +141,7 @@ void front_update(Enemy& e) {
     case hidden:
       e.timer -= app::frame_time;
       if (e.timer > 0 || !megagun_idle()) return;
-      e.x = random(x_range) << 16;
+      e.x = res::random(x_range) << 16;
       e.flags |= f_visible;
       start(e, rising, spr_up_down, 0, speed);
       break;
@@ -168,7 +168,7 @@ void front_update(Enemy& e) {
       if (anim_advance(e, true)) {
         start(e, showing, spr_show_pics, 0, speed);
         e.data0 = board_rising;
-        e.counter = random(4) + 4;  // 4 .. 7 pictures
+        e.counter = res::random(4) + 4;  // 4 .. 7 pictures
       }
       break;
     case showing:

@@ -61,7 +61,7 @@ void key_hit(Enemy& e) {
 }  // namespace
 
 void spawn_key() {
-  const Place& p = places[random(4)];
+  const Place& p = places[res::random(4)];
   Enemy* e = spawn_target(kind_key, spr_key_target, p.x, p.y, 1);
   if (!e) return;
   e->flags &= static_cast<std::uint16_t>(~(f_visible | f_shootable));  // until the tree laughs

@@ -60,7 +60,7 @@ void hide(Enemy& e) { e.flags &= static_cast<std::uint16_t>(~(f_visible | f_shoo
 void show(Enemy& e) { e.flags |= f_visible | f_shootable; }
 
 void new_drift(Enemy& k) {
-  k.vy = (random(drift_range) - drift_range / 2) * drift_scale;
+  k.vy = (res::random(drift_range) - drift_range / 2) * drift_scale;
   k.timer2 = random_tenths(drift_wait_base, drift_wait_range);
 }
 
@@ -84,7 +84,7 @@ void kite_update(Enemy& k) {
       k.timer -= app::frame_time;
       if (k.timer > 0) break;
       k.state = kite_flying;
-      set_pos(k, start_x << 16, (height_base + random(height_range)) << 16);
+      set_pos(k, start_x << 16, (height_base + res::random(height_range)) << 16);
       set_anim(k, spr_kite, 0);
       k.anim_speed = 0;
       k.vx = kite_speed;

@@ -133,7 +133,7 @@ void begin_step(Enemy& e, int step) {
 // and the safe still hangs ready, the chicken climbs out.
 bool climbs_out() {
   if (app::edition == app::edition_xs || !safe_waiting()) return false;
-  return random(10) == 0 && gfx::layer_offset(1) < lake_in_view;
+  return res::random(10) == 0 && gfx::layer_offset(1) < lake_in_view;
 }
 
 void swim_step(Enemy& e) {

@@ -179,7 +179,7 @@ void pan_hit(Enemy& e) {
   }
   static constexpr int cries[3] = {sound::sfx_chick_pan, sound::sfx_chick_pan2, sound::sfx_chick_pan3};
   if (++e.counter < hits_to_kill) {
-    sound::play_sound(cries[random(3)]);
+    sound::play_sound(cries[res::random(3)]);
     return;
   }
   score_event(e, 75, 91);

@@ -112,7 +112,7 @@ void ghost_hit(Enemy& e) {
   if (e.state != state_out) return;
   if (++e.counter < hits_to_kill) {
     const int home = e.home_x >> 16;
-    e.data1 = home > 325 || (home > 124 && random(2) == 1) ? -push : push;
+    e.data1 = home > 325 || (home > 124 && res::random(2) == 1) ? -push : push;
     return;
   }
   e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));

@@ -124,7 +124,7 @@ void sign_hit(Enemy& e) {
     sound::play_sound(sound::sfx_hit_wood1);
     return;
   }
-  e.counter = half_turns + (app::edition == app::edition_xxl ? random(2) : 0);
+  e.counter = half_turns + (app::edition == app::edition_xxl ? res::random(2) : 0);
   e.vx = start_speed;
   e.anim_speed = static_cast<std::int16_t>(start_speed / 256);
   e.state = spinning;

@@ -25,7 +25,7 @@ void metal_hit(const Enemy& e) {
   hit_particles(e);
   static constexpr int metal[3] = {sound::sound_hit_metal1, sound::sound_hit_metal2,
                                    sound::sound_hit_metal3};
-  sound::play_sound(metal[random(3)]);
+  sound::play_sound(metal[res::random(3)]);
 }
 
 void score_event(const Enemy& e, int points, int event, int dx, int dy) {
@@ -36,6 +36,6 @@ void score_event(const Enemy& e, int points, int event, int dx, int dy) {
 int shot_rel_x(const Enemy& e) { return round.cursor_x + gfx::layer_offset(e.depth) - (e.x >> 16); }
 int shot_rel_y(const Enemy& e) { return round.cursor_y - (e.y >> 16); }
 
-std::int32_t random_tenths(int base, int range) { return ((random(range) + base) << 16) / 10; }
+std::int32_t random_tenths(int base, int range) { return ((res::random(range) + base) << 16) / 10; }
 
 }  // namespace qzx
