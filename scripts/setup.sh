@@ -14,6 +14,7 @@ trees=("$@")
 ((${#trees[@]})) || trees=(release)
 lists=(scripts/packages/server.txt)
 for tree in "${trees[@]}"; do
+  started=$SECONDS
   case "$tree" in
     release|asan) lists=(scripts/packages/server.txt scripts/packages/desktop.txt scripts/packages/test.txt) ;;
     server) ;;
@@ -47,6 +48,7 @@ configure() {
   [[ -f "$dir/CMakeCache.txt" ]] || cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
 }
 for tree in "${trees[@]}"; do
+  started=$SECONDS
   case "$tree" in
     release)
       configure build -DCMAKE_BUILD_TYPE=Release
@@ -62,4 +64,5 @@ for tree in "${trees[@]}"; do
       configure build-server -DCMAKE_BUILD_TYPE=Release -DGRUMBOLDX_DESKTOP=OFF
       cmake --build build-server -j"$jobs" ;;
   esac
+  echo "setup: $tree tree built in $((SECONDS - started)) s"
 done
