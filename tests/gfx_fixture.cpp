@@ -1,13 +1,21 @@
 #include "tests/gfx_fixture.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 
+#include "game/gfx/catalogue_table.h"
+#include "game/gfx/layers.h"
+#include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
+#include "game/text/font.h"
+#include "game/text/texts.h"
 #include "platform/platform.h"
+#include "tests/test_support.h"
 
 namespace gfxtest {
 
@@ -157,6 +165,26 @@ void LooseFiles::write(const std::string& name, const std::vector<std::uint8_t>&
 
 void LooseFiles::write_text(const std::string& name, const std::string& text) const {
   write(name, std::vector<std::uint8_t>(text.begin(), text.end()));
+}
+
+void load_archive(int edition) {
+  static const char* folder[] = {"", "XS", "XL", "XXL"};
+  const std::string path = (test_support::data_dir() / folder[edition] / "grumboldX.dat").string();
+  ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
+  open_display();
+  res::use_data_archive = true;
+  ASSERT_EQ(res::xfinit(path.c_str()), 1);
+  gfx::load_catalogue();
+  gfx::hide_loading_screen();
+  text::load_texts();
+  text::load_font();
+}
+
+void unload_archive() {
+  text::release_font();
+  for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
+  gfx::release_layer_pictures();
+  res::xfdone();
 }
 
 }  // namespace gfxtest

@@ -34,6 +34,11 @@ std::string log_path();
 // Opens the headless display once per test program (565 pixels). The log points at the
 // program's own file first: opening the display writes a line.
 void open_display();
+// The build's archive of the edition (1 XS, 2 XL, 3 XXL) loaded as the game loads it: the
+// display above, the catalogue's pictures, the texts and the font.
+void load_archive(int edition);
+// Releases the font, the pictures and the archive.
+void unload_archive();
 
 void reset_log();
 std::string read_log();

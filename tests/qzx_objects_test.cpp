@@ -44,20 +44,8 @@ void free_itself(Enemy& e) {
 
 class Objects : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XL/grumboldX.dat";
-    ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
-    gfxtest::open_display();
-    res::use_data_archive = true;
-    ASSERT_EQ(res::xfinit(path.c_str()), 1);
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-  }
-  static void TearDownTestSuite() {
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    res::xfdone();
-  }
+  static void SetUpTestSuite() { gfxtest::load_archive(app::edition_xl); }
+  static void TearDownTestSuite() { gfxtest::unload_archive(); }
 
   void SetUp() override {
     ASSERT_GT(gfx::frame_count(target_sprite), 2) << "the sprites did not load";

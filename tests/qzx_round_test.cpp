@@ -58,24 +58,13 @@ bool playing(int number) { return sound::sound_is_playing(number); }
 class Round : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XXL/grumboldX.dat";
-    ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
-    gfxtest::open_display();
-    res::use_data_archive = true;
-    ASSERT_EQ(res::xfinit(path.c_str()), 1);
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-    text::load_texts();
-    text::load_font();
+    gfxtest::load_archive(app::edition_xxl);
     for (const SoundFile& s : sounds) sound::load_sound(s.number, s.name, 0, false);
     sound::init_sound();
   }
   static void TearDownTestSuite() {
     sound::terminate_sound(true);
-    text::release_font();
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    res::xfdone();
+    gfxtest::unload_archive();
   }
 
   void SetUp() override {

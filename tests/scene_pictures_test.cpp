@@ -32,22 +32,8 @@ namespace {
 
 class ScenePictures : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    const std::string path = (test_support::data_dir() / "XXL" / "grumboldX.dat").string();
-    gfxtest::open_display();
-    res::use_data_archive = true;
-    ASSERT_EQ(res::xfinit(path.c_str()), 1);
-    text::load_texts();
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-    text::load_font();
-  }
-  static void TearDownTestSuite() {
-    text::release_font();
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    res::xfdone();
-  }
+  static void SetUpTestSuite() { gfxtest::load_archive(app::edition_xxl); }
+  static void TearDownTestSuite() { gfxtest::unload_archive(); }
   void SetUp() override {
     test_support::reset_app_state();
     round_reset();

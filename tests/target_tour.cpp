@@ -24,26 +24,6 @@ namespace test_support {
 
 using namespace qzx;
 
-void load_archive(int edition) {
-  static const char* folder[] = {"", "XS", "XL", "XXL"};
-  const std::string path = (data_dir() / folder[edition] / "grumboldX.dat").string();
-  ASSERT_TRUE(std::filesystem::exists(path)) << "the build packs " << path;
-  gfxtest::open_display();
-  res::use_data_archive = true;
-  ASSERT_EQ(res::xfinit(path.c_str()), 1);
-  gfx::load_catalogue();
-  gfx::hide_loading_screen();
-  text::load_texts();
-  text::load_font();
-}
-
-void unload_archive() {
-  text::release_font();
-  for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-  gfx::release_layer_pictures();
-  res::xfdone();
-}
-
 void new_first_scene_round(int edition) {
   reset_app_state();
   round_reset();
@@ -100,24 +80,18 @@ void shoot_at(int x, int y) {
   round_frame(in);
 }
 
+ShotBox shot_box(const Enemy& e) {
+  if (e.hit_w) return {screen_x(e) + e.hit_x, (e.y >> 16) + e.hit_y, e.hit_w, e.hit_h};
+  const gfx::FrameRect r = gfx::frame_rect(sprite_row(e), frame_number(e));
+  return {screen_x(e) + r.left, (e.y >> 16) + r.top, r.width, r.height};
+}
+
 const Enemy* taker_at(int x, int y) {
   const Enemy* best = nullptr;
   for (int i = enemy_slots - 1; i >= 0; --i) {
     const Enemy& o = enemies[i];
     if (!(o.flags & f_in_use) || !(o.flags & f_shootable)) continue;
-    int left, top, w, h;
-    if (o.hit_w) {
-      left = screen_x(o) + o.hit_x;
-      top = (o.y >> 16) + o.hit_y;
-      w = o.hit_w;
-      h = o.hit_h;
-    } else {
-      const gfx::FrameRect r = gfx::frame_rect(sprite_row(o), frame_number(o));
-      left = screen_x(o) + r.left;
-      top = (o.y >> 16) + r.top;
-      w = r.width;
-      h = r.height;
-    }
+    const auto [left, top, w, h] = shot_box(o);
     if (x < left || x >= left + w || y < top || y > top + h) continue;
     const int shields = o.depth + ((o.flags & f_behind_layer) ? 1 : 0);
     bool shielded = false;

@@ -12,11 +12,6 @@ namespace test_support {
 // A chicken spawn timer that does not run out.
 constexpr std::int32_t no_spawn = 1 << 30;
 
-// The headless display and the build's archive of the edition (1 XS, 2 XL, 3 XXL), with the
-// catalogue's pictures, the texts and the font.
-void load_archive(int edition);
-// Releases the font, the pictures and the archive.
-void unload_archive();
 // A fresh first-scene round of the edition with no chickens coming, the view at the left edge.
 void new_first_scene_round(int edition);
 
@@ -53,6 +48,12 @@ struct Idle {
 };
 // One frame with a shot at the screen point, with a full magazine.
 void shoot_at(int x, int y);
+
+// Where on the screen the object takes shots: its hit box, or else its shown frame.
+struct ShotBox {
+  int left, top, width, height;
+};
+ShotBox shot_box(const qzx::Enemy& e);
 
 // The object a shot at the screen point would hit now, by the rules of the shot resolution:
 // the rectangle, the nearer layers' shield, the pixel test, the nearest depth and the higher

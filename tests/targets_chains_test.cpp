@@ -190,14 +190,14 @@ void wait_out_the_snail() { idle(30 * 60 + 1); }
 class ChainScene : public ::testing::Test {
  protected:
   static void load(int edition) {
-    test_support::load_archive(edition);
+    gfxtest::load_archive(edition);
     if (HasFatalFailure()) return;
     for (const Sfx& s : sounds) sound::load_sound(s.number, s.name, 0, false);
     sound::init_sound();
   }
   static void unload() {
     sound::terminate_sound(true);
-    test_support::unload_archive();
+    gfxtest::unload_archive();
   }
 
   // A fresh first-scene round of the edition, with no chickens coming.

@@ -33,6 +33,7 @@ using namespace qzx;
 using test_support::events_since;
 using test_support::look_within;
 using test_support::shoot_at;
+using test_support::shot_box;
 using test_support::spawned_by;
 using test_support::taker_at;
 using test_support::takes;
@@ -131,19 +132,7 @@ bool takes_table(const Enemy& t, int x, int y) {
 // around taken too (a moving target still takes it in the next frame). False when there is none
 // on the screen.
 bool find_spot(const Enemy& e, Aim aim, int& sx, int& sy) {
-  int left, top, w, h;
-  if (e.hit_w) {
-    left = screen_x(e) + e.hit_x;
-    top = (e.y >> 16) + e.hit_y;
-    w = e.hit_w;
-    h = e.hit_h;
-  } else {
-    const gfx::FrameRect r = gfx::frame_rect(sprite_row(e), frame_number(e));
-    left = screen_x(e) + r.left;
-    top = (e.y >> 16) + r.top;
-    w = r.width;
-    h = r.height;
-  }
+  const auto [left, top, w, h] = shot_box(e);
   const int cx = left + w / 2, cy = top + h / 2;
   auto good = [&](int x, int y) {
     static constexpr int around[5][2] = {{0, 0}, {-2, 0}, {2, 0}, {0, -2}, {0, 2}};
@@ -283,14 +272,14 @@ void bees_sting() {
 class CharacterScene : public ::testing::Test {
  protected:
   static void load(int edition) {
-    test_support::load_archive(edition);
+    gfxtest::load_archive(edition);
     if (HasFatalFailure()) return;
     sound::load_sound(sound::sfx_bee_loop, "data\\sfx\\bee_loop", sound::volume_control, false);
     sound::init_sound();
   }
   static void unload() {
     sound::terminate_sound(true);
-    test_support::unload_archive();
+    gfxtest::unload_archive();
   }
 
   // A fresh first-scene round of the edition, with no chickens coming.

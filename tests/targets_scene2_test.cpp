@@ -43,8 +43,8 @@ struct Point {
 // The helpers are public: the tour's rows use them from free functions.
 class Yard : public ::testing::Test {
  public:
-  static void SetUpTestSuite() { test_support::load_archive(app::edition_xxl); }
-  static void TearDownTestSuite() { test_support::unload_archive(); }
+  static void SetUpTestSuite() { gfxtest::load_archive(app::edition_xxl); }
+  static void TearDownTestSuite() { gfxtest::unload_archive(); }
 
   // A fresh yard as the scene switch leaves it, with 1000 points to lose.
   void SetUp() override {

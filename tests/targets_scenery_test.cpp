@@ -224,8 +224,8 @@ void safe_landed() {
 
 class SceneryScene : public ::testing::Test {
  protected:
-  static void load(int edition) { test_support::load_archive(edition); }
-  static void unload() { test_support::unload_archive(); }
+  static void load(int edition) { gfxtest::load_archive(edition); }
+  static void unload() { gfxtest::unload_archive(); }
 
   // A fresh first-scene round of the edition, with no chickens coming.
   static void new_round(int edition) { test_support::new_first_scene_round(edition); }
