@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "platform/backend.h"
-#include "platform/sdl.h"
 #include "platform/keys.h"
 #include "platform/letterbox.h"
 #include "platform/script.h"
+#include "platform/sdl.h"
 
 namespace plat {
 

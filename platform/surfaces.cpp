@@ -31,9 +31,7 @@ struct Surface {
   Surface* back = nullptr;  // the primary's back buffer
   bool back_buffer = false;
 
-  std::uint16_t* row(int y) {
-    return pixels.get() + static_cast<std::ptrdiff_t>(y) * (pitch / 2);
-  }
+  std::uint16_t* row(int y) { return pixels.get() + static_cast<std::ptrdiff_t>(y) * (pitch / 2); }
 };
 
 namespace {

@@ -49,9 +49,8 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
     }
     if (i + 1 >= argc) {
       error = a == "--port" || a == "--db" || a == "--archives" || a == "--tls-cert" || a == "--tls-key" ||
-                      a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" ||
-                      a == "--listen" || a == "--port-file" || a == "--verifier" ||
-                      a == "--io-timeout" || a == "--body-timeout"
+                      a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" || a == "--listen" ||
+                      a == "--port-file" || a == "--verifier" || a == "--io-timeout" || a == "--body-timeout"
                   ? a + " needs a value"
                   : "unknown option " + a;
       return false;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/command_line.h"
+#include "game/app/app.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
 #include "tests/test_support.h"

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/app/app.h"
-#include "game/app/frame_timing.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/window.h"
+#include "game/app/app.h"
+#include "game/app/frame_timing.h"
 #include "tests/test_support.h"
 
 using namespace front;

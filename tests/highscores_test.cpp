@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/highscore_check.h"
 #include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/resources/log.h"
 #include "game/text/texts.h"
 #include "platform/platform.h"

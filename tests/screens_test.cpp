@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/branding.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
@@ -20,6 +19,7 @@
 #include "game/GrumboldX/round_flow.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/GrumboldX/window.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/sprites.h"

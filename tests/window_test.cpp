@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/window.h"
+#include "game/app/app.h"
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "platform/platform.h"
 
 using namespace front;

@@ -1,7 +1,7 @@
 #include "game/GrumboldX/branding.h"
 
-#include "game/app/app.h"
 #include "game/GrumboldX/round_flow.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 

@@ -3,13 +3,13 @@
 #include <cstdint>
 
 #include "game/app/app.h"
-#include "game/upload/redirect_server.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
+#include "game/upload/redirect_server.h"
 
 namespace front {
 

@@ -74,10 +74,11 @@ void frame_stats_record(std::int64_t compose_us, std::int64_t present_us, std::i
   if (!second.add(plat::precise_time_us(), plat::process_cpu_us(), compose_us, present_us,
                   wait_us, r))
     return;
-  res::debug_log("frame stats: %zu frames; compose %.2f ms median, %.2f worst; present %.2f / %.2f; "
-            "wait %.2f / %.2f; cpu %.2f\n",
-            r.frames, r.compose_median_ms, r.compose_worst_ms, r.present_median_ms,
-            r.present_worst_ms, r.wait_median_ms, r.wait_worst_ms, r.cpu_share);
+  res::debug_log(
+      "frame stats: %zu frames; compose %.2f ms median, %.2f worst; present %.2f / %.2f; "
+      "wait %.2f / %.2f; cpu %.2f\n",
+      r.frames, r.compose_median_ms, r.compose_worst_ms, r.present_median_ms, r.present_worst_ms,
+      r.wait_median_ms, r.wait_worst_ms, r.cpu_share);
 }
 
 FrameStopwatch::FrameStopwatch() {

@@ -1,7 +1,7 @@
 #include "game/GrumboldX/help_screen.h"
 
-#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/text/font.h"

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/crypt/crypt.h"
 #include "game/text/texts.h"
 

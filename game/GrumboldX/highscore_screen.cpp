@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/name_entry.h"
 #include "game/GrumboldX/send_highscore.h"
 #include "game/GrumboldX/title_screen.h"
+#include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/highscore_check.h"
+#include "game/app/app.h"
 #include "game/resources/log.h"
 #include "game/text/texts.h"
 #include "platform/platform.h"

@@ -1,11 +1,9 @@
 #include "game/GrumboldX/main_loop.h"
 
-#include "game/app/app.h"
 #include "game/GrumboldX/branding.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/frame_stats.h"
-#include "game/app/frame_timing.h"
 #include "game/GrumboldX/help_screen.h"
 #include "game/GrumboldX/highscore_screen.h"
 #include "game/GrumboldX/highscores.h"
@@ -13,6 +11,8 @@
 #include "game/GrumboldX/round_flow.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/GrumboldX/window.h"
+#include "game/app/app.h"
+#include "game/app/frame_timing.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/surfaces.h"
 #include "game/ogg/music.h"
@@ -54,7 +54,8 @@ void present() {
     if (r == plat::DDERR_SURFACELOST) gfx::restore_surfaces();
     if (!display_broken) REPORT_DD(r);
     if (failures >= attempts) {
-      if (!display_broken) res::debug_log("ERROR: flip failed %d times, frame not shown\n", failures);
+      if (!display_broken)
+        res::debug_log("ERROR: flip failed %d times, frame not shown\n", failures);
       display_broken = true;
       return;
     }

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/highscores.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/qzX/replay.h"
 

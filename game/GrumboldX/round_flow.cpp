@@ -1,9 +1,9 @@
 #include "game/GrumboldX/round_flow.h"
 
-#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/highscore_screen.h"
 #include "game/GrumboldX/replay_command.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/ogg/music.h"
 #include "game/qzX/replay.h"

@@ -4,17 +4,17 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/command_line.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/replay_command.h"
 #include "game/GrumboldX/window.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
-#include "game/qzX/round.h"
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
+#include "game/qzX/round.h"
 #include "game/resources/archive.h"
 #include "game/resources/fatal.h"
 #include "game/resources/log.h"
@@ -32,7 +32,7 @@ int game_main(int argc, char** argv) {
   res::debug_log("      Grumbold X\n");
   const plat::WallTime now = plat::wall_time_utc();
   res::debug_log("  %4d-%02d-%02d %02d:%02d:%02d\n", now.year, now.month, now.day, now.hour,
-            now.minute, now.second);
+                 now.minute, now.second);
   res::debug_log("\n");
 
   std::string line;

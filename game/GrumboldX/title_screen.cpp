@@ -1,11 +1,11 @@
 #include "game/GrumboldX/title_screen.h"
 
-#include "game/app/app.h"
 #include "game/GrumboldX/branding.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/highscore_screen.h"
 #include "game/GrumboldX/round_flow.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
 #include "game/text/font.h"

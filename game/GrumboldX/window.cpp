@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "game/app/app.h"
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/exit_screen.h"
 #include "game/GrumboldX/help_screen.h"
@@ -13,6 +12,7 @@
 #include "game/GrumboldX/name_entry.h"
 #include "game/GrumboldX/round_flow.h"
 #include "game/GrumboldX/title_screen.h"
+#include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/surfaces.h"
 #include "game/ogg/music.h"

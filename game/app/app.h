@@ -1,6 +1,6 @@
 // The program's globals: edition, screens, timing, input and the highscore penalty. They live for
-// the whole run, at the bottom of the game's modules, so the world and the front end both read them.
-// Times are 16.16 fixed-point seconds (65536 = 1 s, 655 = 0.01 s, 1092 = 1/60 s).
+// the whole run, at the bottom of the game's modules, so the world and the front end both read
+// them. Times are 16.16 fixed-point seconds (65536 = 1 s, 655 = 0.01 s, 1092 = 1/60 s).
 #pragma once
 
 #include <atomic>
@@ -19,11 +19,11 @@ enum GameState : int {
   state_branding = 8,
 };
 
-extern int edition;         // 1 XS, 2 XL, 3 XXL; the archive header wins over the command line
-extern bool html_enabled;   // false after "-nohtml"
-extern std::atomic<bool> app_active;    // the window has the keyboard focus: frames run
+extern int edition;        // 1 XS, 2 XL, 3 XXL; the archive header wins over the command line
+extern bool html_enabled;  // false after "-nohtml"
+extern std::atomic<bool> app_active;  // the window has the keyboard focus: frames run
 extern int game_state;
-extern int scene;           // 1 or 2
+extern int scene;                // 1 or 2
 extern std::int32_t frame_time;  // smoothed length of the previous frame, 655 .. 6553
 extern std::int32_t round_time;  // time left in the round
 extern int frame_counter;

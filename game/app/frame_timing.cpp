@@ -41,7 +41,8 @@ void frame_timing_finish(std::uint32_t t0, std::uint32_t t1, bool transition_run
   const std::int32_t inst = saturate(to_fixed(d));
   std::int32_t measured = inst;
   if (app::frame_counter > 40) {
-    const auto span = static_cast<std::int32_t>(t1 - app::frame_stamps[(app::frame_counter + 1) % 40]);
+    const auto span =
+        static_cast<std::int32_t>(t1 - app::frame_stamps[(app::frame_counter + 1) % 40]);
     const std::int32_t avg = saturate(to_fixed(span / 41));
     measured = avg;
     if (std::abs(static_cast<std::int64_t>(inst) - avg) > 150) {

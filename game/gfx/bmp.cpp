@@ -22,7 +22,6 @@ int fingerprint_position = 0;
 char fingerprint_written[257];
 FingerprintChecksum fingerprint_checksum = res::weighted_sum;
 
-
 std::uint32_t read_u16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t read_u32(const std::uint8_t* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);

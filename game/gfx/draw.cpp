@@ -325,7 +325,7 @@ void flush_draw_list() {
       if (r != plat::DD_OK) {
         res::report_dd_error(r, source, __LINE__);
         res::debug_log("  dest x: %d, y: %d   src %d %d %d %d  frame=%d sprite=%d\n", e->x, e->y,
-                  e->src.left, e->src.top, e->src.right, e->src.bottom, e->frame, e->sprite);
+                       e->src.left, e->src.top, e->src.right, e->src.bottom, e->frame, e->sprite);
         res::fatal_exit(1);
       }
     }
@@ -399,7 +399,7 @@ void start_transition(int parameter) {
   if (!transition_on) {
     if (drawing_on && previous_screen && primary)
       res::report_dd_error(plat::blt_fast(previous_screen, 0, 0, primary, nullptr, false), source,
-                      __LINE__);
+                           __LINE__);
     progress = 0;
   }
   transition_on = true;

@@ -80,7 +80,7 @@ bool decode_jpeg(std::FILE* stream, Picture& out) {
 void apply_mask(Picture& picture, const Picture& mask) {
   if (picture.width != mask.width || picture.height != mask.height)
     res::debug_log("Mask size different from original picture: %d %d, %d %d\n", picture.width,
-              picture.height, mask.width, mask.height);
+                   picture.height, mask.width, mask.height);
   if (picture.indexed || mask.indexed || !picture.data || !mask.data) return;
   const int w = picture.width < mask.width ? picture.width : mask.width;
   const int h = picture.height < mask.height ? picture.height : mask.height;

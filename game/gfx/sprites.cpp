@@ -65,7 +65,8 @@ bool fill_frame_surface(const Frame& f, bool restore_on_loss) {
   } else {
     void* p = nullptr;
     int pitch_bytes = 0;
-    if (res::report_dd_error(plat::surface_lock(f.surface, nullptr, &p, &pitch_bytes), source, __LINE__))
+    if (res::report_dd_error(plat::surface_lock(f.surface, nullptr, &p, &pitch_bytes), source,
+                             __LINE__))
       return false;
     dst = static_cast<std::uint16_t*>(p);
     pitch = pitch_bytes / 2;

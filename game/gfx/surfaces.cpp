@@ -5,10 +5,10 @@
 #include "game/app/app.h"
 #include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
-#include "game/resources/fatal.h"
-#include "game/text/font.h"
 #include "game/resources/dx_errors.h"
+#include "game/resources/fatal.h"
 #include "game/resources/log.h"
+#include "game/text/font.h"
 
 namespace gfx {
 

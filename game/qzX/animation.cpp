@@ -95,7 +95,8 @@ bool anim_sequence(Enemy& e, const std::int16_t* list, bool hold) {
   if (index > last) index = last;
   const int shown = list[index] - 1;
   e.frame = static_cast<std::int16_t>(list[index] * 256 - 1);
-  if (shown < 0 || shown >= gfx::frame_count(sprite_row(e))) res::debug_log("Error, illegal frame-num!\n");
+  if (shown < 0 || shown >= gfx::frame_count(sprite_row(e)))
+    res::debug_log("Error, illegal frame-num!\n");
   return ended;
 }
 

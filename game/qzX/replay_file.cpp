@@ -13,8 +13,8 @@
 
 #include <zlib.h>
 
-#include "game/qzX/replay.h"
 #include "game/qzX/little_endian.h"
+#include "game/qzX/replay.h"
 #include "game/resources/log.h"
 
 namespace qzx {

@@ -5,8 +5,8 @@
 
 #include <cstring>
 
-#include "game/qzX/record_mask.h"
 #include "game/qzX/little_endian.h"
+#include "game/qzX/record_mask.h"
 #include "game/qzX/recording.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"

@@ -9,7 +9,7 @@
 
 namespace qzx {
 
-constexpr int spr_chicken = gfx::find_sprite("data\\gfx\\chickenb");  // .. "chickens"
+constexpr int spr_chicken = gfx::find_sprite("data\\gfx\\chickenb");     // .. "chickens"
 constexpr int spr_falling = gfx::find_sprite("data\\gfx\\dchickleft1");  // .. "dchickleft4"
 constexpr int spr_particle = gfx::find_sprite("data\\gfx\\particle");
 constexpr int spr_shadow = gfx::find_sprite("data\\gfx\\shadow");

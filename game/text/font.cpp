@@ -40,7 +40,8 @@ void load_font() {
 }
 
 void release_font() {
-  if (font.surface) res::report_dd_error(plat::surface_release(font.surface), "game/text", __LINE__);
+  if (font.surface)
+    res::report_dd_error(plat::surface_release(font.surface), "game/text", __LINE__);
   font.surface = nullptr;
 }
 

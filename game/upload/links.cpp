@@ -4,8 +4,8 @@
 #include <string>
 
 #include "game/app/app.h"
-#include "game/upload/redirect_server.h"
 #include "game/resources/log.h"
+#include "game/upload/redirect_server.h"
 #include "game/upload/upload.h"
 #include "platform/platform.h"
 

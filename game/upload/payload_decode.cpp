@@ -113,9 +113,9 @@ bool decode_upload_payload(const char* md_hex, const char* el, int log_type, Dec
   out.event_checksum = static_cast<std::uint32_t>(sum);
   out.event_text = std::move(text);
   out.event_checksum_ok =
-      static_cast<std::uint32_t>(res::weighted_sum(out.check_start, out.event_text.data(),
-                                              static_cast<std::int32_t>(out.event_text.size()),
-                                              out.check_weight, out.check_step)) == out.event_checksum;
+      static_cast<std::uint32_t>(res::weighted_sum(
+          out.check_start, out.event_text.data(), static_cast<std::int32_t>(out.event_text.size()),
+          out.check_weight, out.check_step)) == out.event_checksum;
   return true;
 }
 

@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "game/app/app.h"
-#include "game/upload/redirect_server.h"
 #include "game/qzX/recording.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"
+#include "game/upload/redirect_server.h"
 #include "game/upload/upload.h"
 #include "platform/http.h"
 
