@@ -801,6 +801,40 @@ TEST_F(Round, MegagunSlidesInFiresForTwoPointSixSecondsAndLeaves) {
   EXPECT_EQ(players[0].cartridges, 8);
 }
 
+TEST_F(Round, TheClickThatMeetsTheArrivingMegagunLeavesChickensAlone) {
+  // How many frames the megagun takes to come down.
+  set_score(0);
+  spawn_megagun();
+  int descent = 0;
+  while (round.megagun_state == 0 && descent < 2000) {
+    frame();
+    ++descent;
+  }
+  ASSERT_EQ(round.megagun_state, 1);
+
+  // Again, with a chicken whose front strip the click of the arrival frame lies in: the gun is
+  // empty by the time the chickens look for a pending shot, so it neither turns nor panics.
+  SetUp();
+  set_score(0);
+  spawn_megagun();
+  for (int i = 1; i < descent; ++i) frame();
+  ASSERT_EQ(round.megagun_state, 0);
+  ASSERT_EQ(players[0].cartridges, 8);
+  Enemy* chicken = spawn_flying(2);
+  ASSERT_NE(chicken, nullptr);
+  chicken->x = 300 << 16;
+  chicken->y = 150 << 16;
+  chicken->flags &= static_cast<std::uint16_t>(~(f_mirrored | f_blink));  // flying left
+  chicken->vx = chicken->vy = 0;
+  chicken->timer2 = 100 * second;
+  const gfx::FrameRect r = gfx::frame_rect(sprite_row(*chicken), 0);
+  frame(click_at(screen_x(*chicken) + r.left - 10, (chicken->y >> 16) + r.top + r.height / 2));
+  EXPECT_EQ(round.megagun_state, 2) << "the click fires the megagun";
+  EXPECT_EQ(chicken->data1, 0) << "turned by a shot from an empty gun";
+  EXPECT_EQ(chicken->flags & f_blink, 0);
+  EXPECT_EQ(chicken->counter, 0) << "panicked by a shot from an empty gun";
+}
+
 TEST_F(Round, EndOfRoundGoesOnToTheSecondSceneOnlyInXxlWithGateSignAndPoints) {
   struct Case {
     int edition, scene;

@@ -203,8 +203,6 @@ RoundOutcome round_frame(const FrameInput& input) {
                               input.click, input.right_click, app::round_time));
   note_round_clock(app::round_time);
   record_tick();
-  // A shot is pending when the button went down and there is a cartridge in the gun.
-  round.shot_pending = input.click && players[0].cartridges > 0;
 
   // 4-7: the chicken call's pause, the snail, the bee buzz, scrolling.
   round.call_cooldown -= dt;
@@ -223,6 +221,9 @@ RoundOutcome round_frame(const FrameInput& input) {
   for (int i = 0; i < players[0].cartridges; ++i)
     gfx::draw_sprite(spr_cartridge, 0, 720 - 24 * i, 520, 0, 0x100, 0);
   if (round.megagun_present) megagun_control();
+  // A shot is pending when the button went down and there is a cartridge in the gun; the
+  // megagun arriving in this frame has emptied it already.
+  round.shot_pending = input.click && players[0].cartridges > 0;
   shake_step();
   if (first_scene) bee_swarm_step();
   update_enemies();
