@@ -886,6 +886,39 @@ TEST_F(Round, EndOfRoundGoesOnToTheSecondSceneOnlyInXxlWithGateSignAndPoints) {
   }
 }
 
+TEST_F(Round, ElapsedHundredthsRunOnAcrossTheSceneSwitchUntil9999) {
+  set_score(950);
+  round.gate_open = round.sign_turned = true;
+  app::round_time = second / 2;  // the first scene's last half second
+  int frames = 0;
+  std::int32_t last = 0;
+  while (app::scene == 1 && frames++ < 100) {
+    ASSERT_NE(frame(), RoundOutcome::game_over);
+    if (app::scene == 1) last = elapsed_hundredths;
+  }
+  ASSERT_EQ(app::scene, 2);
+  ASSERT_GE(last, 9100);
+  round.spawn_timer = no_spawn;
+
+  // The second scene goes on counting from where the first stopped, then runs past 9200.
+  int first_9999 = -1;
+  for (int i = 0; i < 120 && first_9999 < 0; ++i) {
+    frame();
+    if (elapsed_hundredths == 9999) {
+      first_9999 = i;
+    } else {
+      ASSERT_GE(elapsed_hundredths, last) << "frame " << i << " of the second scene";
+      ASSERT_LE(elapsed_hundredths, 9200);
+      last = elapsed_hundredths;
+    }
+  }
+  ASSERT_GT(first_9999, 0) << "the second scene's elapsed count never passed 9200";
+  EXPECT_GE(last, 9195);
+  record_event(24);
+  EXPECT_EQ(event_at(event_count() - 1).value, 9999);
+  gfx::cancel_transition();
+}
+
 TEST_F(Round, XxlJinglePlaysWhenTheScoreReachesNineHundred) {
   struct Case {
     int edition, scene;

@@ -53,7 +53,7 @@ struct RoundState {
   std::int32_t snail_timer;
   std::int32_t bee_buzz;       // the bee loop's fade-out countdown
   std::int32_t bee_volume;     // the bee loop's volume while it fades, 0..10000
-  std::int32_t full_round_time;  // the round time at set-up
+  std::int32_t full_round_time;  // the round time at set-up, plus what a first scene used before
   std::int32_t previous_whole_seconds;  // the countdown tick of the last ten seconds
   std::int32_t key_frame;      // 8.8, the key shown in the display
   std::int32_t shake_phase[4];  // thousandths of a radian

@@ -67,10 +67,13 @@ void round_reset() {
 
 void round_setup(bool start_ambience) {
   const bool first_scene = app::scene != 2;
+  // The elapsed count runs on across the scene switch: the second scene's full time includes
+  // what the first scene used.
+  const std::int32_t used_before = first_scene ? 0 : round.full_round_time - app::round_time;
   round = RoundState{};
   app::frame_time = 1092;
   app::round_time = round_time_at_setup(app::edition, app::scene);
-  round.full_round_time = app::round_time;
+  round.full_round_time = app::round_time + used_before;
   round.previous_whole_seconds = app::round_time >> 16;
 
   for (int i = 0; i < 2; ++i) {
