@@ -887,6 +887,7 @@ TEST_F(Round, EndOfRoundGoesOnToTheSecondSceneOnlyInXxlWithGateSignAndPoints) {
 }
 
 TEST_F(Round, ElapsedHundredthsRunOnAcrossTheSceneSwitchUntil9999) {
+  app::edition = app::edition_xxl;
   set_score(950);
   round.gate_open = round.sign_turned = true;
   app::round_time = second / 2;  // the first scene's last half second

@@ -3,6 +3,7 @@
 // clocks and credits, and the dispatcher's fall-back.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -16,6 +17,7 @@
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/name_entry.h"
+#include "game/GrumboldX/replay_command.h"
 #include "game/GrumboldX/round_flow.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/GrumboldX/window.h"
@@ -24,6 +26,7 @@
 #include "game/gfx/draw.h"
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
+#include "game/qzX/replay.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
 #include "game/text/font.h"
@@ -258,6 +261,51 @@ TEST_F(Screens, TitleClicksLeadToTheirScreens) {
   }
 }
 
+TEST_F(Screens, ATapOnStartDoesNotCarryItsPressIntoTheRound) {
+  // Press and release in one frame, as a touchpad tap gives them: the round starts, and its
+  // first frame finds no click (no shot, no lost cartridge).
+  app::edition = app::edition_xl;
+  app::game_state = app::state_title;
+  set_title_buttons();
+  const gfx::ButtonPlace p = gfx::button_places[button_start];
+  point_at(p.x + p.width / 2, p.y + p.height / 2);
+  window_procedure(plat::WM_LBUTTONDOWN, 0, 0);
+  window_procedure(plat::WM_LBUTTONUP, 0, 0);
+  ASSERT_EQ(app::game_state, app::state_round);
+  latch_clicks();
+  EXPECT_FALSE(app::click);
+  EXPECT_FALSE(app::right_click);
+  // A press in the round itself still shoots.
+  window_procedure(plat::WM_LBUTTONDOWN, 0, 0);
+  latch_clicks();
+  EXPECT_TRUE(app::click);
+  clear_click_latches();
+  gfx::cancel_transition();
+}
+
+TEST_F(Screens, AWindowReplayHoldsItsFinalScoreForTwoSecondsBeforeTheTitle) {
+  // A recording of a round's last three frames: the third runs the clock out.
+  qzx::Recording r;
+  r.edition = app::edition;
+  for (std::int32_t clock : {2000, 1000, 0}) r.frames.push_back({1092, qzx::pack_input(400, 300, false, false, false, false, clock), clock, 16});
+  ASSERT_TRUE(qzx::save_recording(r, "short.rec"));
+  ASSERT_TRUE(start_window_replay("short.rec"));
+  for (int frame = 0; frame < 3; ++frame) run_round();
+  EXPECT_TRUE(window_replay_holding());
+  EXPECT_EQ(replay_frame_wait_ms(), 16);
+
+  app::frame_time = 1092;  // 60 frames a second
+  int held = 0;
+  while (app::game_state == app::state_round && held < 1000) {
+    run_round();
+    ++held;
+  }
+  EXPECT_EQ(app::game_state, app::state_title);
+  EXPECT_FALSE(window_replay_running());
+  EXPECT_EQ(held, 121) << "the frames that make two seconds at 1092 (120.03)";
+  gfx::cancel_transition();
+}
+
 TEST_F(Screens, TheBrandingStartsTheRoundWhenItsClockRunsOut) {
   app::edition = app::edition_xs;
   start_branding();
@@ -450,6 +498,32 @@ TEST_F(Screens, EditionXSWaitsThreeSecondsForSpaceEscapeAndTheExitButton) {
   EXPECT_TRUE(link_hover);
   key(plat::VK_ESCAPE);
   EXPECT_FALSE(app::app_active);
+}
+
+TEST_F(Screens, HoursOnTheExitAndHighscoreScreensKeepTheirClocksWorking) {
+  // A clock that ran for nine hours and more: space still leaves the exit screen.
+  use_archive("XS");
+  app::game_state = app::state_exit;
+  reset_exit_screen();
+  for (int frame = 0; frame < 12; ++frame) run_exit_screen();
+  exit_clock = INT32_MAX - 100;
+  app::frame_time = 6553;
+  app::click = false;
+  app::last_key = plat::VK_SPACE;
+  EXPECT_TRUE(run_exit_screen());
+  EXPECT_GE(exit_clock, exit_screen_patience);
+
+  // The caret goes on blinking in its cycle of 15000.
+  blink_clock = INT32_MAX - 100;
+  app::frame_time = 1092;
+  int shown = 0;
+  for (int frame = 0; frame < 28; ++frame) {  // two cycles
+    draw_highscores(0);
+    ASSERT_GE(blink_clock, 0);
+    shown += blink_clock % 15000 < 7500;
+  }
+  EXPECT_GT(shown, 10);
+  EXPECT_LT(shown, 18);
 }
 
 TEST_F(Screens, TheCreditsEndOnceTheyHaveScrolledPastTheirEndMark) {

@@ -1,5 +1,6 @@
 #include "game/GrumboldX/exit_screen.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "game/app/app.h"
@@ -14,6 +15,7 @@
 namespace front {
 
 std::int32_t exit_clock = 0;
+constexpr std::int32_t exit_clock_limit = 0x40000000;  // 16384 s
 int exit_frames = 0;
 std::int32_t credits_position = 0;
 bool link_hover = false;
@@ -122,7 +124,9 @@ void reset_exit_screen() {
 }
 
 bool run_exit_screen() {
-  exit_clock += app::frame_time;
+  // The clock stops far beyond the patience, so hours on this screen cannot wrap it.
+  exit_clock = static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::int64_t{exit_clock} + app::frame_time, exit_clock_limit));
   gfx::clear_draw_list();
   gfx::draw_cursor(link_hover ? 1 : 0);
   gfx::show_screen_picture(credits_picture);

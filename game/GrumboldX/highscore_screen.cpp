@@ -98,7 +98,8 @@ void run_highscore_music() {
 }
 
 void draw_highscores(int edited_row) {
-  blink_clock += app::frame_time;
+  // The caret and the score blink in a 30000 cycle: the clock keeps only its place in it.
+  blink_clock = static_cast<std::int32_t>((std::int64_t{blink_clock} + app::frame_time) % 30000);
   gfx::clear_draw_list();
   gfx::draw_cursor(0);
   draw_buttons();

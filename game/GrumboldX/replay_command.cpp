@@ -34,6 +34,10 @@ qzx::Recording window_recording;
 bool window_running = false;
 int window_frame = 0;
 bool penalty_outside = false;
+// After the last frame the picture with the final score stays for two seconds.
+constexpr std::int32_t hold_time = 131072;
+std::int32_t hold_left = 0;
+constexpr int hold_frame_ms = 16;
 
 }  // namespace
 
@@ -86,7 +90,17 @@ bool start_window_replay(const char* path) {
   if (app::edition == app::edition_xs) gfx::cancel_transition();
   window_frame = 0;
   window_running = true;
+  hold_left = 0;
   return true;
+}
+
+void hold_window_replay() { hold_left = hold_time; }
+
+bool window_replay_holding() { return window_running && hold_left > 0; }
+
+bool window_replay_hold_step() {
+  hold_left -= app::frame_time;
+  return hold_left <= 0;
 }
 
 bool window_replay_running() { return window_running; }
@@ -108,6 +122,7 @@ bool window_replay_ended() {
 void finish_window_replay() {
   if (!window_running) return;
   window_running = false;
+  hold_left = 0;
   app::highscore_penalty = penalty_outside;
   std::fprintf(stderr, "replay: ended after %d of %zu frames with score %d (recorded %d)\n",
                window_frame, window_recording.frames.size(), qzx::score(), window_recording.score);
@@ -119,6 +134,7 @@ void finish_window_replay() {
 
 int replay_frame_wait_ms() {
   if (!window_running || window_frame <= 0) return 10;
+  if (hold_left > 0) return hold_frame_ms;
   const int length = window_recording.frames[window_frame - 1].length_ms;
   return length > 10 ? length : 10;
 }

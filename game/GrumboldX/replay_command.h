@@ -1,6 +1,7 @@
 // "-replay FILE": a recorded game played again. Headless it runs as fast as it can and prints
 // the event log it reaches ("event CODE VALUE" a line, then "score N"); in a window it plays at
-// the recorded pace, with the recorded input, and returns to the title at its end.
+// the recorded pace, with the recorded input, shows its final score for two seconds and returns to
+// the title.
 #pragma once
 
 #include <string>
@@ -24,7 +25,13 @@ bool window_replay_running();
 void window_replay_frame(qzx::FrameInput& in);
 // Every recorded frame has run.
 bool window_replay_ended();
-// The replay's last frame has run: back to the title, with the outcome on stderr.
+// The replay's last frame has run: its picture, with the final score, stays for two seconds
+// while the round's frame no longer runs.
+void hold_window_replay();
+bool window_replay_holding();
+// One frame of the hold; true once the two seconds have passed.
+bool window_replay_hold_step();
+// Back to the title, with the outcome on stderr.
 void finish_window_replay();
 // The least length of this frame in milliseconds: the recorded one during a window replay.
 int replay_frame_wait_ms();

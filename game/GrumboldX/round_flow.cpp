@@ -14,6 +14,10 @@
 namespace front {
 
 void start_round() {
+  // The press that chose Start belongs to the menu: a tap whose press and release fell into one
+  // frame must not fire the round's first shot.
+  app::click_pending = false;
+  app::right_click_pending = false;
   // One step starts the fade; the main loop runs the others until the music stops.
   sound::fade_music_step();
   app::scene = 1;
@@ -26,9 +30,14 @@ void start_round() {
 void run_round() {
   qzx::FrameInput in;
   if (window_replay_running()) {
+    // While the final picture is held the draw list keeps it: the frame is drawn again as it was.
+    if (window_replay_holding()) {
+      if (window_replay_hold_step()) finish_window_replay();
+      return;
+    }
     window_replay_frame(in);
     if (qzx::round_frame(in) == qzx::RoundOutcome::game_over || window_replay_ended())
-      finish_window_replay();
+      hold_window_replay();
     return;
   }
   in.cursor_x = app::cursor_x;

@@ -18,6 +18,7 @@
 #include "game/qzX/round.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"
+#include "game/qzX/trig_tables.h"
 #include "game/resources/random.h"
 #include "game/sound/sound.h"
 #include "game/sound/sound_numbers.h"
@@ -68,6 +69,7 @@ constexpr std::int32_t sting_shake = 52428;  // 0.8 s
 constexpr int sting_text = 12, sting_text_y = 270;
 constexpr int sting_points = -50, sting_event = 92;
 constexpr int throw_distance = 70;
+constexpr trig::CircleOffsets sting_throw = trig::circle_offsets(throw_distance);
 constexpr int aim_left = 1, aim_right = 798, aim_top = 0, aim_bottom = 599;
 
 // The beekeeper's points by the bees out: 0..15, 16..31, 32..47, 48 or more; while the bees
@@ -160,11 +162,9 @@ int clamp(int v, int lo, int hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 // The sting knocks the aim 70 px aside in a random direction, the system pointer with it.
 void throw_aim() {
-  const double angle = res::random(3600) * (2 * std::numbers::pi / 3600);
-  const int x = clamp(round.cursor_x + static_cast<int>(std::lround(throw_distance * std::cos(angle))),
-                      aim_left, aim_right);
-  const int y = clamp(round.cursor_y + static_cast<int>(std::lround(throw_distance * std::sin(angle))),
-                      aim_top, aim_bottom);
+  const int step = res::random(trig::turn_steps);
+  const int x = clamp(round.cursor_x + sting_throw.x[step], aim_left, aim_right);
+  const int y = clamp(round.cursor_y + sting_throw.y[step], aim_top, aim_bottom);
   round.cursor_x = players[0].cursor_x = app::cursor_x = x;
   round.cursor_y = players[0].cursor_y = app::cursor_y = y;
   // A round run without a picture (a replay, the server's check) has no pointer to move.

@@ -1,13 +1,12 @@
 // The trampoline behind the fence: now and then a chicken bounces up from it on a half sine and
 // drops back out of sight. A hit turns it into a stunned chicken that finishes the jump; shots
 // during the rest of that jump are caught but do nothing more.
-#include <cmath>
-
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/targets/scene2_targets.h"
 #include "game/qzX/targets/target_helpers.h"
+#include "game/qzX/trig_tables.h"
 #include "game/sound/sound.h"
 #include "game/sound/sound_numbers.h"
 
@@ -19,8 +18,9 @@ constexpr int sprite = gfx::find_sprite("data\\gfx2\\trambo");
 constexpr int hit_sprite = gfx::find_sprite("data\\gfx2\\trambodead");
 constexpr int x = 330;
 constexpr int low_y = 200;       // the lowest point of the jump
-constexpr double height = 180;   // how far the jump peaks above it
+constexpr int height = 180;      // how far the jump peaks above it
 constexpr std::int32_t jump_end = 134217728;  // 2048 << 16: the phase after 1.5 s
+static_assert(jump_end == trig::half_sine_steps << 16, "the jump runs over the half sine's steps");
 constexpr int bounce_speed = 30;
 constexpr int points = 50;
 constexpr int event = 80;
@@ -45,8 +45,9 @@ void jump_step(Enemy& e) {
     e.y = low_y << 16;
     return;
   }
-  const double up = height * std::sin(M_PI * e.data0 / jump_end);
-  e.y = static_cast<std::int32_t>((low_y - up) * 65536.0);
+  // The rise in 16.16: the height times the half sine (2.30) of the phase.
+  const std::int64_t up = height * std::int64_t{trig::half_sine_at(e.data0)} >> 14;
+  e.y = static_cast<std::int32_t>((std::int64_t{low_y} << 16) - up);
   anim_advance(e, false);
 }
 
