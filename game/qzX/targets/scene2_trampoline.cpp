@@ -2,6 +2,7 @@
 // drops back out of sight. A hit turns it into a stunned chicken that finishes the jump; shots
 // during the rest of that jump are caught but do nothing more.
 #include <cmath>
+#include <numbers>
 
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
@@ -45,7 +46,7 @@ void jump_step(Enemy& e) {
     e.y = low_y << 16;
     return;
   }
-  const double up = height * std::sin(M_PI * e.data0 / jump_end);
+  const double up = height * std::sin(std::numbers::pi * e.data0 / jump_end);
   e.y = static_cast<std::int32_t>((low_y - up) * 65536.0);
   anim_advance(e, false);
 }
