@@ -121,14 +121,6 @@ bool in_box(const Enemy& e, int x, int y) {
 using Aim = bool (*)(const Enemy& target, int x, int y);
 bool takes_hive(const Enemy& t, int x, int y) { return takes(t, x, y) && in_hive(t, x, y); }
 bool takes_keeper(const Enemy& t, int x, int y) { return takes(t, x, y) && !in_hive(t, x, y); }
-// The players sit in front of their table: a shot in a player's box is theirs whoever takes it.
-bool takes_player(const Enemy& t, int x, int y) {
-  const Enemy* taker = taker_at(x, y);
-  return in_box(t, x, y) && (taker == &t || taker == cast.table);
-}
-bool takes_table(const Enemy& t, int x, int y) {
-  return takes(t, x, y) && !in_box(*cast.left, x, y) && !in_box(*cast.right, x, y);
-}
 
 // A screen point on the target, nearest its middle, that it takes, with its neighbours 2 px
 // around taken too (a moving target still takes it in the next frame). False when there is none
@@ -308,9 +300,9 @@ class CharacterScene : public ::testing::Test {
   };
   static void tour(int edition) {
     const TourRow rows[] = {
-        {"hedgehog left", gfx::ed_xl_up, &Cast::left, players_in_view, takes_player, nullptr, {15}, -50},
-        {"hedgehog right", gfx::ed_xl_up, &Cast::right, players_in_view, takes_player, nullptr, {15}, -50},
-        {"card table stands on 20", gfx::ed_xl_up, &Cast::table, hand_of_20, takes_table, nullptr, {62}, 20},
+        {"hedgehog left", gfx::ed_xl_up, &Cast::left, players_in_view, takes, nullptr, {15}, -50},
+        {"hedgehog right", gfx::ed_xl_up, &Cast::right, players_in_view, takes, nullptr, {15}, -50},
+        {"card table stands on 20", gfx::ed_xl_up, &Cast::table, hand_of_20, takes, nullptr, {62}, 20},
         {"card deck", gfx::ed_xl_up, &Cast::deck, deck_in_view, takes, nullptr, {58}, -5},
         {"cards to 21", gfx::ed_xl_up, &Cast::deck, deck_in_view, nullptr, hand_of_21, {58, 58, 63}, 40},
         {"cards bust", gfx::ed_xl_up, &Cast::deck, deck_in_view, nullptr, hand_of_22, {58, 58, 58, 14}, -15},
@@ -472,11 +464,11 @@ TEST_F(CharactersXL, StandingOnTheTableScoresTheTotalFrom17To20) {
     players_in_view();
     set_score(1000);
     const int first = event_count();
-    shoot(*cast.table, takes_table);
+    shoot(*cast.table, takes);
     EXPECT_EQ(events_since(first), c.events);
     EXPECT_EQ(score() - 1000, c.points);
     // A second shot in the pause stands on nothing; after 0.5 s the hand is gone.
-    shoot(*cast.table, takes_table);
+    shoot(*cast.table, takes);
     EXPECT_EQ(events_since(first), c.events);
     idle(frames_per_second / 2);
     EXPECT_EQ(objects_of_kind(kind_card), 0);
@@ -485,7 +477,7 @@ TEST_F(CharactersXL, StandingOnTheTableScoresTheTotalFrom17To20) {
   // With no hand the table is only wood.
   new_character_round(app::edition_xl);
   players_in_view();
-  shoot(*cast.table, takes_table);
+  shoot(*cast.table, takes);
   EXPECT_EQ(event_count(), 0);
   EXPECT_EQ(score(), 0);
 }
@@ -494,7 +486,7 @@ TEST_F(CharactersXL, ShootingAPlayerEndsTheCardGameForTheRound) {
   deal(nine);
   players_in_view();
   set_score(1000);
-  shoot(*cast.right, takes_player);
+  shoot(*cast.right, takes);
   EXPECT_EQ(events_since(0), (std::vector<int>{58, 15}));
   EXPECT_EQ(score(), 950);
   for (const Enemy* p : {cast.left, cast.right}) EXPECT_FALSE(p->flags & (f_visible | f_shootable));
@@ -510,6 +502,36 @@ TEST_F(CharactersXL, ShootingAPlayerEndsTheCardGameForTheRound) {
   players_in_view();
   shoot(*cast.table, takes);
   EXPECT_EQ(event_count(), 2);
+}
+
+// A point of the player's box where the table takes the shot; false when there is none.
+bool table_over_box(const Enemy& player, int& x, int& y) {
+  const auto [left, top, w, h] = shot_box(player);
+  for (y = top; y <= top + h; ++y)
+    for (x = left; x < left + w; ++x)
+      if (taker_at(x, y) == cast.table) return in_box(player, x, y);
+  return false;
+}
+
+TEST_F(CharactersXL, TheTableTakesTheShotsWhereItCoversAPlayersBox) {
+  for (Enemy* Cast::*player : {&Cast::left, &Cast::right}) {
+    SCOPED_TRACE(player == &Cast::left ? "left player" : "right player");
+    new_character_round(app::edition_xl);
+    deal_hand({ten, ten});
+    if (HasFatalFailure()) return;
+    players_in_view();
+    int x, y;
+    ASSERT_TRUE(table_over_box(*(cast.*player), x, y));
+    set_score(1000);
+    const int first = event_count();
+    shoot_at(x, y);
+    idle();
+    // The table, in the later slot on the same layer, stands on the hand; the players play on.
+    EXPECT_EQ(events_since(first), std::vector<int>{62});
+    EXPECT_EQ(score() - 1000, 20);
+    for (const Enemy* p : {cast.left, cast.right}) EXPECT_TRUE(p->flags & f_shootable);
+    EXPECT_NE(cast.table->anim, spr_table_swept);
+  }
 }
 
 // ---------------------------------------------------------------- the beekeeper and its bees
@@ -717,6 +739,30 @@ TEST_F(CharactersXL, OilBarrelFallsOnceAndTheBarrelChickenStaysDown) {
   EXPECT_FALSE(oil_barrel_fallen());
   wake(*cast.barrel);
   EXPECT_TRUE(idle.until([] { return cast.barrel->state == barrel_staying; }, 300));
+}
+
+// ---------------------------------------------------------------- frame lists
+
+// The flower blinks and the snail idles through frame lists. A list ends at its first -1: one
+// that holds nothing else ends as soon as it moves, on entry 0, which names no frame, and what
+// follows it in memory is never read as entries.
+TEST_F(CharactersXL, AnEmptyFrameListEndsAtOnceAndReadsNothingPastItsEnd) {
+  static constexpr std::int16_t memory[] = {-1, 2, 3, 4, -1};  // the list is memory[0] alone
+  Enemy e{};
+  e.flags = f_in_use;
+  set_anim(e, spr_bee, 0);
+  ASSERT_EQ(257 * 60 * app::frame_time / 65536, 256) << "one entry a frame";
+  for (const int speed : {257, -257})
+    for (const bool hold : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "speed " << speed << (hold ? ", held" : ", looping"));
+      e.anim_speed = static_cast<std::int16_t>(speed);
+      e.seq_pos = 0;
+      gfxtest::reset_log();
+      EXPECT_TRUE(anim_sequence(e, memory, hold));
+      EXPECT_EQ(e.seq_pos, 0);
+      EXPECT_EQ(e.frame, memory[0] * 256 - 1);
+      EXPECT_EQ(gfxtest::read_log(), "Error, illegal frame-num!\n");
+    }
 }
 
 // ---------------------------------------------------------------- tours and whole rounds

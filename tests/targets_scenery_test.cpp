@@ -20,6 +20,7 @@
 #include "game/qzX/round.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"
+#include "game/resources/random.h"
 #include "game/sound/sound.h"
 #include "tests/gfx_fixture.h"
 #include "tests/target_tour.h"
@@ -151,6 +152,12 @@ void stove_roast_out() {
       frames_of(6)));
 }
 
+// The pan chicken looks at the player.
+void pan_facing_the_player() {
+  Enemy& p = *scenery.pan;
+  view(p, Middle::cell);
+  ASSERT_TRUE(idle.until([&] { return shows(p, "pan_looktous"); }, frames_of(10)));
+}
 // The pan chicken has turned to its pan and holds there.
 void pan_turned_away() {
   Enemy& p = *scenery.pan;
@@ -512,14 +519,17 @@ TEST_F(SceneryXL, SafeFallsOnTheLakeChickenThatClimbedOutAndLandsForFiftyPoints)
 
 TEST_F(SceneryXL, PanChickenCountsOnlyHitsWhileTurnedAwayAndFallsAtTheFifteenth) {
   Enemy& p = *scenery.pan;
-  view(p, Middle::cell);
   // Facing the player it shields itself: repelled, not counted.
-  ASSERT_TRUE(idle.until([&] { return shows(p, "pan_looktous"); }, frames_of(10)));
+  pan_facing_the_player();
   ASSERT_TRUE(shoot(p, pan_chest));
   EXPECT_TRUE(shows(p, "pan_repel"));
   pan_turned_away();
-  // The pan beside its head repels too.
+  // The pan beside its head repels too; then it turns back to its pan.
   ASSERT_TRUE(shoot(p, pan_pan));
+  EXPECT_TRUE(shows(p, "pan_repel"));
+  ASSERT_TRUE(idle.until([&] { return !shows(p, "pan_repel"); }, frames_of(1)));
+  EXPECT_TRUE(shows(p, "pan_turntopan"));
+  EXPECT_EQ(frame_of(p), last_frame("pan_turntopan"));
   const int first = event_count();
   for (int i = 0; i < 14; ++i) ASSERT_TRUE(shoot(p, pan_body)) << i;
   EXPECT_EQ(event_count(), first);
@@ -538,6 +548,58 @@ TEST_F(SceneryXL, PanChickenCountsOnlyHitsWhileTurnedAwayAndFallsAtTheFifteenth)
   ASSERT_TRUE(idle.until([&] { return visible(p); }, frames_of(18)));
   EXPECT_TRUE(shootable(p));
   EXPECT_EQ(p.alpha, 65536);
+}
+
+// A repelled shot flashes the pan and sprays sparks: it draws the random numbers of the sparks
+// and no more (no metal ring is chosen), facing the player or turned to the pan.
+TEST_F(SceneryXL, ARepelledShotFlashesThePanAndDrawsOnlyItsSparks) {
+  Enemy& p = *scenery.pan;
+  struct Case {
+    const char* name;
+    void (*bring)();
+    Box spot;
+  };
+  const Case cases[] = {
+      {"facing the player", pan_facing_the_player, pan_chest},
+      {"turned to its pan", pan_turned_away, pan_pan},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.bring();
+    if (HasFatalFailure()) return;
+    int x, y;
+    ASSERT_TRUE(find_spot(p, c.spot, x, y));
+    round.cursor_x = x;
+    round.cursor_y = y;
+    constexpr std::uint32_t seed = 4711;
+    res::random_seed(seed);
+    p.on_hit(p);
+    const int after_shot = res::random(1 << 15);
+    res::random_seed(seed);
+    hit_particles(p);
+    EXPECT_EQ(after_shot, res::random(1 << 15));
+    EXPECT_TRUE(shows(p, "pan_repel"));
+    EXPECT_EQ(p.counter, 0) << "not counted";
+    ASSERT_TRUE(idle.until([&] { return !shows(p, "pan_repel"); }, frames_of(1)));
+  }
+}
+
+TEST_F(SceneryXL, LakeChickenShotOnceIsGoneForTheRound) {
+  Enemy& c = *scenery.lake_chicken;
+  lake_chicken_swims_up();
+  if (HasFatalFailure()) return;
+  const int first = event_count();
+  ASSERT_TRUE(shoot(c, swimmer));
+  EXPECT_EQ(events_since(first), std::vector<int>{3});
+  EXPECT_TRUE(shows(c, "lake_dying"));
+  // Long after its dive it has not come up again, so it can pay no more.
+  for (int f = 0; f < frames_of(30); ++f) {
+    idle();
+    ASSERT_FALSE(shootable(c)) << "back after " << f << " frames";
+  }
+  EXPECT_FALSE(visible(c));
+  EXPECT_TRUE(shows(*scenery.lake, "lake")) << "the water has calmed back to ripples";
+  EXPECT_EQ(events_since(first), std::vector<int>{3});
 }
 
 TEST_F(SceneryXL, FrontChickenDucksWhenTheMegagunFires) {

@@ -66,8 +66,10 @@ bool anim_advance(Enemy& e, bool hold) {
 }
 
 bool anim_sequence(Enemy& e, const std::int16_t* list, bool hold) {
+  // The last valid entry; an empty list (only its -1) ends at once on entry 0, and nothing past
+  // its end is read.
   int last = 0;
-  while (list[last + 1] != -1) ++last;  // the last valid entry
+  while (list[last] != -1 && list[last + 1] != -1) ++last;
   int pos = e.seq_pos >> 8;
   e.seq_pos += per_tick_step(e.anim_speed);
   const int target = e.seq_pos >> 8;

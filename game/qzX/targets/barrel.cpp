@@ -28,13 +28,6 @@ constexpr ChickenWindow duck_window{0, 1};
 
 enum : std::int16_t { waiting = 0, rising = 1, staying = 2, ducking = 3, dying = 4 };
 
-void shootable_if(Enemy& e, bool on) {
-  if (on)
-    e.flags |= f_shootable;
-  else
-    e.flags &= static_cast<std::uint16_t>(~f_shootable);
-}
-
 void wait_again(Enemy& e) {
   e.state = waiting;
   set_anim(e, spr_up, 0);

@@ -37,8 +37,8 @@ constexpr int spr_die = gfx::find_sprite("data\\gfx\\beehive_die");
 constexpr int spr_bee = gfx::find_sprite("data\\gfx\\bee");
 constexpr gfx::ArtAnchor keeper_place = *gfx::find_art_anchor("data\\gfx\\beehive_handup");
 // The hive, relative to the beekeeper's position; its middle is where bees come from.
-constexpr int hive_left = 5, hive_right = 31, hive_top = 0, hive_bottom = 28;
-constexpr int hive_mid_x = (hive_left + hive_right) / 2, hive_mid_y = (hive_top + hive_bottom) / 2;
+constexpr Spot hive = {5, 0, 31, 28};
+constexpr int hive_mid_x = (hive.x0 + hive.x1) / 2, hive_mid_y = (hive.y0 + hive.y1) / 2;
 
 constexpr int keeper_anim_speed = 64;
 constexpr int die_anim_speed = 51;
@@ -328,9 +328,8 @@ void keeper_update(Enemy& e) {
 }
 
 void keeper_hit(Enemy& e) {
-  const int rx = shot_rel_x(e), ry = shot_rel_y(e);
   sound::play_sound(sound::sfx_hit1);
-  if (rx >= hive_left && rx <= hive_right && ry >= hive_top && ry <= hive_bottom) {
+  if (shot_in(e, hive)) {
     if (swarm.count < hive_shot_bees) {
       const int room = max_bees - swarm.count;
       release_bees(room < hive_shot_bees ? room : hive_shot_bees);

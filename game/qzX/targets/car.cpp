@@ -101,11 +101,7 @@ void show_at(Enemy& e, Place place) {
   e.counter = place;
   set_pos(e, h.x << 16, h.y << 16);
   e.flags |= f_visible;
-  // The shy chicken cannot be hit.
-  if (shy())
-    e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));
-  else
-    e.flags |= f_shootable | f_pixel_test;
+  pixel_shootable_if(e, !shy());  // the shy chicken cannot be hit
   chicken_call();
 }
 
@@ -176,10 +172,7 @@ void peek(Enemy& e) {
     return;
   }
   // The door and the bonnet show the chicken only in the middle of their animations.
-  if (in_window(e, h.frames))
-    e.flags |= f_shootable | f_pixel_test;
-  else
-    e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));
+  pixel_shootable_if(e, in_window(e, h.frames));
 }
 
 void car_update(Enemy& e) {

@@ -69,11 +69,8 @@ struct CardGame {
 CardGame game;
 int deck_slot = -1;
 
-Enemy* deck() {
-  if (deck_slot < 0) return nullptr;
-  Enemy& d = enemies[deck_slot];
-  return (d.flags & f_in_use) && d.kind == kind_deck ? &d : nullptr;
-}
+void deck_update(Enemy& d);
+Enemy* deck() { return target_in_slot(deck_slot, deck_update); }
 
 // Sweeps the hand off the table.
 void clear_hand() {
@@ -198,10 +195,9 @@ void deck_hit(Enemy& d) {
 
 void spawn_cards() {
   game = {};
-  deck_slot = -1;
   Enemy* d = spawn_target(kind_deck, spr_card_back, deck_x, deck_y, 1);
+  deck_slot = slot_of(d);
   if (!d) return;
-  deck_slot = enemy_index(*d);
   d->update = deck_update;
   d->on_hit = deck_hit;
 }

@@ -52,13 +52,6 @@ enum : std::int16_t {
   flag_lowering = 12,
 };
 
-void shootable_if(Enemy& e, bool on) {
-  if (on)
-    e.flags |= f_shootable;
-  else
-    e.flags &= static_cast<std::uint16_t>(~f_shootable);
-}
-
 void wait(Enemy& e, int base, int range) {
   e.state = waiting;
   e.flags &= static_cast<std::uint16_t>(~(f_visible | f_shootable));

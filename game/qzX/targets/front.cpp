@@ -45,10 +45,6 @@ constexpr int card_events[5] = {66, 67, 68, 69, 70};
 
 // Frames of the pictures as drawn in which the chicken shows above the bottom edge of the
 // screen; outside them it cannot be shot.
-struct AnimWindow {
-  int sprite;
-  ChickenWindow frames;
-};
 constexpr AnimWindow windows[] = {
     {spr_up_down, {2, 6}},   {spr_hand_up, {0, 3}},   {spr_knocking, {0, 3}},
     {spr_hand_down, {0, 3}}, {spr_show_pics, {0, 9}},
@@ -92,17 +88,6 @@ void next_picture(Enemy& e) {
   e.data2 = 0;
   e.timer2 = picture_time;
   sound::play_sound(sound::sfx_paper);
-}
-
-// Shootable only where the picture shows the chicken.
-void follow_window(Enemy& e) {
-  bool shown = false;
-  for (const AnimWindow& w : windows)
-    if (e.anim == w.sprite) shown = in_window(e, w.frames);
-  if (shown)
-    e.flags |= f_shootable | f_pixel_test;
-  else
-    e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));
 }
 
 bool card_showing(const Enemy& e) {
@@ -184,7 +169,7 @@ void front_update(Enemy& e) {
       if (anim_advance(e, true)) hide(e);
       return;
   }
-  follow_window(e);
+  follow_window(e, windows);  // shootable only where the picture shows the chicken
   if (card_showing(e))
     gfx::draw_sprite(spr_cards, e.data1, screen_x(e) + board->x, (e.y >> 16) + board->y, front_depth, 0, 0);
 }
@@ -214,9 +199,8 @@ void front_hit(Enemy& e) {
 
 void spawn_front() {
   Enemy* e = spawn_target(kind_scenery, spr_up_down, place->x, place->y, front_depth);
-  front_slot = -1;
+  front_slot = slot_of(e);
   if (!e) return;
-  front_slot = enemy_index(*e);
   e->update = front_update;
   e->on_hit = front_hit;
   e->state = hidden;
@@ -225,11 +209,9 @@ void spawn_front() {
 }
 
 void front_target_megagun() {
-  if (front_slot < 0) return;
-  Enemy& e = enemies[front_slot];
-  if (!(e.flags & f_in_use) || e.update != front_update) return;
-  if (e.state == hidden || e.state == knocked_away) return;
-  start(e, ducking, spr_up_down, gfx::frame_count(spr_up_down) - 1, duck_speed);
+  Enemy* e = target_in_slot(front_slot, front_update);
+  if (!e || e->state == hidden || e->state == knocked_away) return;
+  start(*e, ducking, spr_up_down, gfx::frame_count(spr_up_down) - 1, duck_speed);
 }
 
 }  // namespace qzx

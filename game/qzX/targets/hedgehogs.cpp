@@ -3,7 +3,6 @@
 // table stands on the hand's total when the game allows it: 17 to 20 score that many, 21 scores
 // 50, 16 or less nothing.
 #include "game/gfx/catalogue_table.h"
-#include "game/qzX/round.h"
 #include "game/qzX/targets/target_helpers.h"
 #include "game/qzX/targets/targets.h"
 #include "game/sound/sound.h"
@@ -66,24 +65,7 @@ void table_update(Enemy& t) {
   if (t.state == table_swept) anim_advance(t, true);
 }
 
-// The table lies in a later slot than the players, so it takes the shots where they overlap;
-// but the players sit in front of it, so a shot inside a player's box is theirs.
-Enemy* player_in_front(int cursor_x, int cursor_y) {
-  for (int kind : {kind_hedgehog_left, kind_hedgehog_right}) {
-    Enemy* p = enemy_next_of_kind(kind);
-    if (!p || !(p->flags & f_shootable)) continue;
-    const int left = screen_x(*p) + p->hit_x, top = (p->y >> 16) + p->hit_y;
-    if (cursor_x >= left && cursor_x < left + p->hit_w && cursor_y >= top && cursor_y <= top + p->hit_h)
-      return p;
-  }
-  return nullptr;
-}
-
 void table_hit(Enemy& t) {
-  if (Enemy* p = player_in_front(round.cursor_x, round.cursor_y)) {
-    player_hit(*p);
-    return;
-  }
   sound::play_sound(sound::sfx_hit_wood1);
   if (!card_stand_allowed()) return;
   const int total = card_total();
@@ -97,7 +79,8 @@ void table_hit(Enemy& t) {
 void spawn_player(const CardPlayer& p) {
   Enemy* e = spawn_target(p.kind, p.sprite, p.x, p.y, 1);
   if (!e) return;
-  // In front of the table, hit by their boxes rather than their pixels.
+  // Hit by their boxes rather than their pixels. The table, spawned after them, lies in a later
+  // slot on the same layer, so it takes the shots where it covers their boxes.
   e->flags = f_in_use | f_visible | f_shootable;
   set_hitbox(*e, p.hit_x, p.hit_y, p.hit_w, p.hit_h);
   e->anim_speed = player_anim_speed;

@@ -46,14 +46,11 @@ constexpr int falling_points = 50, falling_event = 98;
 enum : std::int16_t { kite_waiting = 0, kite_flying = 1, kite_broken = 2 };
 enum : std::int16_t { chicken_absent = 0, chicken_hanging = 1, chicken_falling = 2, chicken_hit = 3 };
 
-int kite_slot = -1;
+// Per-round state: the hanging chicken's slot, for the kite.
 int chicken_slot = -1;
+void chicken_update(Enemy& c);
 
-Enemy* slot_of(int slot) {
-  if (slot < 0) return nullptr;
-  Enemy& e = enemies[slot];
-  return (e.flags & f_in_use) ? &e : nullptr;
-}
+Enemy* the_chicken() { return target_in_slot(chicken_slot, chicken_update); }
 
 void hide(Enemy& e) { e.flags &= static_cast<std::uint16_t>(~(f_visible | f_shootable)); }
 
@@ -78,7 +75,7 @@ void kite_gone(Enemy& k) {
 }
 
 void kite_update(Enemy& k) {
-  Enemy* c = slot_of(chicken_slot);
+  Enemy* c = the_chicken();
   switch (k.state) {
     case kite_waiting:
       k.timer -= app::frame_time;
@@ -131,7 +128,7 @@ void kite_hit(Enemy& k) {
   k.anim_speed = 84;
   k.vy = 0;
   k.flags &= static_cast<std::uint16_t>(~f_shootable);
-  Enemy* c = slot_of(chicken_slot);
+  Enemy* c = the_chicken();
   if (c && c->state == chicken_hanging) drop(*c);
 }
 
@@ -171,20 +168,17 @@ void chicken_hit_op(Enemy& c) {
 }  // namespace
 
 void spawn_kite() {
-  kite_slot = -1;
   Enemy* k = spawn_target(kind_scenery, spr_kite, start_x, height_base, kite_depth);
   if (!k) return;
-  kite_slot = enemy_index(*k);
   k->update = kite_update;
   k->on_hit = kite_hit;
   kite_gone(*k);
 }
 
 void spawn_kite_chicken() {
-  chicken_slot = -1;
   Enemy* c = spawn_target(kind_scenery, spr_hanging, start_x + hang_dx, height_base + hang_dy, kite_depth);
+  chicken_slot = slot_of(c);
   if (!c) return;
-  chicken_slot = enemy_index(*c);
   c->scale = chicken_scale;  // recorded only: the sprites are drawn at their own size
   c->state = chicken_absent;
   c->update = chicken_update;

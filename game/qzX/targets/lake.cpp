@@ -1,9 +1,9 @@
 // The lake and the chicken swimming in it. The chicken goes through a fixed round of playing,
 // blinking, diving and coming up again, with short pauses between; it can be shot while it is
-// above the water. In editions XL and XXL it now and then climbs out onto the bank while the
-// lake is in view and howls, and the safe comes down on it. The lake itself only shows its
-// ripples: calm water fading back to ripples where the chicken went down, rings where it climbs
-// out.
+// above the water, and once shot it is gone for the round. In editions XL and XXL it now and
+// then climbs out onto the bank while the lake is in view and howls, and the safe comes down on
+// it. The lake itself only shows its ripples: calm water fading back to ripples where the
+// chicken went down, rings where it climbs out.
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/layers.h"
@@ -45,10 +45,6 @@ constexpr int dive_step = 2, surface_step = 5;
 
 // The frames of the pictures as drawn in which the chicken is above the water (or on the
 // bank) and can be shot; under water only its tail or nothing shows.
-struct AnimWindow {
-  int sprite;
-  ChickenWindow frames;
-};
 constexpr AnimWindow windows[] = {
     {spr_play_up, {0, 8}}, {spr_blink_up, {0, 3}}, {spr_up_down, {0, 4}},
     {spr_down_up, {5, 9}}, {spr_climb_out, {0, 32}},
@@ -56,24 +52,20 @@ constexpr AnimWindow windows[] = {
 
 enum LakeState : std::int16_t { ripples = 0, rings = 1, calm = 2 };
 enum ChickenState : std::int16_t {
-  swimming = 0,   // `data0` the step of the round; `seq_pos` 1 while the pause after it runs
+  swimming = 0,  // `data0` the step of the round; `seq_pos` 1 while the pause after it runs
   climbing = 2,
-  howling = 3,    // `timer` to the safe's release
+  howling = 3,      // `timer` to the safe's release
   safe_coming = 4,  // `timer` to the end
   squashed = 5,
   sinking = 100,
-  gone = 101,     // `timer` to its return
+  gone = 101,  // shot: it does not come back this round
 };
 
 // Per-round state: the lake's slot, for the chicken.
 int lake_slot = -1;
 void lake_update(Enemy& e);
 
-Enemy* the_lake() {
-  if (lake_slot < 0) return nullptr;
-  Enemy& e = enemies[lake_slot];
-  return (e.flags & f_in_use) && e.update == lake_update ? &e : nullptr;
-}
+Enemy* the_lake() { return target_in_slot(lake_slot, lake_update); }
 
 void lake_shows(Enemy& lake, LakeState state) {
   lake.state = state;
@@ -107,16 +99,6 @@ void lake_update(Enemy& e) {
       if (e.alpha <= 0) lake_shows(e, ripples);
       break;
   }
-}
-
-void follow_window(Enemy& e) {
-  bool shown = false;
-  for (const AnimWindow& w : windows)
-    if (w.sprite == e.anim) shown = in_window(e, w.frames);
-  if (shown)
-    e.flags |= f_shootable | f_pixel_test;
-  else
-    e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));
 }
 
 void begin_step(Enemy& e, int step) {
@@ -195,18 +177,11 @@ void chicken_update(Enemy& e) {
       if (anim_advance(e, true)) {
         e.state = gone;
         e.flags &= static_cast<std::uint16_t>(~f_visible);
-        e.timer = random_tenths(20, 50);  // back after 2.0 .. 6.9 s
       }
       return;
-    case gone:
-      e.timer -= app::frame_time;
-      if (e.timer <= 0) {
-        e.flags |= f_visible;
-        begin_step(e, surface_step);
-      }
-      return;
+    case gone: return;
   }
-  follow_window(e);
+  follow_window(e, windows);
 }
 
 void chicken_hit(Enemy& e) {
@@ -223,10 +198,9 @@ void chicken_hit(Enemy& e) {
 }  // namespace
 
 void spawn_lake() {
-  lake_slot = -1;
   Enemy* e = spawn_target(kind_scenery, spr_lake, lake_x, lake_y, 1);
+  lake_slot = slot_of(e);
   if (!e) return;
-  lake_slot = enemy_index(*e);
   // Under the chicken, and shots pass through its ripples.
   e->flags = f_in_use | f_visible | f_z_behind2;
   e->update = lake_update;
@@ -239,7 +213,7 @@ void spawn_lake_chicken() {
   e->update = chicken_update;
   e->on_hit = chicken_hit;
   begin_step(*e, 0);
-  follow_window(*e);
+  follow_window(*e, windows);
 }
 
 }  // namespace qzx

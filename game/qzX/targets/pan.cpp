@@ -53,10 +53,6 @@ constexpr Turn turns[] = {
     {spr_look_to_us, 0, 0},  {spr_repel, 0, 0},       {spr_die, 0, 0},
 };
 // The window of frames in which it is turned away (shots on it count): turned half way or more.
-struct AnimWindow {
-  int sprite;
-  ChickenWindow frames;
-};
 constexpr AnimWindow turned_away[] = {
     {spr_turn_to_pan, {5, 9}},
     {spr_look_to_pan, {0, 4}},
@@ -80,12 +76,6 @@ double turn_of(const Enemy& e) {
     return t.first + (t.last - t.first) * frame_number(e) / (n - 1);
   }
   return 0;
-}
-
-bool is_turned_away(const Enemy& e) {
-  for (const AnimWindow& w : turned_away)
-    if (w.sprite == e.anim) return in_window(e, w.frames);
-  return false;
 }
 
 // The pan as drawn: a disc of radius 15 (narrowing to 12 across as it turns) that moves from
@@ -161,19 +151,22 @@ void pan_update(Enemy& e) {
   }
 }
 
+// The pan flashes up before the chicken and sparks fly; then it goes on where it was (a shot
+// during the flash starts it again).
 void repel(Enemy& e) {
-  metal_hit(e);
-  if (e.state != turning || is_turned_away(e)) return;  // the pan flashes where it is held
+  hit_particles(e);
+  if (e.state == turning) {
+    e.data1 = e.anim;
+    e.data2 = e.frame;
+  }
   e.state = repelling;
-  e.data1 = e.anim;
-  e.data2 = e.frame;
   set_anim(e, spr_repel, 0);
   e.anim_speed = speed;
 }
 
 void pan_hit(Enemy& e) {
   if (e.state != turning && e.state != repelling) return;
-  if (shot_on_pan(e) || !is_turned_away(e)) {
+  if (shot_on_pan(e) || !in_anim_window(e, turned_away)) {
     repel(e);
     return;
   }

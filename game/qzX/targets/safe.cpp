@@ -26,11 +26,7 @@ enum State : std::int16_t { waiting = 0, falling = 1, landed = 2 };
 int safe_slot = -1;
 void safe_update(Enemy& e);
 
-Enemy* the_safe() {
-  if (safe_slot < 0) return nullptr;
-  Enemy& e = enemies[safe_slot];
-  return (e.flags & f_in_use) && e.update == safe_update ? &e : nullptr;
-}
+Enemy* the_safe() { return target_in_slot(safe_slot, safe_update); }
 
 void safe_update(Enemy& e) {
   if (e.state == landed) {
@@ -53,10 +49,9 @@ void safe_update(Enemy& e) {
 }  // namespace
 
 void spawn_safe() {
-  safe_slot = -1;
   Enemy* e = spawn_target(kind_scenery, spr_safe, place->x, place->y - drop_height, place->depth);
+  safe_slot = slot_of(e);
   if (!e) return;
-  safe_slot = enemy_index(*e);
   e->flags &= static_cast<std::uint16_t>(~(f_visible | f_shootable | f_pixel_test));
   e->update = safe_update;
   e->on_hit = [](Enemy& s) { metal_hit(s); };

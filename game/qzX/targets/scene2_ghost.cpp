@@ -2,6 +2,7 @@
 // screen swaying from side to side and moaning. Hits push it sideways; the fourteenth lays it
 // to rest for good.
 #include <cmath>
+#include <numbers>
 
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
@@ -85,7 +86,8 @@ void out_step(Enemy& e) {
   e.y -= per_second(rise);
   drift_step(e);
   e.data0 += app::frame_time / sway_divisor;
-  e.x = e.home_x + static_cast<std::int32_t>(sway * std::sin(e.data0 * 2 * M_PI / 4096));
+  e.x =
+      e.home_x + static_cast<std::int32_t>(sway * std::sin(e.data0 * 2 * std::numbers::pi / 4096));
   const int before = frame_number(e);
   anim_advance(e, false);
   if (before == moan_frame && frame_number(e) != moan_frame) sound::play_sound(sound::sfx_ghost);
@@ -127,7 +129,7 @@ void ghost_hit(Enemy& e) {
 
 void spawn_ghost() {
   Enemy* e = enemy_alloc(kind_scenery);
-  ghost_slot = e ? enemy_index(*e) : -1;
+  ghost_slot = slot_of(e);
   if (!e) return;
   set_depth(*e, 0);
   set_pos(*e, start_x << 16, start_y << 16);
@@ -139,9 +141,7 @@ void spawn_ghost() {
 }
 
 void ghost_set_wait(std::int32_t wait) {
-  if (ghost_slot < 0) return;
-  Enemy& e = enemies[ghost_slot];
-  if ((e.flags & f_in_use) && e.update == ghost_update) e.timer = wait;
+  if (Enemy* e = target_in_slot(ghost_slot, ghost_update)) e->timer = wait;
 }
 
 }  // namespace qzx

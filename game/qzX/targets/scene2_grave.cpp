@@ -29,25 +29,22 @@ constexpr int state_lighting = 3;
 constexpr int state_lit = 4;
 constexpr int state_dimming = 5;
 
-// The slab, relative to the grave's position, bounds included: its rounded top, the shoulders
-// and the body, narrowing where the grass has grown over its foot.
-struct SlabPart {
-  int x0, x1, y0, y1;
-};
-constexpr SlabPart slab[4] = {
-    {142, 197, 19, 48},
-    {116, 221, 48, 76},
-    {120, 215, 76, 117},
-    {124, 182, 117, 131},
+// The slab, relative to the grave's position: its rounded top, the shoulders and the body,
+// narrowing where the grass has grown over its foot.
+constexpr Spot slab[4] = {
+    {142, 19, 197, 48},
+    {116, 48, 221, 76},
+    {120, 76, 215, 117},
+    {124, 117, 182, 131},
 };
 
 // Record use: counter = shots on the slab; data0 = 1 while the ghost asks for the light;
 // timer = the light's hold.
 int grave_slot = -1;
 
-bool on_slab(int x, int y) {
-  for (const SlabPart& p : slab)
-    if (x >= p.x0 && x <= p.x1 && y >= p.y0 && y <= p.y1) return true;
+bool shot_on_slab(const Enemy& e) {
+  for (const Spot& part : slab)
+    if (shot_in(e, part)) return true;
   return false;
 }
 
@@ -91,7 +88,7 @@ void grave_update(Enemy& e) {
 }
 
 void grave_hit(Enemy& e) {
-  if (e.state != state_closed || !on_slab(shot_rel_x(e), shot_rel_y(e))) return;
+  if (e.state != state_closed || !shot_on_slab(e)) return;
   sound::play_sound(sound::sfx_hit_stone);
   if (++e.counter < shots_to_open) return;
   e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));
@@ -101,18 +98,13 @@ void grave_hit(Enemy& e) {
   sound::play_sound(sound::sfx_stone_crash);
 }
 
-Enemy* grave() {
-  if (grave_slot < 0) return nullptr;
-  Enemy& e = enemies[grave_slot];
-  if (!(e.flags & f_in_use) || e.update != grave_update) return nullptr;
-  return &e;
-}
+Enemy* grave() { return target_in_slot(grave_slot, grave_update); }
 
 }  // namespace
 
 void spawn_grave() {
   Enemy* e = spawn_target(kind_scenery, sprite, 303, 424, 0);
-  grave_slot = e ? enemy_index(*e) : -1;
+  grave_slot = slot_of(e);
   if (!e) return;
   e->state = state_closed;
   e->update = grave_update;

@@ -69,10 +69,7 @@ bool silenced(const HidingPlaceRow& r) { return r.silenced_by && scene2_flags.*r
 
 // Shootable (with the pixel test) exactly on the frames of the place's window.
 void set_shootable_by_frame(Enemy& e, const HidingPlaceRow& r) {
-  if (in_window(e, ChickenWindow{r.frames.first, r.frames.last}))
-    e.flags |= f_shootable | f_pixel_test;
-  else
-    e.flags &= static_cast<std::uint16_t>(~(f_shootable | f_pixel_test));
+  pixel_shootable_if(e, in_window(e, ChickenWindow{r.frames.first, r.frames.last}));
 }
 
 int speed_on(const Enemy& e, const HidingPlaceRow& r) {

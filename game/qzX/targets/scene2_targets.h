@@ -1,7 +1,9 @@
-// The second scene (the yard, edition XXL): its round flags, its hiding places and the spawn
-// operations of its targets. Each target lives in a scene2_<name>.cpp of its own; the spawn
-// order is the table in scene2_targets.cpp. The yard does not scroll: positions are screen
-// pixels, and every target is of kind 38 at depth 0 unless its file says otherwise.
+// The second scene (the yard, edition XXL): its round flags, its hiding places, its one-shot
+// scenery and the spawn operations of its targets. Each target lives in a scene2_<name>.cpp of
+// its own, except the two families of alike targets, one row each: the hiding places
+// (scene2_popup.cpp) and the one-shot scenery (scene2_scenery.cpp). The spawn order is the
+// table in scene2_targets.cpp. The yard does not scroll: positions are screen pixels, and every
+// target is of kind 38 at depth 0 unless its file says otherwise.
 #pragma once
 
 #include <cstdint>
@@ -50,17 +52,25 @@ struct PopupFrames {
 };
 PopupFrames hiding_place_frames(int place);
 
-// The scenery and the characters, in the spawn order.
-void spawn_doghouse();
+// The scenery that a first shot ends, in the rows of its table.
+enum SceneryPiece {
+  sp_doghouse,
+  sp_chimney_pot_left,
+  sp_chimney_pot_right,
+  sp_window_frame,
+  sp_yard_tree,
+  sp_axe,
+  sp_shore,
+  scenery_piece_count
+};
+// Takes a slot for the piece.
+void spawn_scenery_piece(int piece);
+
+// The other scenery and the characters, in the spawn order.
 void spawn_barrels();
-void spawn_chimney_top();  // two objects, one per chimney pot
-void spawn_window_frame();
 void spawn_open_door();
-void spawn_yard_tree();
 void spawn_window();
 void spawn_trampoline();
-void spawn_axe();
-void spawn_shore();
 void spawn_clothes();  // three objects, depth 1
 void spawn_grave();
 void spawn_ghost();
@@ -71,12 +81,10 @@ bool grave_open();
 void grave_light_up();
 void ghost_set_wait(std::int32_t wait);
 
-// Shared by the yard's one-shot scenery: the shot stops it taking part in shot resolution and
-// plays its animation once, keeping the last frame.
+// Shared by the yard's scenery that a shot ends (the pieces above, the window and the open
+// door): the shot stops it taking part in shot resolution and plays its animation once.
 void scenery_once(Enemy& e);
 // Played every frame by such scenery: the animation runs to its end and holds there.
 void scenery_hold(Enemy& e);
-// Played every frame by scenery that leaves the round once its shot animation has ended.
-void scenery_until_end(Enemy& e);
 
 }  // namespace qzx

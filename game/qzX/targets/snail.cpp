@@ -28,9 +28,8 @@ constexpr int apple_reached_x = 1559;
 constexpr std::int16_t idle_frames[] = {1, 2, 3, 4, 1, 1, 1, 1, 1, 1, -1};
 constexpr std::int16_t idle_speed = 32;
 
-// The tail box, relative to the snail's position (inclusive); a shot left of small_push_below
-// pushes gently.
-constexpr int tail_left = 0, tail_right = 25, tail_top = 26, tail_bottom = 62;
+// The tail, relative to the snail's position; a shot left of small_push_below pushes gently.
+constexpr Spot tail = {0, 26, 25, 62};
 constexpr int small_push_below = 9;
 constexpr std::int32_t small_push = 3853516;  // 58.8 px/s
 constexpr std::int32_t big_push = 91 << 16;   // 91 px/s
@@ -131,15 +130,13 @@ void snail_update(Enemy& e) {
 
 void snail_hit(Enemy& e) {
   if (e.state == dead) return;
-  const int rx = shot_rel_x(e), ry = shot_rel_y(e);
-  const bool tail = rx >= tail_left && rx <= tail_right && ry >= tail_top && ry <= tail_bottom;
-  if (!tail) {
+  if (!shot_in(e, tail)) {
     die(e, -50, 21);
     return;
   }
   if (e.state != idle && e.state != pushed) return;  // at the apple there is nowhere to go
   sound::play_sound(sound::sfx_snail_move);
-  const bool small = rx < small_push_below;
+  const bool small = shot_rel_x(e) < small_push_below;
   set_anim(e, small ? spr_push_small : spr_push_big, 0);
   e.anim_speed = push_anim_speed;
   e.vx = small ? small_push : big_push;

@@ -30,17 +30,9 @@ constexpr ChickenWindow door_open_window = {5, 12};
 constexpr ChickenWindow roast_window = {6, 10};
 
 // Spots relative to the stove: its upper knob, the door's opening and the roast chicken.
-struct Box {
-  int x0, y0, x1, y1;  // inclusive
-};
-constexpr Box knob = {66, 44, 78, 56};
-constexpr Box doorway = {18, 40, 62, 74};
-constexpr Box roast_spot = {18, 26, 62, 74};
-
-bool shot_in(const Enemy& e, Box b) {
-  const int x = shot_rel_x(e), y = shot_rel_y(e);
-  return x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1;
-}
+constexpr Spot knob = {66, 44, 78, 56};
+constexpr Spot doorway = {18, 40, 62, 74};
+constexpr Spot roast_spot = {18, 26, 62, 74};
 
 enum State : std::int16_t {
   resting = 0,      // door shut; `timer` runs to the next door cycle

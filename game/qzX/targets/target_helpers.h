@@ -1,9 +1,10 @@
 // What many targets share: their usual flags, hits on metal with sparks, the particles at the
-// shot, points with their event, and the window of frames in which a character shows its
-// chicken.
+// shot, points with their event, the spots a shot is told by, the window of frames in which a
+// character shows its chicken, and the slot by which a target's neighbours reach it.
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "game/qzX/enemies.h"
 
@@ -24,6 +25,17 @@ void score_event(const Enemy& e, int points, int event, int dx = 0, int dy = 0);
 // The shot's position relative to the target's position (layer pixels).
 int shot_rel_x(const Enemy& e);
 int shot_rel_y(const Enemy& e);
+// A spot on a target, relative to its position, bounds included; the shot lies in it.
+struct Spot {
+  int x0, y0, x1, y1;
+};
+bool shot_in(const Enemy& e, Spot s);
+
+// Sets `shootable` when on, clears it otherwise.
+void shootable_if(Enemy& e, bool on);
+// The same for `shootable` together with `pixel test`.
+void pixel_shootable_if(Enemy& e, bool on);
+
 // The frame drawn.
 inline int frame_number(const Enemy& e) { return e.frame >> 8; }
 // The frames first..last (inclusive) in which a character shows its chicken.
@@ -33,8 +45,23 @@ struct ChickenWindow {
 inline bool in_window(const Enemy& e, ChickenWindow w) {
   return frame_number(e) >= w.first && frame_number(e) <= w.last;
 }
+// A character's picture and its window.
+struct AnimWindow {
+  int sprite;
+  ChickenWindow frames;
+};
+// The object shows one of the pictures on a frame of its window (false for other pictures).
+bool in_anim_window(const Enemy& e, std::span<const AnimWindow> windows);
+// Shootable, with the pixel test, exactly while it does.
+void follow_window(Enemy& e, std::span<const AnimWindow> windows);
 // Seconds in 16.16 from tenths: random(range) + base tenths (the targets' waits).
 std::int32_t random_tenths(int base, int range);
+
+// The slot of a target that others reach during the round: -1 when it was not spawned.
+inline int slot_of(const Enemy* e) { return e ? enemy_index(*e) : -1; }
+// The object in the slot while it is still that target, in use and running `update` (a freed
+// slot may have gone to another object); null otherwise.
+Enemy* target_in_slot(int slot, EnemyOp update);
 
 // The card game (cards.cpp) as the card table (hedgehogs.cpp) sees it: the total of the hand,
 // whether the players may stand on it now, standing (the hand ends after a short pause), and

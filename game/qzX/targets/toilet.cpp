@@ -22,21 +22,13 @@ constexpr const gfx::ArtAnchor* place = gfx::find_art_anchor("data\\gfx\\toilet_
 
 constexpr std::int16_t speed = 64;
 
-// Spots relative to the outhouse, inclusive.
-struct Box {
-  int x0, y0, x1, y1;
-};
-constexpr Box latch = {136, 58, 148, 70};
-constexpr Box opening = {112, 55, 150, 117};
+// Spots relative to the outhouse.
+constexpr Spot latch = {136, 58, 148, 70};
+constexpr Spot opening = {112, 55, 150, 117};
 
 // The door breaking as drawn: from its fifth frame on the door has fallen far enough for the
 // chicken to show in the opening, and it stays so on the last frame.
 constexpr ChickenWindow chicken_window = {4, 20};
-
-bool shot_in(const Enemy& e, Box b) {
-  const int x = shot_rel_x(e), y = shot_rel_y(e);
-  return x >= b.x0 && x <= b.x1 && y >= b.y0 && y <= b.y1;
-}
 
 enum State : std::int16_t {
   occupied = 0,  // the door is shut and rattles now and then
@@ -49,11 +41,7 @@ enum State : std::int16_t {
 int doorway_slot = -1;
 void doorway_update(Enemy& e);
 
-Enemy* the_doorway() {
-  if (doorway_slot < 0) return nullptr;
-  Enemy& e = enemies[doorway_slot];
-  return (e.flags & f_in_use) && e.update == doorway_update ? &e : nullptr;
-}
+Enemy* the_doorway() { return target_in_slot(doorway_slot, doorway_update); }
 
 void start(Enemy& e, State state, int sprite) {
   e.state = state;
@@ -121,10 +109,9 @@ void spawn_toilet() {
 }
 
 void spawn_toilet_chicken() {
-  doorway_slot = -1;
   Enemy* e = spawn_target(kind_scenery, spr_acting, place->x, place->y, place->depth);
+  doorway_slot = slot_of(e);
   if (!e) return;
-  doorway_slot = enemy_index(*e);
   e->update = doorway_update;
   e->on_hit = doorway_hit;
   start(*e, occupied, spr_acting);
