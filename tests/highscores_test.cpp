@@ -311,10 +311,10 @@ TEST_F(Highscores, BadFilesFallBackToTheDefaultsWithThePenalty) {
   } cases[] = {
       {"empty", ""},
       {"half", good.substr(0, good.size() / 2)},
-      {"without its last line end", good.substr(0, good.size() - 2)},
+      {"without its check lines", good.substr(0, good.find(std::string("-\0\n\0", 4)) + 4)},
       {"one byte short", good.substr(0, good.size() - 1)},
       {"one byte more", good + "x"},
-      {"with a byte-order mark", std::string("\xff\xfe") + good},
+      {"with a big-endian byte-order mark", std::string("\xfe\xff") + good},
       {"without line ends", utf16(no_line_ends)},
       {"with an overlong line", utf16(overlong)},
       {"with a score beyond 32 bits", utf16(huge)},
@@ -329,6 +329,30 @@ TEST_F(Highscores, BadFilesFallBackToTheDefaultsWithThePenalty) {
     EXPECT_TRUE(app::highscore_penalty) << c.what;
     expect_defaults();
     EXPECT_EQ(log(), "Highscore-file not valid!\n") << c.what;
+  }
+}
+
+TEST_F(Highscores, FilesAnEditorTouchedStillLoad) {
+  set_table(known_table);
+  const std::string good = format_highscore_file({2010, 1, 1, 0, 0, 0});
+  const std::string mark = "\xff\xfe";
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"without its last, empty line", good.substr(0, good.size() - 2)},
+      {"without the last check line's end either", good.substr(0, good.size() - 4)},
+      {"with a byte-order mark", mark + good},
+      {"with a byte-order mark and trimmed", mark + good.substr(0, good.size() - 2)},
+  };
+  for (const Case& c : cases) {
+    set_default_highscores();
+    app::highscore_penalty = false;
+    EXPECT_TRUE(load(c.bytes)) << c.what;
+    EXPECT_FALSE(app::highscore_penalty) << c.what;
+    std::vector<std::pair<std::u16string, int>> expected;
+    for (const auto& [name, score] : known_table) expected.emplace_back(widen(name), score);
+    EXPECT_EQ(table_now(), expected) << c.what;
   }
 }
 

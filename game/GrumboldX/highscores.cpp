@@ -44,17 +44,13 @@ struct LineReader {
   const std::uint8_t* bytes;
   std::size_t units;
   std::size_t at = 0;
-  bool ran_out = false;  // a line ended with the data instead of its line end
 
   // At most highscore_line_units units, the line end included; a longer line goes on as the
   // next one. line always ends in 0.
   void read(char16_t (&line)[highscore_line_units + 1]) {
     int n = 0;
     while (n < highscore_line_units) {
-      if (at >= units) {
-        ran_out = true;
-        break;
-      }
+      if (at >= units) break;
       const char16_t u = static_cast<char16_t>(bytes[2 * at] | bytes[2 * at + 1] << 8);
       ++at;
       line[n++] = u;
@@ -133,8 +129,11 @@ bool parse_file(const std::uint8_t* bytes, std::size_t size, std::int16_t (&time
   if (size % 2 != 0) return false;  // UTF-16 comes in pairs of bytes: cut off or not UTF-16
   LineReader reader{bytes, size / 2};
   if (reader.units > 0) {
+    // The game writes no byte-order mark, but an editor may add one: skipped. A reversed one
+    // means big-endian text, which this reader cannot take.
     const char16_t first = static_cast<char16_t>(bytes[0] | bytes[1] << 8);
-    if (first == 0xFEFF || first == 0xFFFE) return false;  // never written with a byte-order mark
+    if (first == 0xFFFE) return false;
+    if (first == 0xFEFF) reader.at = 1;
   }
   char16_t line[highscore_line_units + 1];
   reader.read(line);
@@ -158,7 +157,9 @@ bool parse_file(const std::uint8_t* bytes, std::size_t size, std::int16_t (&time
     reader.read(line);
     scan_checks(line, triple);
   }
-  return !reader.ran_out;  // a file that ends before its last line end is cut off
+  // A file that ends early reads as empty lines from there: an editor that trimmed the last
+  // empty line or line end changed nothing, and a file cut off sooner fails the check strings.
+  return true;
 }
 
 }  // namespace
