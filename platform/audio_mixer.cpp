@@ -239,6 +239,24 @@ void mixer_unlock_range(Mixer& m, int voice) {
   m.voices[voice].locked.store(0, std::memory_order_seq_cst);
 }
 
+namespace {
+
+// Busy moments add up beyond full scale. Up to the knee a sum passes unchanged; above it it bends
+// smoothly (slope 1 at the knee) towards full scale without ever reaching it, so loud moments
+// are squeezed instead of cut flat.
+constexpr std::int32_t knee = 30000;  // -0.8 dB
+constexpr std::int32_t headroom = 32767 - knee;
+
+std::int16_t limit(std::int32_t v) {
+  const std::int64_t size = v < 0 ? -std::int64_t{v} : v;
+  if (size <= knee) return static_cast<std::int16_t>(v);
+  const std::int64_t over = size - knee;
+  const auto bent = static_cast<std::int16_t>(knee + headroom * over / (over + headroom));
+  return static_cast<std::int16_t>(v < 0 ? -bent : bent);
+}
+
+}  // namespace
+
 void mixer_mix(Mixer& m, std::int16_t* out, int frames) {
   m.passes.fetch_add(1, std::memory_order_seq_cst);
   if (m.held.load(std::memory_order_acquire)) {
@@ -250,8 +268,7 @@ void mixer_mix(Mixer& m, std::int16_t* out, int frames) {
       std::fill(acc, acc + n * mix_channels, 0);
       for (MixVoice& v : m.voices) mix_voice(v, acc, n);
       std::int16_t* o = out + done * mix_channels;
-      for (int i = 0; i < n * mix_channels; ++i)
-        o[i] = static_cast<std::int16_t>(std::clamp(acc[i], -32768, 32767));
+      for (int i = 0; i < n * mix_channels; ++i) o[i] = limit(acc[i]);
     }
   }
   m.passes.fetch_add(1, std::memory_order_seq_cst);

@@ -111,19 +111,31 @@ TEST(Mixer, ResamplesAndMapsChannelsLikeThePlainRule) {
   }
 }
 
-TEST(Mixer, SumsSaturateInsteadOfWrapping) {
-  struct Case {
-    std::int16_t a, b, expected;
-  } cases[] = {{30000, 30000, 32767}, {-30000, -30000, -32768}, {30000, -30000, 0}, {20000, 12767, 32767}};
-  for (const Case& c : cases) {
-    auto m = new_mixer();
-    Samples x{std::vector<std::int16_t>(400, c.a), 800}, y{std::vector<std::int16_t>(400, c.b), 800};
-    const int va = mixer_add(*m, x.data(), x.bytes, pcm(1, 44100, 16));
-    const int vb = mixer_add(*m, y.data(), y.bytes, pcm(1, 44100, 16));
-    mixer_play(*m, va, false);
-    mixer_play(*m, vb, false);
-    for (std::int16_t v : mix(*m, 300)) ASSERT_EQ(v, c.expected) << c.a << " + " << c.b;
+TEST(Mixer, LoudSumsBendBelowFullScaleInsteadOfClippingOrWrapping) {
+  // Two voices on the same ramp over the whole 16-bit range: their sum runs from -65536 to
+  // 65534 in steps of 2.
+  std::vector<std::int16_t> ramp(65536);
+  for (int i = 0; i < 65536; ++i) ramp[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i - 32768);
+  Samples x{ramp, 131072}, y{ramp, 131072};
+  auto m = new_mixer();
+  const int va = mixer_add(*m, x.data(), x.bytes, pcm(1, 44100, 16));
+  const int vb = mixer_add(*m, y.data(), y.bytes, pcm(1, 44100, 16));
+  mixer_play(*m, va, false);
+  mixer_play(*m, vb, false);
+  const std::vector<std::int16_t> out = mix(*m, 65536);
+  int previous = -32769;
+  for (int i = 0; i < 65536; ++i) {
+    const int sum = 2 * (i - 32768);
+    const int v = out[static_cast<std::size_t>(2 * i)];
+    ASSERT_EQ(out[static_cast<std::size_t>(2 * i + 1)], v) << "mono goes to both channels";
+    if (std::abs(sum) <= 30000) ASSERT_EQ(v, sum) << "sums below the knee pass unchanged";
+    ASSERT_GT(v, -32767) << sum;
+    ASSERT_LT(v, 32767) << sum;
+    ASSERT_GE(v, previous) << "louder never comes out quieter: " << sum;
+    if (i > 0) ASSERT_LE(v - previous, 2) << "no jump at " << sum;
+    previous = v;
   }
+  EXPECT_GT(previous, 32000) << "the loudest sum still comes out close to full scale";
 }
 
 TEST(Mixer, LoopsWrapAndSoundsPlayedOnceStopAtTheirEnd) {
