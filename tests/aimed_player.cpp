@@ -74,7 +74,8 @@ std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time) {
 namespace test_support {
 
 qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
-                               std::uint32_t start_seconds, std::uint32_t start_millis) {
+                               std::uint32_t start_seconds, std::uint32_t start_millis,
+                               const std::function<void(int)>& before_frame) {
   const bool drawing_before = gfx::drawing();
   gfx::set_drawing(false);
   std::uint32_t rng = lengths.seed;
@@ -96,6 +97,7 @@ qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
   for (int frame = 0; frame < qzx::max_frames; ++frame) {
     const std::uint32_t t0 = t;
     frame_timing_start(t0);
+    if (before_frame) before_frame(frame);
     const std::uint32_t input = aimed_input(player, app::round_time);
     const qzx::FrameInput in = qzx::unpack_input(input);
     app::cursor_x = in.cursor_x;

@@ -23,6 +23,7 @@ std::uint32_t aimed_input(AimedPlayer& p, std::int32_t round_time);
 
 }  // namespace test_support
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,8 +44,10 @@ struct FrameLengths {
 // frame time is smoothed from them), with the aimed player, from a game start at the given wall
 // time. The drawing is switched off for it. Returns the game's recording; the replay text of
 // the game is qzx::replay_text() afterwards.
+// before_frame, when given, runs before each frame's logic with the frame's index.
 qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
-                               std::uint32_t start_seconds, std::uint32_t start_millis);
+                               std::uint32_t start_seconds, std::uint32_t start_millis,
+                               const std::function<void(int)>& before_frame = {});
 
 // Recorded inputs as lines of the game binary's input script: the start button pressed before
 // start_frame (the round's first frame), then per frame the moves, button presses and releases
