@@ -123,9 +123,9 @@ TEST_F(Replay, TheUploadDataAloneAgreesWithinTheTolerance) {
 
 // An XXL game that goes on into the yard: the set-up in the middle of the game, the second
 // scene's targets, the transition's random draw and the clock estimate's second segment are all
-// re-simulated. The yard wants 900 points, the open gate and the turned sign when the first
-// scene ends, more than the test's player gathers: it is given them at one frame shortly before
-// the end, in the game and in each re-simulation alike; all else is played as it comes.
+// re-simulated. The yard wants more points than the test's player gathers: it is opened at one
+// frame shortly before the first scene ends, in the game and in each re-simulation alike; all
+// else is played as it comes.
 class ReplayYard : public testing::Test {
  protected:
   static void SetUpTestSuite() { gfxtest::load_archive(app::edition_xxl); }
@@ -134,32 +134,6 @@ class ReplayYard : public testing::Test {
     reset_app_state();
     app::edition = app::edition_xxl;
   }
-
-  static void open_the_yard() {
-    qzx::set_score(qzx::score() + 900);
-    qzx::round.gate_open = true;
-    qzx::round.sign_turned = true;
-  }
-  // simulate_recording with the yard opened before frame yard_frame.
-  static qzx::ReplayResult replay(const qzx::Recording& r, const std::vector<std::int32_t>& clocks,
-                                  int yard_frame) {
-    qzx::begin_replay(r);
-    qzx::ReplayResult result;
-    const int n = static_cast<int>(r.frames.size());
-    for (int i = 0; i < n; ++i) {
-      if (i == yard_frame) open_the_yard();
-      result.frames_run = i + 1;
-      if (qzx::replay_frame(r.frames[i].frame_time, r.frames[i].input, clocks[i]) ==
-          qzx::RoundOutcome::game_over) {
-        result.finished = i == n - 1;
-        break;
-      }
-    }
-    result.score = qzx::score();
-    for (int i = 0; i < qzx::event_count(); ++i) result.events.push_back(qzx::event_at(i));
-    qzx::end_replay();
-    return result;
-  }
 };
 
 TEST_F(ReplayYard, AGameThatGoesOnIntoTheYardReplaysExactlyAndFromItsUploadData) {
@@ -167,12 +141,7 @@ TEST_F(ReplayYard, AGameThatGoesOnIntoTheYardReplaysExactlyAndFromItsUploadData)
   player.state = 11;
   int yard_frame = -1;
   const qzx::Recording game =
-      play_whole_game(player, {15, 18, 150, 90, 4}, 1262500000, 321, [&yard_frame](int frame) {
-        if (yard_frame < 0 && app::scene == 1 && app::round_time < 2 * 65536) {
-          yard_frame = frame;
-          open_the_yard();
-        }
-      });
+      play_whole_game(player, {15, 18, 150, 90, 4}, 1262500000, 321, yard_opener(yard_frame));
   ASSERT_GT(yard_frame, 0);
   const auto switches = std::count_if(game.events.begin(), game.events.end(),
                                       [](const qzx::EventEntry& e) { return e.code == 50002; });
@@ -183,9 +152,7 @@ TEST_F(ReplayYard, AGameThatGoesOnIntoTheYardReplaysExactlyAndFromItsUploadData)
       game.events.begin();
   ASSERT_GT(game.events.size(), first_scene_events + 2) << "hits in the yard";
 
-  std::vector<std::int32_t> recorded;
-  for (const qzx::RecordedFrame& f : game.frames) recorded.push_back(f.round_time);
-  const qzx::ReplayResult again = replay(game, recorded, yard_frame);
+  const qzx::ReplayResult again = simulate_with(game, qzx::ClockSource::recorded, yard_opener_at(yard_frame));
   EXPECT_TRUE(again.finished);
   EXPECT_EQ(again.score, game.score);
   EXPECT_EQ(qzx::first_event_difference(again.events, game.events), -1);
@@ -201,7 +168,8 @@ TEST_F(ReplayYard, AGameThatGoesOnIntoTheYardReplaysExactlyAndFromItsUploadData)
   for (std::size_t i = 0; i < clock.size(); ++i)
     worst = std::max<std::int64_t>(worst, std::llabs(std::int64_t{clock[i]} - game.frames[i].round_time));
   EXPECT_LE(worst, 2 * 150 * 65536 / 1000) << "in 16.16 seconds, over both scenes";
-  const qzx::ReplayResult estimated = replay(upload, clock, yard_frame);
+  const qzx::ReplayResult estimated =
+      simulate_with(upload, qzx::ClockSource::reconstructed, yard_opener_at(yard_frame));
   EXPECT_TRUE(estimated.finished);
   const qzx::Agreement a = qzx::compare_games(game.events, game.score, estimated.events, estimated.score);
   EXPECT_TRUE(a.within) << a.why;
