@@ -786,7 +786,8 @@ TEST_F(CharactersXXL, WholeRound) { whole_round(app::edition_xxl); }
 }  // namespace
 
 // The tables the logic uses instead of the maths library give what the library gives here: the
-// sting's throw of 70 px to the pixel in each of the 3600 directions, and the jump's half sine.
+// sting's throw of 70 px to the pixel in each of the 3600 directions, the ghost's sway to the
+// 1/65536 px, and the jump's half sine.
 TEST(TrigTables, AgreeWithTheMathsLibrary) {
   constexpr qzx::trig::CircleOffsets c = qzx::trig::circle_offsets(70);
   for (int k = 0; k < qzx::trig::turn_steps; ++k) {
@@ -794,6 +795,12 @@ TEST(TrigTables, AgreeWithTheMathsLibrary) {
     ASSERT_EQ(c.x[k], std::lround(70 * std::cos(angle))) << "step " << k;
     ASSERT_EQ(c.y[k], std::lround(70 * std::sin(angle))) << "step " << k;
   }
+  // The ghost's sway (18.75 px in 16.16, a full sway in 4096 steps), also for phases far on.
+  constexpr auto sway = qzx::trig::scaled_sines<4096>(18.75 * 65536);
+  for (std::int32_t phase = 0; phase < 3 * 4096; ++phase)
+    ASSERT_EQ(sway[static_cast<std::size_t>(phase % 4096)],
+              static_cast<std::int32_t>(18.75 * 65536 * std::sin(phase * 2 * std::numbers::pi / 4096)))
+        << "phase " << phase;
   for (int i = 0; i <= qzx::trig::half_sine_steps; ++i)
     ASSERT_NEAR(qzx::trig::half_sine[i] / 1073741824.0, std::sin(std::numbers::pi * i / 2048), 2e-9) << i;
   // Between the steps the straight line stays within a millionth: well under a thousandth of a

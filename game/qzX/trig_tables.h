@@ -54,6 +54,21 @@ constexpr CircleOffsets circle_offsets(int r) {
   return c;
 }
 
+// scale × sin(2π k / steps) for k = 0 .. steps - 1, cut towards zero; a value that is a whole
+// number (sin 90° = 1) stays one, not a hair below.
+template <int steps>
+constexpr std::array<std::int32_t, steps> scaled_sines(double scale) {
+  std::array<std::int32_t, steps> t{};
+  for (int k = 0; k < steps; ++k) {
+    const int s = k < steps / 2 ? k : k - steps;
+    const double v = scale * series_sin(s * (2 * std::numbers::pi / steps));
+    const int whole = round_to_int(v);
+    const double off = v - whole;
+    t[k] = off > -1e-6 && off < 1e-6 ? whole : static_cast<std::int32_t>(v);
+  }
+  return t;
+}
+
 // sin(π i / 2048) in 2.30 fixed point for i = 0..2048: a half sine, rising and falling.
 inline constexpr int half_sine_steps = 2048;
 constexpr std::array<std::int32_t, half_sine_steps + 1> make_half_sine() {

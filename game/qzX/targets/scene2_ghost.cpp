@@ -1,13 +1,11 @@
 // The ghost of the open grave: every 14 to 16 s it fades in over the grave, rises out of the
 // screen swaying from side to side and moaning. Hits push it sideways; the fourteenth lays it
 // to rest for good.
-#include <cmath>
-#include <numbers>
-
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/targets/scene2_targets.h"
 #include "game/qzX/targets/target_helpers.h"
+#include "game/qzX/trig_tables.h"
 #include "game/resources/random.h"
 #include "game/sound/sound.h"
 #include "game/sound/sound_numbers.h"
@@ -25,6 +23,8 @@ constexpr std::int32_t fade_in = 100000;       // alpha per second
 constexpr std::int32_t shootable_alpha = 32000;
 constexpr std::int32_t rise = 7500000;         // 16.16 px per second, about 114.4
 constexpr double sway = 18.75 * 65536;         // 16.16 px either side of home x
+constexpr int sway_steps = 4096;                // a full sway
+constexpr auto sway_offsets = trig::scaled_sines<sway_steps>(sway);
 constexpr int sway_divisor = 22;               // the phase grows by frame time / 22 (2π/4096)
 constexpr std::int32_t push = 100000;
 constexpr int push_gain = 3000;
@@ -86,8 +86,7 @@ void out_step(Enemy& e) {
   e.y -= per_second(rise);
   drift_step(e);
   e.data0 += app::frame_time / sway_divisor;
-  e.x =
-      e.home_x + static_cast<std::int32_t>(sway * std::sin(e.data0 * 2 * std::numbers::pi / 4096));
+  e.x = e.home_x + sway_offsets[static_cast<std::uint32_t>(e.data0) % sway_steps];
   const int before = frame_number(e);
   anim_advance(e, false);
   if (before == moan_frame && frame_number(e) != moan_frame) sound::play_sound(sound::sfx_ghost);
