@@ -83,6 +83,7 @@ int main(int argc, char** argv) {
   gfxtest::open_display();
   res::use_data_archive = true;
   Row total;
+  int yard_games = 0;  // games that went on into the yard
   std::printf("%-8s %-22s %5s %6s %6s %6s %7s %6s %11s %10s\n", "edition", "pace", "games", "exact",
               "score", "codes", "values", "within", "worst value", "worst clock");
   for (const char* edition : {"XS", "XL", "XXL"}) {
@@ -108,6 +109,9 @@ int main(int argc, char** argv) {
         const auto before_frame = yard ? test_support::yard_opener_at(yard_frame) : std::function<void(int)>{};
         const std::string text = qzx::replay_text();
         ++row.games;
+        if (std::any_of(game.events.begin(), game.events.end(),
+                        [](const qzx::EventEntry& e) { return e.code == 50002; }))
+          ++yard_games;
 
         const qzx::ReplayResult exact = test_support::simulate_with(game, qzx::ClockSource::recorded, before_frame);
         if (exact.score == game.score && qzx::first_event_difference(exact.events, game.events) < 0)
@@ -169,6 +173,7 @@ int main(int argc, char** argv) {
   std::printf("%-8s %-22s %5d %6d %6d %6d %7d %6d %11d %9.1f\n", "all", "", total.games, total.exact,
               total.score_same, total.codes_same, total.values_same, total.within, total.worst_value,
               total.worst_clock);
+  std::printf("games in the yard: %d\n", yard_games);
   std::printf("event times off: %d of %d (%.1f %%)\n", total.values_off, total.values_total,
               total.values_total ? 100.0 * total.values_off / total.values_total : 0.0);
   return 0;

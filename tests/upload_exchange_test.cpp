@@ -198,16 +198,20 @@ TEST_F(UploadExchange, EveryPressEncodesTheSavedCopyAfresh) {
   }
 }
 
-TEST_F(UploadExchange, AUrlLineOpensBeforeTheMessageShows) {
-  const DialogRun r = run({reply("url=http://example.invalid/a\r\nurl=file:///etc/passwd\r\n"
-                                 "url=javascript:alert(1)\r\nAction=Retry\r\ntext=Schau\r\n")},
-                          "1 dialog press 1\n1 dialog press 2\n", false);
+TEST_F(UploadExchange, TheLastUrlLineOpensBeforeTheMessageShows) {
+  // Later lines override earlier ones: of a reply's addresses only the last is opened; one that
+  // is no web address is refused and logged.
+  const DialogRun r = run({reply("url=file:///etc/passwd\r\nurl=javascript:alert(1)\r\n"
+                                 "url=http://example.invalid/a\r\nAction=Retry\r\ntext=Schau\r\n"),
+                           reply("url=http://example.invalid/b\r\nurl=file:///etc/passwd\r\nAction=Retry\r\n")},
+                          "1 dialog press 1\n1 dialog press 1\n1 dialog press 2\n", false);
   // The line end is no part of the address; the text keeps its "\r".
   EXPECT_TRUE(before(r.err, "open_url: http://example.invalid/a\n", "dialog text 1006: Schau\\r\n")) << r.err;
   EXPECT_EQ(r.err.find("open_url: file:"), std::string::npos);
   EXPECT_EQ(r.err.find("open_url: javascript:"), std::string::npos);
-  EXPECT_NE(r.log.find("ERROR: reply address not opened: file:///etc/passwd"), std::string::npos);
-  EXPECT_NE(r.log.find("ERROR: reply address not opened: javascript:alert(1)"), std::string::npos);
+  EXPECT_EQ(r.err.find("open_url: http://example.invalid/b"), std::string::npos) << r.err;
+  EXPECT_EQ(r.log.find("javascript:alert(1)"), std::string::npos) << "overridden, never tried";
+  EXPECT_NE(r.log.find("ERROR: reply address not opened: file:///etc/passwd"), std::string::npos) << r.log;
 }
 
 TEST_F(UploadExchange, TheStatusLineTheLinksAndTheCloseBox) {

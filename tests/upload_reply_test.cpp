@@ -76,9 +76,14 @@ TEST(UploadReply, TheUploadReplyHasNoLogType) {
   EXPECT_EQ(p.log_type, -1);
 }
 
-TEST(UploadReply, UrlLinesAreHandedOnWhileParsing) {
-  const Parsed p = parse("url=http://a.example/x\r\ntext=t\nurl=file:///etc/passwd\nURL=https://b\n");
-  EXPECT_EQ(p.urls, (std::vector<std::string>{"http://a.example/x\r", "file:///etc/passwd", "https://b"}));
+TEST(UploadReply, OnlyTheLastUrlLineIsHandedOn) {
+  // Later lines override earlier ones: a reply opens one address at most, however many it names.
+  EXPECT_EQ(parse("url=http://a.example/x\r\ntext=t\nurl=file:///etc/passwd\nURL=https://b\n").urls,
+            (std::vector<std::string>{"https://b"}));
+  std::string many;
+  for (int i = 0; i < 5000; ++i) many += "url=https://example.org/" + std::to_string(i) + "\n";
+  EXPECT_EQ(parse(many).urls, (std::vector<std::string>{"https://example.org/4999"}));
+  EXPECT_TRUE(parse("Action=Continue\ntext=t\n").urls.empty());
 }
 
 TEST(UploadReply, LongValuesAndLinesAreCutToTheirRooms) {

@@ -36,8 +36,11 @@ int parse_reply(const char* body, std::size_t length, char* plain, char* html, i
   if (!body) return action;
   const void* zero = std::memchr(body, 0, length);
   const std::size_t end = zero ? static_cast<std::size_t>(static_cast<const char*>(zero) - body) : length;
-  // One line at a time; the key and the value live in the line's own room.
+  // One line at a time; the key and the value live in the line's own room. Of the addresses only
+  // the last counts (later lines override), so a reply opens one browser at most.
   static char line[reply_line_room];
+  static char address[reply_line_room];
+  bool has_address = false;
   std::size_t at = 0;
   while (at < end) {
     const void* feed = std::memchr(body + at, '\n', end - at);
@@ -62,13 +65,15 @@ int parse_reply(const char* body, std::size_t length, char* plain, char* html, i
     } else if (same_key(key, "html")) {
       copy_cut(html, reply_text_room, value);
     } else if (same_key(key, "url")) {
-      if (open_address) open_address(value);
+      copy_cut(address, sizeof address, value);
+      has_address = true;
     } else if (log_type && same_key(key, "logtype")) {
       if (begins_with(value, "none")) *log_type = log_none;
       else if (begins_with(value, "normal")) *log_type = log_normal;
       else if (begins_with(value, "full")) *log_type = log_full;
     }
   }
+  if (has_address && open_address) open_address(address);
   return action;
 }
 

@@ -122,9 +122,9 @@ void free_saved_upload_hex();
 // Walks a reply body (to its first zero byte or length) line by line; a line ends at "\n" (a
 // "\r" stays in it) and is cut to reply_line_room - 1 characters. Keys (before the first "=")
 // are matched without regard to case: "Action" (values beginning with Continue, Retry, Abort),
-// "text" and "html" (into plain and html, cut to reply_text_room - 1), "url" (handed to
-// open_address at once), and with log_type given "logtype" (none, normal, full). Later lines
-// override earlier ones. Answers the action, Abort when no line names one; plain, html and
+// "text" and "html" (into plain and html, cut to reply_text_room - 1), "url" (the last one
+// handed to open_address once the walk is done), and with log_type given "logtype" (none,
+// normal, full). Later lines override earlier ones. Answers the action, Abort when no line names one; plain, html and
 // *log_type keep what they held unless a line replaces them.
 int parse_reply(const char* body, std::size_t length, char* plain, char* html, int* log_type,
                 void (*open_address)(const char* value));
