@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "game/app/app.h"
@@ -17,6 +18,7 @@
 #include "game/gfx/surfaces.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/recording.h"
+#include "game/qzX/reload_hint.h"
 #include "game/qzX/round.h"
 #include "game/resources/archive.h"
 #include "game/resources/random.h"
@@ -208,6 +210,123 @@ TEST_F(ScenePictures, TheYardAfterTheSceneSwitch) {
   }
   EXPECT_TRUE(popped) << "a hiding place showed its chicken";
   EXPECT_TRUE(bounced) << "the trampoline chicken jumped";
+}
+
+// The lowest row of a frame that holds a visible pixel, in the cell's coordinates (-1: none),
+// and one of its columns.
+int lowest_row(int sprite, int frame, int& column) {
+  const gfx::FrameRect r = gfx::frame_rect(sprite, frame);
+  for (int y = r.height - 1; y >= 0; --y)
+    for (int x = 0; x < r.width; ++x)
+      if (gfx::sprite_pixel(sprite, frame, x, y)) {
+        column = r.left + x;
+        return r.top + y;
+      }
+  return -1;
+}
+
+// The trampoline's bed is the blue of the yard's back layer.
+bool bed_blue(std::uint16_t p) {
+  const int red = (p >> 11) << 3, green = ((p >> 5) & 63) << 2, blue = (p & 31) << 3;
+  return blue > red + 40 && blue > green + 20;
+}
+
+TEST_F(ScenePictures, TheTrampolineChickenBouncesOnTheBed) {
+  view(0);
+  frame();
+  round.gate_open = true;
+  round.sign_turned = true;
+  set_score(950);
+  app::round_time = 0;
+  ASSERT_EQ(frame(), RoundOutcome::scene_switched);
+  gfx::cancel_transition();
+  const int sprite = gfx::find_sprite("data\\gfx2\\trambo");
+  Enemy* e = find(sprite);
+  ASSERT_NE(e, nullptr);
+  e->timer = 1;
+  for (int i = 0; i < 5 && !(e->flags & f_visible); ++i) frame();
+  ASSERT_TRUE(e->flags & f_visible) << "the jump starts";
+  const int low_y = e->y >> 16;  // where the jump starts and ends
+  // Every frame of the bounce, and of the stunned chicken that finishes a jump, lands there.
+  for (const char* name : {"data\\gfx2\\trambo", "data\\gfx2\\trambodead"}) {
+    const int s = gfx::find_sprite(name);
+    for (int f = 0; f < gfx::frame_count(s); ++f) {
+      SCOPED_TRACE(std::string(name) + " frame " + std::to_string(f));
+      int column = 0;
+      const int row = lowest_row(s, f, column);
+      ASSERT_GE(row, 0);
+      const int x = screen_x(*e) + column, y = low_y + row;
+      int bed_top = 600, bed_bottom = -1;
+      for (int by = 0; by < 599; ++by)
+        if (bed_blue(gfx::layer_pixel(1, x, by))) {
+          bed_top = std::min(bed_top, by);
+          bed_bottom = std::max(bed_bottom, by);
+        }
+      ASSERT_GE(bed_bottom, 0) << "no bed under the chicken at x " << x;
+      EXPECT_GE(y, bed_top) << "the chicken's lowest pixel hangs above the bed";
+      EXPECT_LE(y, bed_bottom) << "the chicken's lowest pixel sinks through the bed";
+    }
+  }
+  frame();
+  keep("yard_trampoline_low.png");
+}
+
+// The rows of text the frame draws: the number of glyphs at each y.
+std::map<int, int> text_rows() {
+  std::map<int, int> rows;
+  for (int band = 0; band < gfx::draw_bands; ++band)
+    for (const gfx::DrawEntry* d = gfx::draw_band_head(band); d; d = d->next)
+      if (d->source == text::font.surface) ++rows[d->y];
+  return rows;
+}
+
+int visible_characters(const char16_t* text) {
+  int n = 0;
+  for (; *text; ++text) n += *text != u' ';
+  return n;
+}
+
+TEST_F(ScenePictures, AnEmptyClickShowsHowToReload) {
+  const int hint = visible_characters(text::get_text(reload_hint_text));
+  ASSERT_GT(hint, 3);
+  auto hint_shown = [&] {
+    for (const auto& [y, glyphs] : text_rows())
+      if (glyphs == hint) return true;
+    return false;
+  };
+  view(0);
+  frame();
+  FrameInput click;
+  click.cursor_x = 400;
+  click.cursor_y = 300;
+  click.click = true;
+  FrameInput reload = click;
+  reload.click = false;
+  reload.right_click = true;
+
+  players[0].cartridges = 1;
+  frame(click);  // the last shot
+  EXPECT_FALSE(hint_shown());
+  frame();
+  const int empty_clicks = empty_clicks_counted();
+  frame(click);
+  EXPECT_EQ(empty_clicks_counted(), empty_clicks + 1);
+  EXPECT_TRUE(hint_shown()) << "an empty click";
+  frame();
+  EXPECT_TRUE(hint_shown()) << "it stays a moment";
+  frame(reload);
+  frame();
+  EXPECT_FALSE(hint_shown()) << "the gun is loaded";
+
+  // Unloaded, it goes after two seconds.
+  players[0].cartridges = 0;
+  frame(click);
+  int frames = 1;
+  while (hint_shown() && frames < 600) {
+    frame();
+    ++frames;
+  }
+  EXPECT_NEAR(frames * app::frame_time, 131072, 2 * app::frame_time);
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 // clocks and credits, and the dispatcher's fall-back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "game/GrumboldX/branding.h"
@@ -24,6 +27,7 @@
 #include "game/app/app.h"
 #include "game/gfx/catalogue_table.h"
 #include "game/gfx/draw.h"
+#include "game/gfx/layers.h"
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "game/qzX/replay.h"
@@ -593,4 +597,317 @@ TEST_F(Screens, OnlyWebAddressesAreHandedToTheBrowser) {
   EXPECT_NE(read_file("debug.txt").find("ERROR: web address refused: file:///etc/passwd\n"),
             std::string::npos);
   exit_link[0] = 0;
+}
+
+// ---------------------------------------------------------------- layout on the real pictures
+
+namespace {
+
+// The back buffer after a flush, 800 × 600 display pixels (565).
+struct Shot {
+  std::vector<std::uint16_t> pixels;
+  std::uint16_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * 800 + x]; }
+};
+
+Shot take_shot() {
+  gfx::cancel_transition();
+  gfx::flush_draw_list();
+  Shot s;
+  s.pixels.resize(800 * 600);
+  void* pixels = nullptr;
+  int pitch = 0;
+  EXPECT_EQ(plat::surface_lock(gfx::back_buffer, nullptr, &pixels, &pitch), plat::DD_OK);
+  if (!pixels) return s;
+  for (int y = 0; y < 600; ++y)
+    std::memcpy(&s.pixels[static_cast<std::size_t>(y) * 800],
+                static_cast<const std::uint8_t*>(pixels) + static_cast<std::size_t>(y) * pitch,
+                800 * 2);
+  plat::surface_unlock(gfx::back_buffer);
+  return s;
+}
+
+// The screen picture alone.
+Shot picture_shot(int number) {
+  gfx::clear_draw_list();
+  gfx::show_screen_picture(number);
+  return take_shot();
+}
+
+bool on_screen(int x, int y) { return x >= 0 && x < 800 && y >= 0 && y < 600; }
+
+// The boards' bare inside is dark; their wooden frame is not.
+bool board_dark(std::uint16_t p) {
+  const int red = (p >> 11) << 3, green = ((p >> 5) & 63) << 2;
+  return red < 100 && green < 80;
+}
+
+// A wooden board of a screen picture: its bare inside and the outside of its frame (inclusive
+// screen coordinates). A board that runs off the screen at a side has its inside reach that edge
+// and no frame there.
+struct Board {
+  int left, top, right, bottom;
+  int outer_left, outer_top, outer_right, outer_bottom;
+  bool holds(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
+  bool frame_touches(int x0, int y0, int x1, int y1) const {  // a rectangle, inclusive
+    const bool inside = x0 >= left && x1 <= right && y0 >= top && y1 <= bottom;
+    const bool apart = x1 < outer_left || x0 > outer_right || y1 < outer_top || y0 > outer_bottom;
+    return !inside && !apart;
+  }
+};
+
+// From a bare point of the board along a line to the frame: the last pixel of the inside and
+// the first past the wood and its dark outline.
+void scan_to_frame(const Shot& s, int x, int y, int dx, int dy, int& inner, int& outer) {
+  while (on_screen(x + dx, y + dy) && board_dark(s.at(x + dx, y + dy))) x += dx, y += dy;
+  inner = dx ? x : y;
+  if (!on_screen(x + dx, y + dy)) {
+    outer = (dx + dy) * 100000;
+    return;
+  }
+  while (on_screen(x + dx, y + dy) && !board_dark(s.at(x + dx, y + dy))) x += dx, y += dy;
+  outer = (dx ? x : y) + 4 * (dx + dy);
+}
+
+// The board seen along the column x and the row y through a bare point (x, y) of it.
+Board find_board(const Shot& s, int x, int y) {
+  Board b{};
+  EXPECT_TRUE(board_dark(s.at(x, y))) << x << "," << y << " is not on a bare board";
+  scan_to_frame(s, x, y, -1, 0, b.left, b.outer_left);
+  scan_to_frame(s, x, y, 1, 0, b.right, b.outer_right);
+  scan_to_frame(s, x, y, 0, -1, b.top, b.outer_top);
+  scan_to_frame(s, x, y, 0, 1, b.bottom, b.outer_bottom);
+  return b;
+}
+
+struct Area {
+  int x0, y0, x1, y1;  // inclusive
+  bool holds(int x, int y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
+};
+
+// Where a picture's frame 0 drawn at (x, y) shows its visible box.
+Area drawn_area(int sprite, int x, int y) {
+  const gfx::FrameRect r = gfx::frame_rect(sprite, 0);
+  return {x + r.left, y + r.top, x + r.left + r.width - 1, y + r.top + r.height - 1};
+}
+
+// Where the active buttons are drawn.
+std::vector<Area> button_areas() {
+  std::vector<Area> areas;
+  for (const int* b = active_buttons; *b != button_list_end; ++b)
+    areas.push_back(drawn_area(gfx::button_first_sprite + *b, gfx::button_places[*b].x,
+                               gfx::button_places[*b].y));
+  return areas;
+}
+
+// What the screen drew over its picture, outside the given areas, that is not on the board's
+// inside (pixels above the board's frame are allowed when above is set): the first such pixel,
+// or an empty string.
+std::string drawn_off_the_board(const Shot& picture, const Shot& screen, const Board& board,
+                                const std::vector<Area>& skip, bool above = false) {
+  for (int y = 0; y < 600; ++y)
+    for (int x = 0; x < 800; ++x) {
+      if (screen.at(x, y) == picture.at(x, y) || board.holds(x, y)) continue;
+      if (above && y < board.outer_top) continue;
+      bool skipped = false;
+      for (const Area& a : skip) skipped |= a.holds(x, y);
+      if (!skipped) return std::to_string(x) + "," + std::to_string(y);
+    }
+  return "";
+}
+
+// Columns and rows that differ between two shots inside a band of rows.
+Area changed_box(const Shot& a, const Shot& b, int y0, int y1, int x0 = 0, int x1 = 799) {
+  Area box{800, 600, -1, -1};
+  for (int y = y0; y <= y1; ++y)
+    for (int x = x0; x <= x1; ++x)
+      if (a.at(x, y) != b.at(x, y)) {
+        box.x0 = std::min(box.x0, x);
+        box.y0 = std::min(box.y0, y);
+        box.x1 = std::max(box.x1, x);
+        box.y1 = std::max(box.y1, y);
+      }
+  return box;
+}
+
+class ScreenLayout : public Screens {
+ protected:
+  void SetUp() override {
+    Screens::SetUp();
+    // What the start-up load makes besides the catalogue: the screen pictures' surface, the font
+    // and the cursor (its third frame is the name entry's caret).
+    gfx::detect_pixel_format();
+    if (!gfx::screen_image) gfx::screen_image = gfx::create_surface(800, 600);
+    open_edition("XL");
+    text::load_font();
+    gfx::release_sprite(gfx::cursor_sprite);
+    gfx::sprites[gfx::cursor_sprite] = gfx::load_animation("data\\gfx\\mousecursor", 1, 3, false);
+    point_at(-100, -100);  // the cursor off the screen
+    app::frame_time = 0;
+  }
+  // The edition's archive with its texts; its pictures are loaded again on use.
+  void open_edition(const char* edition) {
+    use_archive(edition);
+    text::load_texts();
+    set_default_highscores();
+    gfx::screen_image_number = -1;
+  }
+};
+
+}  // namespace
+
+TEST_F(ScreenLayout, TheTableAndItsButtonsStayOnTheBoard) {
+  struct Case {
+    const char* what;
+    bool after_round;
+    int edited_row;
+    const char16_t* name;
+  } cases[] = {
+      {"from the title", false, -1, nullptr},
+      {"after a round", true, -1, nullptr},
+      {"the name entry in the last row", true, 7, u"WWWWWWWWWW"},
+      {"the name entry in the first row", true, 0, u"Kgyjqp"},
+  };
+  const Shot picture = picture_shot(2);
+  const Board board = find_board(picture, 400, 300);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    show_highscores(c.after_round);
+    new_entry_rank = c.edited_row;
+    app::game_state = c.edited_row >= 0 ? app::state_name_entry : app::state_highscores;
+    if (c.name) {
+      std::u16string(c.name).copy(edit_buffer, typed_name_units);
+      edit_buffer[std::u16string(c.name).size()] = 0;
+    }
+    blink_clock = 1000;  // the caret shown
+    draw_highscores(c.edited_row);
+    const Shot screen = take_shot();
+    EXPECT_EQ(drawn_off_the_board(picture, screen, board, button_areas(), true), "");
+    for (const Area& b : button_areas())
+      EXPECT_FALSE(board.frame_touches(b.x0, b.y0, b.x1, b.y1))
+          << "a button at " << b.x0 << "," << b.y0;
+    if (c.edited_row >= 0) {
+      // The prompt stands between the title and the board.
+      const Area prompt = changed_box(picture, screen, 0, board.outer_top - 1);
+      EXPECT_GE(prompt.x1, 0) << "no prompt above the board";
+    }
+  }
+}
+
+TEST_F(ScreenLayout, TheHelpAndItsButtonStayOnTheBoard) {
+  for (const char* edition : {"XS", "XL"}) {
+    SCOPED_TRACE(edition);
+    open_edition(edition);
+    app::game_state = app::state_help;
+    const Shot picture = picture_shot(1);
+    const Board board = find_board(picture, 400, 560);
+    // The texts alone, then with the button.
+    static constexpr int none[] = {button_list_end};
+    set_buttons(none);
+    draw_help();
+    const Shot texts = take_shot();
+    EXPECT_EQ(drawn_off_the_board(picture, texts, board, {}), "");
+    static constexpr int list[] = {button_menu, button_list_end};
+    set_buttons(list);
+    const Area menu = button_areas().front();
+    EXPECT_FALSE(board.frame_touches(menu.x0, menu.y0, menu.x1, menu.y1));
+    const Area under_button = changed_box(picture, texts, menu.y0, menu.y1, menu.x0, menu.x1);
+    EXPECT_LT(under_button.x1, 0) << "a text runs under the button at y " << under_button.y0;
+  }
+}
+
+TEST_F(ScreenLayout, ExitScreenPicturesLieOnTheBoardWithoutASeam) {
+  struct Case {
+    const char* edition;
+    int edition_number;
+    int bare_x, bare_y;  // a point of the bare board
+  } cases[] = {
+      {"XS", app::edition_xs, 507, 300},
+      {"XL", app::edition_xl, 360, 395},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edition);
+    open_edition(c.edition);
+    ASSERT_EQ(app::edition, c.edition_number);
+    reset_exit_screen();
+    const Shot picture = picture_shot(3);
+    const Board board = find_board(picture, c.bare_x, c.bare_y);
+    exit_clock = exit_screen_patience;  // the exit button shown
+    run_exit_screen();
+    const Shot screen = take_shot();
+    const ExitArea place = exit_button_area(c.edition_number);
+    const Area button = drawn_area(gfx::exit_button_sprite, place.x, place.y);
+    EXPECT_FALSE(board.frame_touches(button.x0, button.y0, button.x1, button.y1));
+    int pictures = 0;
+    for (int k = 0; exit_links(c.edition_number)[k].x >= 0; ++k) {
+      const ExitLink& link = exit_links(c.edition_number)[k];
+      if (link.x == 0) continue;
+      const Area drawn = drawn_area(gfx::ad_first_sprite + k, link.x, link.y);
+      ASSERT_GE(drawn.x1, drawn.x0);
+      ++pictures;
+      const int x1 = drawn.x1, y1 = drawn.y1;
+      EXPECT_TRUE(board.holds(link.x, link.y) && board.holds(x1, y1))
+          << "picture " << k + 1 << " at " << link.x << "," << link.y << ".." << x1 << "," << y1;
+      // Its corners show the board behind it, not a piece of another picture.
+      for (const auto& [x, y] : {std::pair{link.x + 1, link.y + 1}, std::pair{x1 - 1, link.y + 1},
+                                 std::pair{link.x + 1, y1 - 1}, std::pair{x1 - 1, y1 - 1}}) {
+        if (!on_screen(x, y)) continue;
+        const std::uint16_t a = screen.at(x, y), b = picture.at(x, y);
+        const int dr = std::abs(((a >> 11) << 3) - ((b >> 11) << 3));
+        const int dg = std::abs((((a >> 5) & 63) << 2) - (((b >> 5) & 63) << 2));
+        const int db = std::abs(((a & 31) << 3) - ((b & 31) << 3));
+        EXPECT_LE(std::max({dr, dg, db}), 24) << "picture " << k + 1 << " corner " << x << "," << y;
+      }
+    }
+    EXPECT_GT(pictures, 0);
+  }
+}
+
+TEST_F(ScreenLayout, TheCreditsScrollOverABoardThatRunsOffTheScreen) {
+  open_edition("XXL");
+  reset_exit_screen();
+  const Shot picture = picture_shot(3);
+  const Board board = find_board(picture, 533, 300);
+  EXPECT_EQ(board.top, 0);
+  EXPECT_EQ(board.bottom, 599);
+  app::frame_time = 6553;  // 5 pixels a frame
+  int frames = 0, shown = 0;
+  for (bool quit = false; !quit && frames < 2000; ++frames) {
+    quit = run_exit_screen();
+    if (frames % 15 != 0) continue;
+    const Shot screen = take_shot();
+    const std::string off = drawn_off_the_board(picture, screen, board, {});
+    EXPECT_EQ(off, "") << "after " << frames << " frames";
+    if (!off.empty()) break;
+    ++shown;
+  }
+  EXPECT_GT(shown, 20);
+}
+
+TEST_F(ScreenLayout, TheCaretStandsAfterTheName) {
+  show_highscores(true);
+  new_entry_rank = 3;
+  app::game_state = app::state_name_entry;
+  const int row_top = 192 + 33 * 3, row_bottom = row_top + 34;
+  for (const std::u16string name :
+       {u"W", u"Küken", u"iiiii", u"WWWWWWWWWW", u"Hofmeister", u"ÄÖÜß"}) {
+    SCOPED_TRACE(testing::PrintToString(name));
+    name.copy(edit_buffer, typed_name_units);
+    edit_buffer[name.size()] = 0;
+    blink_clock = 8000;  // caret and score hidden
+    draw_highscores(3);
+    const Shot without_caret = take_shot();
+    blink_clock = 1000;  // caret shown, score hidden
+    draw_highscores(3);
+    const Shot with_caret = take_shot();
+    const Area caret = changed_box(without_caret, with_caret, row_top, row_bottom);
+    ASSERT_GE(caret.x1, 0) << "no caret";
+    edit_buffer[0] = 0;
+    blink_clock = 8000;
+    draw_highscores(3);
+    const Shot empty = take_shot();
+    const Area typed = changed_box(empty, without_caret, row_top, row_bottom);
+    ASSERT_GE(typed.x1, 0) << "no name";
+    EXPECT_GT(caret.x0, typed.x1) << "the caret starts inside the name";
+    EXPECT_LE(caret.x0, typed.x1 + 8) << "the caret stands apart from the name";
+  }
 }

@@ -28,6 +28,9 @@ namespace {
 
 constexpr int highscore_picture = 2;
 constexpr int score_line_text = 13;
+// The name entry's prompt, between the screen picture's title and its board.
+constexpr int name_prompt_text = 14;
+constexpr int name_prompt_y = 86;
 constexpr const char* own_music = "data\\sfx\\highscoremusic.ogg";
 
 // The text with its first "%d" replaced by the number ("%%" gives "%"), cut to fit out.
@@ -105,6 +108,10 @@ void draw_highscores(int edited_row) {
   draw_buttons();
   gfx::show_screen_picture(highscore_picture);
 
+  if (edited_row >= 0) {
+    const char16_t* prompt = text::get_text(name_prompt_text);
+    text::draw_text(400 - text::text_width(prompt) / 2, name_prompt_y, prompt);
+  }
   if (show_score_line) {
     char16_t line[128];
     format_number(text::get_text(score_line_text), round_score, line, 128);

@@ -1,5 +1,5 @@
 // The highscore screen: the table of eight (state 2), with the name entry of a new entry
-// (state 3), the score line after a round, and its music.
+// (state 3) and its prompt (text 14), the score line after a round, and its music.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +23,8 @@ void show_highscores(bool after_round);
 // The screen's music once "game_over" has stopped: its own piece after a round in editions XL
 // and XXL, the title music otherwise.
 void run_highscore_music();
-// Fills the draw list for one frame; edited_row is the place whose name is being typed, or -1.
+// Fills the draw list for one frame; edited_row is the place whose name is being typed (the
+// prompt is shown above the board), or -1.
 void draw_highscores(int edited_row);
 // The left button was released over the table (state 2): back to the title, or send.
 void highscore_click();

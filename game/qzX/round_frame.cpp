@@ -5,6 +5,7 @@
 #include "game/gfx/sprites.h"
 #include "game/qzX/chickens.h"
 #include "game/qzX/recording.h"
+#include "game/qzX/reload_hint.h"
 #include "game/qzX/replay.h"
 #include "game/qzX/round.h"
 #include "game/qzX/sprite_numbers.h"
@@ -235,6 +236,7 @@ RoundOutcome round_frame(const FrameInput& input) {
   text::draw_round_time(round.shown_time);
   if (round.key_held) draw_key();
   text::draw_score(0, score());
+  draw_reload_hint(input.click);
   const std::int32_t whole = app::round_time >> 16;
   if (whole <= 10 && whole != round.previous_whole_seconds)
     sound::play_sound(sound::sound_time_running);

@@ -47,6 +47,8 @@ ArtTable all_art();
 // Text drawn with the game's typeface (centred on x, baseline at y). size in pixels.
 void draw_label(cairo_t* cr, const char* utf8, double x, double y, double size, Col fill, double outline,
                 bool centre = true);
+// The largest size up to size at which draw_label's text, outline included, is at most width wide.
+double label_size_to_fit(cairo_t* cr, const char* utf8, double size, double width, double outline);
 
 // Shared helpers for the art files.
 inline double ease(double t) { return t * t * (3 - 2 * t); }

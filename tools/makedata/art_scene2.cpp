@@ -486,12 +486,13 @@ void add_scene2_art(ArtTable& t) {
                                                          cairo_restore(cr);
                                                      }};
     }
-    // the trampoline chicken (70 × 70), x 330
-    t[g2 + "trambo"] = {70, 70, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
+    // the trampoline chicken (70 × 90) at x 330; at the jump's lowest point (y 200) its feet
+    // stand on the trampoline's bed (y 282 in the back layer)
+    t[g2 + "trambo"] = {70, 90, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
                             ChickenPose p;
                             p.scale = 0.4;
                             p.x = 35;
-                            p.y = 36;
+                            p.y = 67;
                             p.legs = Legs::dangling;
                             p.wing = std::sin(f.i * 2 * M_PI / f.n);
                             p.eyes = Eyes::happy;
@@ -499,11 +500,11 @@ void add_scene2_art(ArtTable& t) {
                             p.squash = 0.12 * std::cos(f.i * 2 * M_PI / f.n);
                             draw_chicken(cr, p);
                         }};
-    t[g2 + "trambodead"] = {70, 70, Format::bmp24, [](cairo_t* cr, const FrameInfo&) {
+    t[g2 + "trambodead"] = {70, 90, Format::bmp24, [](cairo_t* cr, const FrameInfo&) {
                                 ChickenPose p;
                                 p.scale = 0.4;
                                 p.x = 35;
-                                p.y = 36;
+                                p.y = 67;
                                 p.legs = Legs::dangling;
                                 p.tilt = 2.6;
                                 p.eyes = Eyes::crossed;

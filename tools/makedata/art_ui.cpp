@@ -33,6 +33,17 @@ void draw_label(cairo_t* cr, const char* utf8, double x, double y, double size, 
     cairo_restore(cr);
 }
 
+double label_size_to_fit(cairo_t* cr, const char* utf8, double size, double width, double outline) {
+    cairo_save(cr);
+    cairo_set_font_face(cr, typeface_cairo());
+    cairo_set_font_size(cr, size);
+    cairo_text_extents_t ext;
+    cairo_text_extents(cr, utf8, &ext);
+    cairo_restore(cr);
+    const double ink = ext.width + 2 * outline;
+    return ink <= width || ext.width <= 0 ? size : size * (width - 2 * outline) / ext.width;
+}
+
 namespace {
 
 // A wooden sign button: frame 0 normal, 1 under the pointer (lit), 2 pressed (sunk).
@@ -61,9 +72,10 @@ Art button(const char* label, int w, int h) {
                 }
                 cairo_stroke(cr);
                 highlight(cr, w * 0.3 + press, h * 0.28 + press, w * 0.25, h * 0.14, f.i == 2 ? 0.15 : 0.4);
-                // nails
+                // nails, and the label between them with a few pixels to spare
                 for (double nx : {10.0, w - 15.0}) blob(cr, nx + press, h / 2.0 - 2 + press, 2.5, 2.5, pal::metal, 1, false);
-                draw_label(cr, label, w / 2.0 - 2 + press, h * 0.5 + 8 + press, h * 0.5,
+                const double size = label_size_to_fit(cr, label, h * 0.5, w - 42.0, 2.2);
+                draw_label(cr, label, w / 2.0 - 2 + press, h * 0.5 + size * 0.31 + press, size,
                            f.i == 1 ? hex(0xfff6c0) : hex(0xfff1dc), 2.2);
             }};
 }
@@ -111,19 +123,24 @@ void hand(cairo_t* cr) {
 void add_ui_art(ArtTable& table) {
     table["data\\gfx\\menu_start"] = button("Start", 126, 52);
     table["data\\gfx\\menu_hilfe"] = button("Hilfe", 126, 52);
-    table["data\\gfx\\menu_highscore"] = button("Bestenliste", 150, 52);
+    table["data\\gfx\\menu_highscore"] = button("Bestenliste", 160, 52);  // clear of "Ende" at 598
     table["data\\gfx\\menu_exit"] = button("Ende", 126, 52);
     table["data\\gfx\\highscore_send"] = button("Senden", 134, 44);
     table["data\\gfx\\highscore_menu"] = button("Zum Menü", 150, 48);
-    table["data\\gfx\\but_xit"] = button("Beenden", 104, 48);
+    table["data\\gfx\\but_xit"] = button("Beenden", 110, 48);  // at x 688 (XS) or 680 (XL)
 
     table["data\\gfx\\mousecursor"] = {40, 40, Format::bmp24, [](cairo_t* cr, const FrameInfo& f) {
                                            if (f.i == 0) {
                                                crosshair(cr, 20, 20);
                                            } else if (f.i == 1) {
                                                hand(cr);
-                                           } else {  // the name-entry caret, standing at the cell's left
-                                               box(cr, 3, 4, 5, 28, 2, hex(0xffd84a), 1.5, false);
+                                           } else {
+                                               // the name-entry caret: the table puts the cell's
+                                               // left edge 11 pixels before the end of the typed
+                                               // name (at 189 plus its width; the name starts at
+                                               // 200), so the bar from column 14 stands just after
+                                               // the last letter
+                                               box(cr, 14, 4, 5, 28, 2, hex(0xffd84a), 1.5, false);
                                            }
                                        }};
 

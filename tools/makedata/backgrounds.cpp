@@ -109,8 +109,16 @@ cairo_surface_t* compose_scene1(const Image (&layers)[5], int scroll, const ArtT
 
 Image compose_scene2(bool with_targets, const ArtTable* art);
 
+// The exit screen's boards: XS and XL hold the link pictures on a board that runs off the
+// bottom edge, with the exit button (688 or 680, from y 520) standing right of it; in XXL the
+// credits scroll over a board that runs off the top and the bottom edge.
+struct ExitBoard {
+    double x, y, w, h;
+};
+constexpr ExitBoard exit_boards[3] = {{334, 20, 346, 620}, {334, 20, 346, 620}, {320, -40, 430, 700}};
+
 // The exit screen's link pictures: where the screen shows them and their sizes, which keep
-// each clear of the next one and of the exit button.
+// each on its edition's board, clear of the next one and of the exit button.
 struct LinkPicture {
     int edition;  // 0 XS, 1 XL
     int number;   // "ad<number>"
@@ -119,10 +127,10 @@ struct LinkPicture {
     const char* line2;
 };
 constexpr LinkPicture link_pictures[] = {
-    {0, 1, 383, 59, 380, 320, "Online-Bestenliste", "Trag deinen Rekord ein!"},
-    {0, 2, 358, 408, 320, 110, "Mehr Spiele", "auf unserer Seite"},
-    {0, 3, 396, 562, 280, 34, "Hilfe und Tipps", nullptr},
-    {1, 1, 448, 420, 228, 96, "Bestenliste", "Zeig deinen Rekord!"},
+    {0, 1, 383, 59, 276, 320, "Online-Bestenliste", "Trag deinen Rekord ein!"},
+    {0, 2, 358, 408, 302, 110, "Mehr Spiele", "auf unserer Seite"},
+    {0, 3, 396, 562, 262, 34, "Hilfe und Tipps", nullptr},
+    {1, 1, 448, 420, 212, 160, "Bestenliste", "Zeig deinen Rekord!"},
 };
 
 // A wooden board panel for menus.
@@ -208,7 +216,9 @@ void title_logo(cairo_t* cr, double cx, double y, double size) {
 
 }  // namespace
 
-void paint_screen_picture(cairo_t* cr, int number, cairo_surface_t* scene) {
+// Screen picture number (0..5) over the first scene; the exit screen's (3) differs by edition
+// (0 XS, 1 XL, 2 XXL).
+void paint_screen_picture(cairo_t* cr, int number, int edition, cairo_surface_t* scene) {
     switch (number) {
     case 0: {  // title card
         scene_backdrop(cr, scene, 0.1);
@@ -226,21 +236,29 @@ void paint_screen_picture(cairo_t* cr, int number, cairo_surface_t* scene) {
         draw_label(cr, "Die große Hühnerjagd auf dem Land", 400, 204, 28, hex(0xfff4d0), 2);
         break;
     }
-    case 1: {  // help
+    case 1: {  // help: the ten lines from y 191 and the menu button (376, 520) on the board
         scene_backdrop(cr, scene, 0.35);
-        panel(cr, 60, 160, 680, 386);
+        panel(cr, 60, 160, 680, 428);
         draw_label(cr, "Hilfe", 400, 138, 60, hex(0xffd040), 3);
         break;
     }
-    case 2: {  // highscores
+    case 2: {  // highscores: the score line (y 151), the eight rows and both buttons on the board;
+               // the name entry's prompt between the title and the board
         scene_backdrop(cr, scene, 0.35);
-        panel(cr, 160, 130, 480, 336);
-        draw_label(cr, "Bestenliste", 400, 112, 60, hex(0xffd040), 3);
+        panel(cr, 160, 128, 480, 460);
+        draw_label(cr, "Bestenliste", 400, 72, 54, hex(0xffd040), 3);
         break;
     }
     case 3: {  // credits / exit screen
         scene_backdrop(cr, scene, 0.25);
-        panel(cr, 330, 20, 410, 560);
+        const ExitBoard& b = exit_boards[edition];
+        panel(cr, b.x, b.y, b.w, b.h);
+        if (edition == 1) {  // the board above the one link picture
+            const double cx = b.x + b.w / 2;
+            title_logo(cr, cx, 110, 58);
+            draw_label(cr, "Danke fürs Spielen!", cx, 180, 30, hex(0xfff1dc), 2);
+            flying_chicken(cr, cx, 300, 0.9, true, 0.7);
+        }
         // the mascot with a sign on the left (a link area in some editions)
         box(cr, 40, 140, 250, 150, 14, hex(0xe6b04a), 3);
         draw_label(cr, "Auf Wiedersehen!", 165, 205, 28, hex(0xc8322a), 1.5);
@@ -280,25 +298,34 @@ void paint_screen_picture(cairo_t* cr, int number, cairo_surface_t* scene) {
     }
 }
 
-// An exit-screen link picture: a painted sign over a piece of the landscape; tall ones show a
-// trophy with a chicken on it, wide ones a chicken beside the words.
-void paint_link_picture(cairo_t* cr, cairo_surface_t* scene, int w, int h, const char* line1, const char* line2) {
-    cairo_set_source_surface(cr, scene, -200, -300);
+// An exit-screen link picture at (x, y) over the exit screen's picture (backdrop), whose pixels
+// fill the corners around the sign so the picture sits on the board without a seam; tall ones
+// show a trophy with a chicken on it, wide ones a chicken beside the words. The words shrink to
+// fit the sign.
+void paint_link_picture(cairo_t* cr, cairo_surface_t* backdrop, int x, int y, int w, int h, const char* line1,
+                        const char* line2) {
+    cairo_set_source_surface(cr, backdrop, -x, -y);
     cairo_paint(cr);
     box(cr, 4, 4, w - 8, h - 8, std::min(16, h / 3), hex(0xe6b04a), 3);
-    if (h >= 200) {
-        draw_label(cr, line1, w / 2.0, h * 0.17, std::min(34.0, h * 0.12), hex(0xc8322a), 2);
+    const double room = w - 24;  // inside the sign's edge, with a margin
+    if (h >= 150) {
+        const double s = std::min(1.0, h / 320.0);  // the trophy's scale
+        draw_label(cr, line1, w / 2.0, h * 0.19, label_size_to_fit(cr, line1, std::min(34.0, h * 0.16), room, 2),
+                   hex(0xc8322a), 2);
         // trophy
         const double cx = w / 2.0, top = h * 0.4;
-        cairo_move_to(cr, cx - 50, top);
-        cairo_line_to(cr, cx + 50, top);
-        cairo_curve_to(cr, cx + 48, top + 60, cx + 20, top + 80, cx, top + 82);
-        cairo_curve_to(cr, cx - 20, top + 80, cx - 48, top + 60, cx - 50, top);
+        cairo_save(cr);
+        cairo_translate(cr, cx, top);
+        cairo_scale(cr, s, s);
+        cairo_move_to(cr, -50, 0);
+        cairo_line_to(cr, 50, 0);
+        cairo_curve_to(cr, 48, 60, 20, 80, 0, 82);
+        cairo_curve_to(cr, -20, 80, -48, 60, -50, 0);
         cairo_close_path(cr);
         styled(cr, hex(0xf0c030), 3);
         for (int side = -1; side <= 1; side += 2) {
             cairo_new_sub_path(cr);
-            cairo_arc(cr, cx + side * 52, top + 24, 16, 0, 2 * M_PI);
+            cairo_arc(cr, side * 52, 24, 16, 0, 2 * M_PI);
             set_col(cr, pal::outline);
             cairo_set_line_width(cr, 8);
             cairo_stroke_preserve(cr);
@@ -306,22 +333,27 @@ void paint_link_picture(cairo_t* cr, cairo_surface_t* scene, int w, int h, const
             cairo_set_line_width(cr, 4);
             cairo_stroke(cr);
         }
-        box(cr, cx - 8, top + 80, 16, 24, 3, hex(0xd8a820), 2, false);
-        box(cr, cx - 34, top + 102, 68, 16, 4, hex(0x8a5a32), 2, false);
-        draw_label(cr, "1.", cx, top + 50, 36, hex(0xfff4c0), 2);
+        box(cr, -8, 80, 16, 24, 3, hex(0xd8a820), 2, false);
+        box(cr, -34, 102, 68, 16, 4, hex(0x8a5a32), 2, false);
+        draw_label(cr, "1.", 0, 50, 36, hex(0xfff4c0), 2);
         ChickenPose hen;
-        hen.x = cx + 6;
-        hen.y = top - 22;
+        hen.x = 6;
+        hen.y = -22;
         hen.scale = 0.42;
         hen.legs = Legs::standing;
         hen.eyes = Eyes::happy;
         hen.wing = 0.9;
         draw_chicken(cr, hen);
-        if (line2) draw_label(cr, line2, w / 2.0, h * 0.9, std::min(24.0, h * 0.08), hex(0x5a2a10), 0);
+        cairo_restore(cr);
+        if (line2)
+            draw_label(cr, line2, w / 2.0, h * 0.9, label_size_to_fit(cr, line2, std::min(24.0, h * 0.13), room, 0),
+                       hex(0x5a2a10), 0);
         return;
     }
     const bool roomy = h >= 60;
+    // the words centred right of the chicken, or on the whole sign
     const double text_x = roomy ? w / 2.0 + 30 : w / 2.0;
+    const double text_room = roomy ? 2 * (w - 12 - text_x) : room;
     if (roomy) {
         ChickenPose hen;
         hen.x = 46;
@@ -333,8 +365,11 @@ void paint_link_picture(cairo_t* cr, cairo_surface_t* scene, int w, int h, const
         hen.wing = 0.8;
         draw_chicken(cr, hen);
     }
-    draw_label(cr, line1, text_x, h * (line2 ? 0.46 : 0.72), std::min(32.0, h * 0.55), hex(0xc8322a), 2);
-    if (line2) draw_label(cr, line2, text_x, h * 0.8, std::min(22.0, h * 0.22), hex(0x5a2a10), 0);
+    draw_label(cr, line1, text_x, h * (line2 ? 0.46 : 0.72),
+               label_size_to_fit(cr, line1, std::min(32.0, h * 0.55), text_room, 2), hex(0xc8322a), 2);
+    if (line2)
+        draw_label(cr, line2, text_x, h * 0.8, label_size_to_fit(cr, line2, std::min(22.0, h * 0.22), text_room, 0),
+                   hex(0x5a2a10), 0);
 }
 
 void paint_loading_screen(cairo_t* cr) {
@@ -390,24 +425,26 @@ bool write_backgrounds(const Roots& roots, std::string& error) {
     }
 
     cairo_surface_t* scene = compose_scene1(layers, 380, nullptr);
-    auto screen = [&](int number, const std::function<void(cairo_t*)>& fn) {
-        const Image image = paint(800, 600, fn);
-        return write_jpeg(archive_path(roots.common, gfx::screen_pictures[number], ".jpg"), image, 90, error);
-    };
     bool ok = true;
-    for (int n = 0; n < 6 && ok; ++n) ok = screen(n, [&](cairo_t* cr) { paint_screen_picture(cr, n, scene); });
-    if (!ok) {
-        cairo_surface_destroy(scene);
-        return false;
+    for (int n = 0; n < 6 && ok; ++n) {
+        if (n == 3) continue;
+        const Image image = paint(800, 600, [&](cairo_t* cr) { paint_screen_picture(cr, n, 0, scene); });
+        ok = write_jpeg(archive_path(roots.common, gfx::screen_pictures[n], ".jpg"), image, 90, error);
     }
-
-    // exit-screen link pictures (XS: three, XL: one)
-    auto ad = [&](int edition, int n, int w, int h, const char* line1, const char* line2) {
-        const Image image = paint(w, h, [&](cairo_t* cr) { paint_link_picture(cr, scene, w, h, line1, line2); });
-        return write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(n), ".jpg"), image, 90,
-                          error);
-    };
-    for (const LinkPicture& l : link_pictures) ok = ok && ad(l.edition, l.number, l.w, l.h, l.line1, l.line2);
+    // the exit screen of each edition, with its link pictures (XS: three, XL: one) painted over it
+    for (int edition = 0; edition < 3 && ok; ++edition) {
+        const Image exit = paint(800, 600, [&](cairo_t* cr) { paint_screen_picture(cr, 3, edition, scene); });
+        ok = write_jpeg(archive_path(roots.edition[edition], gfx::screen_pictures[3], ".jpg"), exit, 90, error);
+        cairo_surface_t* backdrop = surface_from_image(exit);
+        for (const LinkPicture& l : link_pictures) {
+            if (l.edition != edition || !ok) continue;
+            const Image image = paint(
+                l.w, l.h, [&](cairo_t* cr) { paint_link_picture(cr, backdrop, l.x, l.y, l.w, l.h, l.line1, l.line2); });
+            ok = write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(l.number), ".jpg"),
+                            image, 90, error);
+        }
+        cairo_surface_destroy(backdrop);
+    }
     cairo_surface_destroy(scene);
     return ok;
 }
@@ -457,8 +494,9 @@ struct FontView {
     }
 };
 
+// A text of edition XL.
 std::u16string text_of(int index) {
-    for (const auto& [n, t] : text_table())
+    for (const auto& [n, t] : text_table(1))
         if (n == index) return t;
     return u"Can't find text!";
 }
@@ -497,12 +535,12 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
         cairo_surface_destroy(s);
     };
     screen("title.png", [&](cairo_t* cr) {
-        paint_screen_picture(cr, 0, scene);
+        paint_screen_picture(cr, 0, 0, scene);
         for (int b = 0; b < 4; ++b) button(cr, b, b == 1 ? 1 : 0);
         view.draw(cr, 729, 565, u"V1.1", 1);
     });
     screen("help.png", [&](cairo_t* cr) {
-        paint_screen_picture(cr, 1, scene);
+        paint_screen_picture(cr, 1, 0, scene);
         button(cr, 5, 0);
         double y = 191;
         for (int k = 50; k <= 59; ++k) {
@@ -512,9 +550,11 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
         }
     });
     screen("highscore.png", [&](cairo_t* cr) {
-        paint_screen_picture(cr, 2, scene);
+        paint_screen_picture(cr, 2, 0, scene);
         button(cr, 4, 0);
         button(cr, 5, 1);
+        const std::u16string prompt = text_of(14);
+        view.draw(cr, 400 - int(view.width(prompt, 1)) / 2, 86, prompt, 1);
         std::u16string line = text_of(13);
         line.replace(line.find(u"%d"), 2, u"1234");
         view.draw(cr, 400 - int(view.width(line, 1)) / 2, 151, line, 1);
@@ -527,7 +567,7 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
         }
     });
     screen("credits.png", [&](cairo_t* cr) {
-        paint_screen_picture(cr, 3, scene);
+        paint_screen_picture(cr, 3, 2, scene);
         double y = 40;
         for (int k = 0; y < 600; ++k) {
             std::u16string t = text_of(100 + k);
@@ -540,22 +580,26 @@ bool write_screen_previews(const std::filesystem::path& dir, const ArtTable& art
             y += 34;
         }
     });
-    auto link = [&](cairo_t* cr, int x, int y, int w, int h, const char* a, const char* b) {
-        cairo_save(cr);
-        cairo_translate(cr, x, y);
-        cairo_rectangle(cr, 0, 0, w, h);
-        cairo_clip(cr);
-        paint_link_picture(cr, scene, w, h, a, b);
-        cairo_restore(cr);
-    };
-    for (int edition = 0; edition < 2; ++edition)
+    for (int edition = 0; edition < 2; ++edition) {
+        const Image exit = paint(800, 600, [&](cairo_t* cr) { paint_screen_picture(cr, 3, edition, scene); });
+        cairo_surface_t* backdrop = surface_from_image(exit);
         screen(edition == 0 ? "exit_xs.png" : "exit_xl.png", [&](cairo_t* cr) {
-            paint_screen_picture(cr, 3, scene);
-            for (const LinkPicture& l : link_pictures)
-                if (l.edition == edition) link(cr, l.x, l.y, l.w, l.h, l.line1, l.line2);
+            cairo_set_source_surface(cr, backdrop, 0, 0);
+            cairo_paint(cr);
+            for (const LinkPicture& l : link_pictures) {
+                if (l.edition != edition) continue;
+                cairo_save(cr);
+                cairo_translate(cr, l.x, l.y);
+                cairo_rectangle(cr, 0, 0, l.w, l.h);
+                cairo_clip(cr);
+                paint_link_picture(cr, backdrop, l.x, l.y, l.w, l.h, l.line1, l.line2);
+                cairo_restore(cr);
+            }
             draw_frame(cr, art.at("data\\gfx\\but_xit"), "data\\gfx\\but_xit", 0, edition == 0 ? 688 : 680,
                        edition == 0 ? 525 : 520);
         });
+        cairo_surface_destroy(backdrop);
+    }
     screen("loading.png", [&](cairo_t* cr) {
         paint_loading_screen(cr);
         // the bar at 60 percent, growing upwards from the bottom of its picture

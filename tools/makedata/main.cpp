@@ -1,7 +1,7 @@
 // makedata: draws every picture of the game, builds the font and writes the texts, as the
 // data tree that packdat turns into one archive per edition:
 //   <out>/common/...   files all editions share
-//   <out>/XS|XL|XXL/... pictures that differ by edition
+//   <out>/XS|XL|XXL/... pictures and texts that differ by edition
 // Options: --out DIR, --contact-sheet FILE.png [--only TEXT], --preview-scene DIR.
 #include <chrono>
 #include <cstdio>
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         fs::create_directories(roots.common, ec);
         for (const fs::path& p : roots.edition) fs::create_directories(p, ec);
         if (!write_animations(roots, table, error) || !write_backgrounds(roots, error) ||
-            !write_font(roots.common, error) || !write_texts(roots.common, error))
+            !write_font(roots.common, error) || !write_texts(roots, error))
             return fail();
         if (!sounds::make_sounds(roots.common, error) || !check_tree(roots, error)) return fail();
     }

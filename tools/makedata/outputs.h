@@ -38,10 +38,10 @@ struct FontPicture {
 bool build_font(FontPicture& font, std::string& error);
 // "data\qzt.fnt" and "data\gfx\font_crunched".
 bool write_font(const std::filesystem::path& root, std::string& error);
-// "data\text.txt".
-bool write_texts(const std::filesystem::path& root, std::string& error);
-// The text table as the game reads it: index → UTF-16 text.
-std::vector<std::pair<int, std::u16string>> text_table();
+// "data\text.txt" of each edition (the help names the edition's round length).
+bool write_texts(const Roots& roots, std::string& error);
+// The text table as the game reads it in an edition (0 XS, 1 XL, 2 XXL): index → UTF-16 text.
+std::vector<std::pair<int, std::u16string>> text_table(int edition);
 
 // Developer view: the first scene assembled at a few scroll positions with its targets.
 bool write_scene_preview(const std::filesystem::path& dir, const ArtTable& art, std::string& error);

@@ -17,16 +17,20 @@ struct Text {
     const char* utf8;
 };
 
-// Bonus texts, card game, bee sting, score line, default names, help, upload messages.
+// Bonus texts, the reload hint, card game, bee sting, score line, the name entry's prompt,
+// default names, help (a one-character line is a small gap), upload messages. "%s" in the help's
+// first line is the round's length, which differs by edition.
 constexpr Text texts[] = {
     {1, "Dreifach-Treffer!"},
     {2, "Vierfach-Treffer!"},
     {3, "Fünffach-Treffer!"},
     {4, "Hühner-Hagel!"},
+    {5, "Leer! Nachladen: rechte Maustaste"},
     {10, "Einundzwanzig!"},
     {11, "Überkauft!"},
     {12, "Autsch! Die Bienen haben dich erwischt!"},
     {13, "Deine Punkte: %d"},
+    {14, "Geschafft! Name tippen, dann Enter"},
     {20, "Hofmeister"},
     {21, "Eierdieb"},
     {22, "Federfuchs"},
@@ -35,23 +39,27 @@ constexpr Text texts[] = {
     {25, "Flatterer"},
     {26, "Gockel"},
     {27, "Küken"},
-    {50, "Zielen: die Maus bewegen"},
-    {51, "Schießen: linke Maustaste"},
-    {52, "Nachladen: rechte Maustaste (8 Schuss)"},
-    {53, "Zu frühes Nachladen kostet 5 Punkte"},
-    {54, "Umsehen: die Maus an den Bildrand"},
-    {55, "oder Pfeiltasten – beides: doppelt so schnell"},
-    {56, "Kleine, ferne Hühner bringen mehr Punkte"},
-    {57, "Schnelle Treffer-Serien geben Bonus"},
-    {58, "Die Kulisse steckt voller Überraschungen!"},
+    {50, "Ziel: in %s Sekunden möglichst viele Punkte!"},
+    {51, " "},
+    {52, "Zielen: Maus – Schießen: linke Maustaste"},
+    {53, "Magazin leer? Rechte Maustaste lädt nach!"},
+    {54, "Zu frühes Nachladen kostet 5 Punkte"},
+    {55, "Umsehen: Maus an den Rand oder Pfeiltasten"},
+    {56, "Kleine, ferne Hühner und Serien zählen mehr"},
+    {57, "Vorsicht: Manche Kulisse kostet Punkte –"},
+    {58, "auch ohne Schuss: Bienen, Schnecke & Co.!"},
     {59, "Taste M schaltet die Musik um"},
     {80, "Der Highscore-Server ist gerade nicht erreichbar. Bitte versuche es später noch einmal."},
-    {81, "<html><body style='font-family:sans-serif'><h3>Keine Verbindung</h3><p>Der Highscore-Server ist gerade "
-         "nicht erreichbar. Bitte versuche es später noch einmal.</p></body></html>"},
+    {81,
+     "<html><body style='font-family:sans-serif'><h3>Keine Verbindung</h3><p>Der Highscore-Server ist gerade "
+     "nicht erreichbar. Bitte versuche es später noch einmal.</p></body></html>"},
     {82, "Der Server hat keine Nachricht geschickt."},
     {83, "<html><body style='font-family:sans-serif'><p>Der Server hat keine Nachricht geschickt.</p></body></html>"},
     {84, "Dein Ergebnis: %d Punkte"},
 };
+
+// Whole seconds of a round's first scene by edition (0 XS, 1 XL, 2 XXL).
+constexpr const char* round_seconds[3] = {"61", "91", "91"};
 
 // The credits (75 % font; a leading # means full size), ended by *ENDE*.
 constexpr const char* credits[] = {
@@ -111,13 +119,21 @@ void append_utf16(std::u16string& out, const char* s) {
     }
 }
 
+// A text as the edition shows it: "%s" becomes the round's length.
+std::string edition_text(const char* utf8, int edition) {
+    std::string text = utf8;
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, round_seconds[edition]);
+    return text;
+}
+
 }  // namespace
 
-std::vector<std::pair<int, std::u16string>> text_table() {
+std::vector<std::pair<int, std::u16string>> text_table(int edition) {
     std::vector<std::pair<int, std::u16string>> out;
     for (const Text& t : texts) {
         std::u16string u;
-        append_utf16(u, t.utf8);
+        append_utf16(u, edition_text(t.utf8, edition).c_str());
         out.emplace_back(t.index, u);
     }
     int next = 100;
@@ -129,37 +145,39 @@ std::vector<std::pair<int, std::u16string>> text_table() {
     return out;
 }
 
-bool write_texts(const std::filesystem::path& root, std::string& error) {
-    std::u16string body;
-    body.push_back(u'\xFEFF');
-    append_utf16(body, "# GrumboldX texts: <index> \"<text>\"; index 100 counts up for the credits\r\n");
-    for (const Text& t : texts) {
-        append_utf16(body, (std::to_string(t.index) + " \"").c_str());
-        append_utf16(body, t.utf8);
-        append_utf16(body, "\"\r\n");
-    }
-    for (const char* line : credits) {
-        append_utf16(body, "100 \"");
-        append_utf16(body, line);
-        append_utf16(body, "\"\r\n");
-    }
-    append_utf16(body, "9999\r\n");
+bool write_texts(const Roots& roots, std::string& error) {
+    for (int edition = 0; edition < 3; ++edition) {
+        std::u16string body;
+        body.push_back(u'\xFEFF');
+        append_utf16(body, "# GrumboldX texts: <index> \"<text>\"; index 100 counts up for the credits\r\n");
+        for (const Text& t : texts) {
+            append_utf16(body, (std::to_string(t.index) + " \"").c_str());
+            append_utf16(body, edition_text(t.utf8, edition).c_str());
+            append_utf16(body, "\"\r\n");
+        }
+        for (const char* line : credits) {
+            append_utf16(body, "100 \"");
+            append_utf16(body, line);
+            append_utf16(body, "\"\r\n");
+        }
+        append_utf16(body, "9999\r\n");
 
-    const auto path = archive_path(root, gfx::text_file, "");
-    std::error_code ec;
-    std::filesystem::create_directories(path.parent_path(), ec);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        error = "cannot create " + path.string();
-        return false;
-    }
-    for (char16_t u : body) {
-        const char bytes[2] = {char(u & 0xFF), char(u >> 8)};
-        file.write(bytes, 2);
-    }
-    if (!file) {
-        error = "cannot write " + path.string();
-        return false;
+        const auto path = archive_path(roots.edition[edition], gfx::text_file, "");
+        std::error_code ec;
+        std::filesystem::create_directories(path.parent_path(), ec);
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        if (!file) {
+            error = "cannot create " + path.string();
+            return false;
+        }
+        for (char16_t u : body) {
+            const char bytes[2] = {char(u & 0xFF), char(u >> 8)};
+            file.write(bytes, 2);
+        }
+        if (!file) {
+            error = "cannot write " + path.string();
+            return false;
+        }
     }
     return true;
 }
