@@ -119,7 +119,7 @@ int webkit_view_show(int id, const char* html) {
   View* v = find_view(id);
   if (!v) return -1;
   // Each text replaces the whole document; it has no address of its own to resolve against.
-  webkit_web_view_load_html(WEBKIT_WEB_VIEW(v->widget), latin1_to_utf8(html).c_str(), nullptr);
+  webkit_web_view_load_html(WEBKIT_WEB_VIEW(v->widget), cp1252_to_utf8(html).c_str(), nullptr);
   std::fprintf(stderr, "dialog html %d: %s\n", id, echo_text(html).c_str());
   return 0;
 }

@@ -266,7 +266,7 @@ void add_control(GtkDialogState& d, const ControlTemplate& t, const DialogTempla
   c.y = scale(t.y, uy, 8);
   c.width = scale(t.width, ux, 4);
   c.height = std::max(1, scale(t.height, uy, 8));
-  const std::string text = latin1_to_utf8(t.text);
+  const std::string text = cp1252_to_utf8(t.text);
   switch (t.kind) {
     case ControlKind::picture: {
       const std::size_t stride = static_cast<std::size_t>(c.width) * 3;
@@ -339,7 +339,7 @@ int run(const DialogTemplate& t, DialogProcedure procedure) {
   d.font_family = t.font_family;
   d.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_widget_set_name(d.window, "grumboldx-upload");
-  gtk_window_set_title(GTK_WINDOW(d.window), latin1_to_utf8(t.caption).c_str());
+  gtk_window_set_title(GTK_WINDOW(d.window), cp1252_to_utf8(t.caption).c_str());
   gtk_window_set_resizable(GTK_WINDOW(d.window), FALSE);
   gtk_window_set_position(GTK_WINDOW(d.window), GTK_WIN_POS_CENTER);
   gtk_window_set_modal(GTK_WINDOW(d.window), TRUE);
@@ -408,24 +408,24 @@ std::size_t get_text(int id, char* out, std::size_t room) {
   switch (c->kind) {
     case ControlKind::edit:
     case ControlKind::password:
-      text = utf8_to_latin1(gtk_entry_get_text(GTK_ENTRY(c->inner)));
+      text = utf8_to_cp1252(gtk_entry_get_text(GTK_ENTRY(c->inner)));
       break;
     case ControlKind::text_left:
     case ControlKind::text_centred:
-      text = utf8_to_latin1(gtk_label_get_text(GTK_LABEL(c->inner)));
+      text = utf8_to_cp1252(gtk_label_get_text(GTK_LABEL(c->inner)));
       break;
     case ControlKind::message_area: {
       GtkTextBuffer* b = gtk_text_view_get_buffer(GTK_TEXT_VIEW(c->inner));
       GtkTextIter from, to;
       gtk_text_buffer_get_bounds(b, &from, &to);
       gchar* all = gtk_text_buffer_get_text(b, &from, &to, FALSE);
-      text = utf8_to_latin1(all);
+      text = utf8_to_cp1252(all);
       g_free(all);
       break;
     }
     case ControlKind::button:
     case ControlKind::default_button:
-      text = utf8_to_latin1(gtk_button_get_label(GTK_BUTTON(c->inner)));
+      text = utf8_to_cp1252(gtk_button_get_label(GTK_BUTTON(c->inner)));
       break;
     default:
       break;
@@ -439,7 +439,7 @@ std::size_t get_text(int id, char* out, std::size_t room) {
 void set_text(int id, const char* text) {
   GtkControl* c = find(id);
   if (!c) return;
-  const std::string utf8 = latin1_to_utf8(text);
+  const std::string utf8 = cp1252_to_utf8(text);
   switch (c->kind) {
     case ControlKind::edit:
     case ControlKind::password:

@@ -56,7 +56,7 @@ void play(const ScriptEvent& line) {
         std::fprintf(stderr, "dialog: %d is no text field\n", line.x);
         return;
       }
-      c->text = utf8_to_latin1(line.text.c_str());
+      c->text = utf8_to_cp1252(line.text.c_str());
       return;
     case DialogVerb::press:
       if (!c || !is_button(c->kind)) {

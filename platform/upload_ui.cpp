@@ -68,29 +68,8 @@ int html_view_create(int id) { return system().view_create(id); }
 void html_view_destroy(int id) { system().view_destroy(id); }
 int html_view_show(int id, const char* html) { return system().view_show(id, html ? html : ""); }
 
-std::string latin1_to_utf8(const char* text) {
-  std::string out;
-  for (const char* p = text ? text : ""; *p; ++p) {
-    const auto c = static_cast<unsigned char>(*p);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-std::string utf8_to_latin1(const char* text) {
-  std::string out;
-  for (unsigned point : utf8_code_points(text ? text : ""))
-    out += point < 0x100 ? static_cast<char>(point) : '?';
-  return out;
-}
-
-std::string echo_text(const char* latin1) {
-  const std::string utf8 = latin1_to_utf8(latin1);
+std::string echo_text(const char* text) {
+  const std::string utf8 = cp1252_to_utf8(text);
   std::string out;
   for (char c : utf8) {
     if (c == '\r') out += "\\r";

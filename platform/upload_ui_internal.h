@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/upload_ui.h"
 
 namespace plat {
@@ -38,10 +39,8 @@ extern const DialogSystem headless_dialog_system;
 // The calls of upload_ui.h go to dialogs from now on (the headless system until one is chosen).
 void use_dialog_system(const DialogSystem& dialogs);
 
-// 8-bit texts (ISO 8859-1) and UTF-8; characters beyond 8 bits become '?'.
-std::string latin1_to_utf8(const char* text);
-std::string utf8_to_latin1(const char* text);
-// A text as one line of stderr: UTF-8, with carriage returns and line feeds written as \r, \n.
-std::string echo_text(const char* latin1);
+// A text of the game (code page 1252) as one line of stderr: UTF-8, with carriage returns and
+// line feeds written as \r, \n.
+std::string echo_text(const char* text);
 
 }  // namespace plat

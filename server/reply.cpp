@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "platform/code_page.h"
+
 namespace server {
 
 namespace {
@@ -57,17 +59,18 @@ const char* action_word(Action a) {
   return "Abort";
 }
 
-std::string to_latin1_line(std::string_view utf8) {
+std::string to_cp1252_line(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const std::int32_t cp = next_code_point(utf8, i);
-    if (cp < 0 || cp > 0xFF)
+    const int byte = cp < 0 ? -1 : plat::cp1252_byte(static_cast<std::uint32_t>(cp));
+    if (byte < 0)
       out.push_back('?');
     else if (is_control(cp))
       out.push_back(' ');
     else
-      out.push_back(static_cast<char>(cp));
+      out.push_back(static_cast<char>(byte));
   }
   return out;
 }
@@ -109,7 +112,7 @@ std::string write_reply(const Reply& r) {
   std::string out = "Action=";
   out += action_word(r.action);
   out += "\n";
-  if (!r.text.empty()) out += "text=" + to_latin1_line(r.text) + "\n";
+  if (!r.text.empty()) out += "text=" + to_cp1252_line(r.text) + "\n";
   if (!r.html.empty()) out += "html=" + to_ascii_html_line(r.html) + "\n";
   if (!r.url.empty()) out += "url=" + to_ascii_html_line(r.url) + "\n";
   if (!r.logtype.empty()) out += "logtype=" + to_ascii_html_line(r.logtype) + "\n";

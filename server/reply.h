@@ -25,9 +25,10 @@ const char* action_word(Action a);
 // The reply's body: Action first, then the other fields that are set, each on its own line.
 std::string write_reply(const Reply& r);
 
-// UTF-8 to Latin-1: characters beyond U+00FF and broken sequences become "?"; line breaks and
-// other control characters become blanks.
-std::string to_latin1_line(std::string_view utf8);
+// UTF-8 to the game's code page 1252 (Latin-1 with € „ “ ” – … and friends in 0x80..0x9F):
+// characters it lacks and broken sequences become "?"; line breaks and other control characters
+// become blanks.
+std::string to_cp1252_line(std::string_view utf8);
 // UTF-8 to ASCII HTML: characters beyond U+007F become "&#N;"; line breaks become blanks.
 std::string to_ascii_html_line(std::string_view utf8);
 // Escapes &, <, >, " and ' for HTML text and attribute values.

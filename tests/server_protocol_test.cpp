@@ -132,8 +132,10 @@ TEST(ServerReply, OneLinePerFieldInTheGamesCharacters) {
   r.html = "";
   r.logtype = "";
   EXPECT_EQ(write_reply(r), "Action=Retry\n");
-  // Broken UTF-8 and characters beyond Latin-1 become "?".
-  EXPECT_EQ(to_latin1_line("a\xC3z\xE2\x9C\x93"), "a?z?");
+  // The game's code page has € „ “ – …; broken UTF-8 and what it lacks become "?".
+  EXPECT_EQ(to_cp1252_line("a\xC3z\xE2\x9C\x93"), "a?z?");
+  EXPECT_EQ(to_cp1252_line("5 \xE2\x82\xAC \xE2\x80\x9Ej\xE2\x80\x9C \xE2\x80\x93 \xE2\x80\xA6 \xC2\x85"),
+            "5 \x80 \x84j\x93 \x96 \x85 ?");
   EXPECT_EQ(html_escape("<a href=\"x\">&'"), "&lt;a href=&quot;x&quot;&gt;&amp;&#39;");
 }
 

@@ -156,6 +156,22 @@ TEST_F(UploadExchange, TheBodiesCarryTheirFieldsInOrderForEveryLogType) {
   }
 }
 
+TEST_F(UploadExchange, TextsCrossTheDialogInTheGamesCodePage) {
+  // A reply's text in code page 1252 shows its € „ “ – …; a typed € goes out as byte 0x80 and
+  // what the code page lacks as "?".
+  const DialogRun r = run({reply("Action=Retry\ntext=5 \x80 \x84gr\xFC\xDF\x93 \x96 \x85\n")},
+                          "1 dialog type 1000 \xE2\x82\xAC\xC3\xA4\xE2\x9C\x93\n"
+                          "1 dialog type 1003 pw\n"
+                          "1 dialog press 1\n1 dialog press 2\n",
+                          false);
+  EXPECT_NE(r.err.find("dialog text 1006: 5 \xE2\x82\xAC \xE2\x80\x9Egr\xC3\xBC\xC3\x9F\xE2\x80\x9C "
+                       "\xE2\x80\x93 \xE2\x80\xA6\n"),
+            std::string::npos)
+      << r.err;
+  ASSERT_EQ(r.requests.size(), 1u) << r.err;
+  EXPECT_NE(r.requests[0].body.find("user=%80%E4%3F&"), std::string::npos) << r.requests[0].body;
+}
+
 TEST_F(UploadExchange, TheRepliesDecideWhetherSendenStaysEnabled) {
   struct Case {
     const char* name;

@@ -2,6 +2,7 @@
 
 #include "game/GrumboldX/buttons.h"
 #include "game/text/font.h"
+#include "platform/code_page.h"
 #include "platform/platform.h"
 
 namespace front {
@@ -9,13 +10,6 @@ namespace front {
 char16_t edit_buffer[typed_name_units + 1] = {};
 
 namespace {
-
-// Code page 1252 between 0x80 and 0x9F; 0 where it has no character.
-constexpr char16_t cp1252_upper_controls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 int buffer_length() {
   int n = 0;
@@ -29,10 +23,7 @@ char16_t code_page_character(int code_page, std::uint32_t c) {
   if (c < 0x20 || c == 0x7F) return 0;
   if (c < 0x7F) return static_cast<char16_t>(c);
   if (code_page != 1252) return 0;
-  if (c >= 0xA0 && c <= 0xFF) return static_cast<char16_t>(c);
-  for (const char16_t u : cp1252_upper_controls)
-    if (u != 0 && u == c) return u;
-  return 0;
+  return plat::cp1252_byte(c) >= 0 ? static_cast<char16_t>(c) : 0;
 }
 
 void start_name_entry() {
