@@ -43,9 +43,10 @@ constexpr const char* fault_names[] = {
     // The sound device and the music timer (platform/audio_headless.cpp, platform/timer.cpp).
     "DirectSoundCreate", "SoundCooperativeLevel", "SoundBufferLost", "timeBeginPeriod",
     "timeSetEvent",
-    // The HTML host and its view (platform/upload_dialog_headless.cpp): the host cannot start,
-    // a view cannot be made, a text cannot be written into a view.
-    "OleInitialize", "OleCreate", "Navigate2",
+    // The upload dialog and its HTML view (platform/upload_dialog_headless.cpp): the dialog
+    // cannot be shown, the host cannot start, a view cannot be made, a text cannot be written
+    // into a view.
+    "DialogBox", "OleInitialize", "OleCreate", "Navigate2",
 };
 
 class HeadlessBackend;

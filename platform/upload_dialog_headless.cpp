@@ -81,6 +81,10 @@ void play(const ScriptEvent& line) {
 }
 
 int run(const DialogTemplate& dialog, DialogProcedure procedure) {
+  if (backend().should_fail("DialogBox")) {
+    std::fprintf(stderr, "dialog: cannot be shown\n");
+    return -1;
+  }
   if (open_dialog) {
     std::fprintf(stderr, "dialog: one is open already\n");
     return -1;

@@ -22,6 +22,7 @@
 #include "game/GrumboldX/name_entry.h"
 #include "game/GrumboldX/replay_command.h"
 #include "game/GrumboldX/round_flow.h"
+#include "game/GrumboldX/send_highscore.h"
 #include "game/GrumboldX/title_screen.h"
 #include "game/GrumboldX/window.h"
 #include "game/app/app.h"
@@ -308,6 +309,24 @@ TEST_F(Screens, AWindowReplayHoldsItsFinalScoreForTwoSecondsBeforeTheTitle) {
   EXPECT_FALSE(window_replay_running());
   EXPECT_EQ(held, 121) << "the frames that make two seconds at 1092 (120.03)";
   gfx::cancel_transition();
+}
+
+TEST_F(Screens, ADialogTheDesktopCannotShowLeavesTheSendButtonOn) {
+  // The platform again, with the dialog failing.
+  release_all();
+  plat::shutdown();
+  setenv("GRUMBOLDX_FAIL", "DialogBox", 1);
+  ASSERT_TRUE(plat::init_headless());
+  unsetenv("GRUMBOLDX_FAIL");
+  init_display();
+  text::load_texts();
+  send_allowed = true;
+  testing::internal::CaptureStderr();
+  send_highscore();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("dialog: cannot be shown"), std::string::npos) << err;
+  EXPECT_NE(read_file("debug.txt").find("ERROR: the upload dialog could not be shown"), std::string::npos);
+  EXPECT_TRUE(send_allowed) << "nothing was sent: the player may try again";
 }
 
 TEST_F(Screens, TheBrandingStartsTheRoundWhenItsClockRunsOut) {

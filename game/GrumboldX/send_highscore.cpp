@@ -23,8 +23,8 @@ void send_highscore() {
   // The counters are unsigned 16-bit values; the words are not cut to 16 bits.
   check_word_1 = (static_cast<int>(qzx::shots_counted()) + qzx::empty_clicks_counted()) * 3 + 8876;
   check_word_2 = static_cast<int>(qzx::reloads_counted()) * 5 + 40402;
-  run_upload_dialog();
-  send_allowed = false;
+  // A dialog the desktop could not show sent nothing: the button stays for another try.
+  if (run_upload_dialog()) send_allowed = false;
   free_upload_hex();
   if (enter_fullscreen() != 1) res::debug_log("Failed to switch to fullscreen mode!\n");
 }

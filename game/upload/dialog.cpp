@@ -125,20 +125,21 @@ int upload_dialog_proc(plat::DialogMessage message, int id) {
   return 0;
 }
 
-void run_upload_dialog() {
+bool run_upload_dialog() {
   status_font = plat::font_create(font_family, status_height, normal_weight, false);
   link_font = plat::font_create(font_family, link_height, normal_weight, false);
   hover_font = plat::font_create(font_family, link_height, normal_weight, true);
   save_upload_hex();
   plat::window_show(false);
-  if (plat::dialog_run(dialog, upload_dialog_proc) < 0)
-    res::debug_log("ERROR: the upload dialog could not be shown\n");
+  const bool shown = plat::dialog_run(dialog, upload_dialog_proc) >= 0;
+  if (!shown) res::debug_log("ERROR: the upload dialog could not be shown\n");
   plat::window_show(true);
   plat::font_delete(status_font);
   plat::font_delete(link_font);
   plat::font_delete(hover_font);
   status_font = link_font = hover_font = 0;
   free_saved_upload_hex();
+  return shown;
 }
 
 }  // namespace upload

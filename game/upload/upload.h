@@ -42,8 +42,9 @@ enum ControlId : int {
 constexpr int link_count = 3;
 constexpr int link_ids[link_count] = {id_help_link, id_register_link, id_list_link};
 
-// Fonts, hover flags and the saved copy live from here to the dialog's end.
-void run_upload_dialog();
+// Fonts, hover flags and the saved copy live from here to the dialog's end. False when the
+// dialog could not be shown at all (logged).
+bool run_upload_dialog();
 int upload_dialog_proc(plat::DialogMessage message, int id);
 // The banner over the dialog.
 void paint_banner(int width, int height, std::uint8_t* rgb);
