@@ -1,7 +1,11 @@
 // The HTML view over a control of the GTK dialog: a WebKit view laid over the control, filled
 // from a text. Scripts are off and there is no context menu; a link followed inside the view
-// (in it, or where it asks for a new window) loads only http and https addresses. When WebKit's
-// page process ends, or the text cannot be laid out, the dialog procedure hears view_failed.
+// (in it, or where it asks for a new window) loads only http and https addresses, and only what
+// the view can show is shown: a response meant to be saved (an attachment, or a type the view
+// cannot display) is refused, and any download WebKit starts anyway is cancelled, so a reply
+// can never put a file on the player's disk. The views share one ephemeral web context: no
+// cookies, cache or storage under the home folder. When WebKit's page process ends, or the
+// text cannot be laid out, the dialog procedure hears view_failed.
 #include <webkit2/webkit2.h>
 
 #include <cstdio>
@@ -38,9 +42,24 @@ gboolean on_context_menu(WebKitWebView*, WebKitContextMenu*, GdkEvent*, WebKitHi
   return TRUE;  // no menu
 }
 
+// A response the view may show: not marked for saving, of a type it can display.
+bool displayable(WebKitResponsePolicyDecision* decision) {
+  if (!webkit_response_policy_decision_is_mime_type_supported(decision)) return false;
+  WebKitURIResponse* response = webkit_response_policy_decision_get_response(decision);
+  SoupMessageHeaders* headers = response ? webkit_uri_response_get_http_headers(response) : nullptr;
+  const char* disposition = headers ? soup_message_headers_get_one(headers, "Content-Disposition") : nullptr;
+  if (!disposition) return true;
+  while (*disposition == ' ' || *disposition == '\t') ++disposition;
+  return g_ascii_strncasecmp(disposition, "attachment", 10) != 0;
+}
+
 gboolean on_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision,
                           WebKitPolicyDecisionType type, gpointer) {
-  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    if (displayable(WEBKIT_RESPONSE_POLICY_DECISION(decision))) webkit_policy_decision_use(decision);
+    else webkit_policy_decision_ignore(decision);
+    return TRUE;
+  }
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   WebKitURIRequest* request = webkit_navigation_action_get_request(action);
@@ -77,13 +96,28 @@ gboolean on_load_failed(WebKitWebView* view, WebKitLoadEvent, gchar* uri, GError
   return FALSE;
 }
 
+void on_download_started(WebKitWebContext*, WebKitDownload* download, gpointer) {
+  webkit_download_cancel(download);
+  std::fprintf(stderr, "dialog html: a download was refused\n");
+}
+
+// One context for every view, made once: it keeps nothing on disk.
+WebKitWebContext* view_context() {
+  static WebKitWebContext* context = [] {
+    WebKitWebContext* c = webkit_web_context_new_ephemeral();
+    g_signal_connect(c, "download-started", G_CALLBACK(on_download_started), nullptr);
+    return c;
+  }();
+  return context;
+}
+
 }  // namespace
 
 int webkit_view_create(int id) {
   GtkWidget* place = gtk_dialog_view_place(id);
   if (!place) return -1;
   webkit_view_destroy(id);
-  GtkWidget* widget = webkit_web_view_new();
+  GtkWidget* widget = webkit_web_view_new_with_context(view_context());
   if (!widget) return -2;
   WebKitSettings* settings = webkit_web_view_get_settings(WEBKIT_WEB_VIEW(widget));
   webkit_settings_set_enable_javascript(settings, FALSE);

@@ -1,6 +1,7 @@
 // The real upload dialog (GTK, with its WebKit view) on a virtual X server, typed into and sent
-// by xdotool as a player would: a name, Tab, a password, Enter, then Escape. Skipped where the
-// virtual server or xdotool is missing.
+// by xdotool as a player would: a name, Tab, a password, Enter, then Escape. The last reply tries
+// to make the view save a file; nothing lands on the disk, and WebKit keeps no data there either.
+// Skipped where the virtual server or xdotool is missing.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -91,8 +93,20 @@ TEST(UploadGtk, APlayerTypesPressesEnterAndReadsTheReply) {
   InScratchDir dir;
   VirtualDisplay display;
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
-  Responder responder({reply("Action=Continue\nlogtype=normal\ntext=Hallo Xdo\nhtml=<p>Hallo Xdo</p>\n"),
-                       reply("Action=Continue\ntext=Gespeichert\nhtml=<h1>Gespeichert</h1>\n")});
+  // A home of its own: where WebKit would put downloads, cookies and caches.
+  const std::filesystem::path home = dir.path() / "home";
+  std::filesystem::create_directories(home / "Downloads");
+  const std::string home_text = home.string();
+  const std::string home_before = std::getenv("HOME") ? std::getenv("HOME") : "";
+  for (const char* name : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DOWNLOAD_DIR"})
+    setenv(name, name[0] == 'H' ? home_text.c_str() : (home_text + "/" + name).c_str(), 1);
+  Responder responder;
+  responder.add(reply("Action=Continue\nlogtype=normal\ntext=Hallo Xdo\nhtml=<p>Hallo Xdo</p>\n"));
+  // Without a script, a refresh follows at once to an address that answers with a file to save.
+  responder.add(reply("Action=Continue\ntext=Gespeichert\nhtml=<h1>Gespeichert</h1><meta http-equiv=\"refresh\" "
+                      "content=\"0;url=" + responder.address() + "/grab.sh\">\n"));
+  responder.add(raw("HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Disposition: attachment; "
+                    "filename=grab.sh\r\nContent-Length: 9\r\nConnection: close\r\n\r\necho grab"));
   setenv("DISPLAY", display.name().c_str(), 1);
   setenv("GRUMBOLDX_SERVER", responder.address().c_str(), 1);
   reset_app_state();
@@ -111,7 +125,7 @@ TEST(UploadGtk, APlayerTypesPressesEnterAndReadsTheReply) {
   const pid_t player = start_shell(
       "xdotool search --sync --onlyvisible --name '^Grumbold X - Upload$' windowfocus --sync && "
       "xdotool type --delay 20 'Xdo Tester' && xdotool key Tab && xdotool type --delay 20 'pw&1' && "
-      "xdotool key Return && xdotool key Escape");
+      "xdotool key Return && sleep 3 && xdotool key Escape");
   // Should the player never get through, the display goes and the dialog with it.
   std::atomic<bool> done{false};
   std::thread watchdog([&] {
@@ -131,6 +145,8 @@ TEST(UploadGtk, APlayerTypesPressesEnterAndReadsTheReply) {
   res::xfdone();
   upload::free_upload_hex();
   unsetenv("GRUMBOLDX_SERVER");
+  for (const char* name : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME", "XDG_DOWNLOAD_DIR"}) unsetenv(name);
+  setenv("HOME", home_before.c_str(), 1);
 
   // What the message area showed: the HTML view, or its plain text where WebKit failed.
   const bool html = err.find("dialog html 1006: <h1>Gespeichert</h1>") != std::string::npos;
@@ -138,7 +154,13 @@ TEST(UploadGtk, APlayerTypesPressesEnterAndReadsTheReply) {
   EXPECT_TRUE(html) << err;
   EXPECT_TRUE(html || plain) << err;
   const std::vector<Request> requests = responder.requests();
-  ASSERT_EQ(requests.size(), 2u) << err;
+  ASSERT_EQ(requests.size(), 3u) << err;
+  EXPECT_EQ(requests[2].head.rfind("GET /grab.sh ", 0), 0u) << "the refresh was followed";
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(home)) {
+    const std::string name = entry.path().filename().string();
+    EXPECT_EQ(name.find("grab"), std::string::npos) << "saved: " << entry.path();
+    EXPECT_EQ(name.find("webkitgtk"), std::string::npos) << "WebKit's data: " << entry.path();
+  }
   const auto auth = form_fields(requests[0].body);
   EXPECT_EQ(auth[1], (std::pair<std::string, std::string>{"user", "Xdo%20Tester"}));
   EXPECT_EQ(auth[2], (std::pair<std::string, std::string>{"pass", "pw%261"}));
