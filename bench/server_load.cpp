@@ -254,8 +254,17 @@ void print(const char* name, const Run& r, unsigned cores) {
 
 int main(int argc, char** argv) {
   Settings s;
-  for (int i = 1; i + 1 < argc; i += 2) {
+  const char* usage = "usage: server_load [--clients N] [--games N] [--rate R] [--server URL]\n";
+  for (int i = 1; i < argc; i += 2) {
     const std::string a = argv[i];
+    if (a == "--help" || a == "-h") {
+      std::printf("%s", usage);
+      return 0;
+    }
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "server_load: %s wants a value\n%s", a.c_str(), usage);
+      return 2;
+    }
     if (a == "--clients")
       s.clients = std::max(1, std::atoi(argv[i + 1]));
     else if (a == "--games")
@@ -265,7 +274,7 @@ int main(int argc, char** argv) {
     else if (a == "--server")
       s.server = argv[i + 1];
     else {
-      std::fprintf(stderr, "usage: server_load [--clients N] [--games N] [--rate R] [--server URL]\n");
+      std::fprintf(stderr, "server_load: unknown option %s\n%s", a.c_str(), usage);
       return 2;
     }
   }
