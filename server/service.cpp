@@ -181,9 +181,14 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   const std::optional<Authentication> auth =
       store_.latest_authentication(account->id, now_() - authentication_lifetime);
   if (!auth) {
-    server_log("%s: upload by %s without an authentication", address.c_str(), account->name.c_str());
+    // One that is older than its lifetime has run out; otherwise there was none, or it is used up
+    // (a used one is gone).
+    const bool expired = store_.latest_authentication(account->id, 0).has_value();
+    server_log("%s: upload by %s %s", address.c_str(), account->name.c_str(),
+               expired ? "after its authentication ran out" : "without an unused authentication");
     return try_again("Bitte noch einmal senden",
-                     "Die Anmeldung zu diesem Ergebnis ist abgelaufen. Bitte sende es noch einmal.");
+                     expired ? "Die Anmeldung zu diesem Ergebnis ist abgelaufen. Bitte sende es noch einmal."
+                             : "Zu diesem Ergebnis liegt keine offene Anmeldung vor. Bitte sende es noch einmal.");
   }
 
   Result result;
@@ -221,9 +226,12 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   result.detail = verdict.detail;
 
   const StoredResult stored = store_.store_result(result, auth->id);
-  if (stored.outcome == StoredResult::Outcome::not_authenticated)
+  if (stored.outcome == StoredResult::Outcome::not_authenticated) {
+    server_log("%s: %s's authentication was used by another upload meanwhile", address.c_str(),
+               account->name.c_str());
     return try_again("Bitte noch einmal senden",
                      "Die Anmeldung zu diesem Ergebnis wurde schon verwendet. Bitte sende es noch einmal.");
+  }
   if (stored.outcome == StoredResult::Outcome::duplicate) {
     result.verified = false;
     result.reason = reason::duplicate;

@@ -344,8 +344,12 @@ TEST_F(Uploads, WrongAccountsAndMalformedRequestsStoreNothing) {
   }
   // The authentication is still there: the honest upload goes through after all that.
   EXPECT_TRUE(starts_with(server_->post_game(honest.upload), "Action=Continue\n"));
-  // And an upload after its authentication was used gets Retry: the game may send again.
-  EXPECT_TRUE(starts_with(server_->post_game(honest.upload), "Action=Retry\n"));
+  // And an upload after its authentication was used gets Retry: the game may send again. Nothing
+  // ran out: the reply does not say so.
+  reply = server_->post_game(honest.upload);
+  EXPECT_TRUE(starts_with(reply, "Action=Retry\n")) << reply;
+  EXPECT_EQ(reply.find("abgelaufen"), std::string::npos) << reply;
+  EXPECT_NE(reply.find("keine offene Anmeldung"), std::string::npos) << reply;
   const auto kept = kept_results(*server_);
   ASSERT_EQ(kept.size(), before + 1);
   EXPECT_TRUE(kept.back().first);
