@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<server::Store> store;
   try {
-    store = server::open_store(options.db);
+    store = server::open_store(options.db, options.db_connections);
   } catch (const server::StoreError& e) {
     std::fprintf(stderr, "grumboldx-server: %s\n", e.what());
     return 1;

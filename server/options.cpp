@@ -26,6 +26,7 @@ std::string usage() {
          "  --listen ADDRESS    address to listen on (default 0.0.0.0)\n"
          "  --db FILE|URI       SQLite file (default highscores.db in the working folder) or a\n"
          "                      postgresql:// connection string\n"
+         "  --db-connections N  PostgreSQL connections the workers share (default 16)\n"
          "  --archives DIR      folder with XS/, XL/ and XXL/grumboldX.dat (default: the build's)\n"
          "  --tls-cert FILE     serve HTTPS with this certificate chain (PEM) ...\n"
          "  --tls-key FILE      ... and this private key (PEM)\n"
@@ -48,7 +49,7 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       continue;
     }
     if (i + 1 >= argc) {
-      error = a == "--port" || a == "--db" || a == "--archives" || a == "--tls-cert" || a == "--tls-key" ||
+      error = a == "--port" || a == "--db" || a == "--db-connections" || a == "--archives" || a == "--tls-cert" || a == "--tls-key" ||
                       a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" || a == "--listen" ||
                       a == "--port-file" || a == "--verifier" || a == "--io-timeout" || a == "--body-timeout"
                   ? a + " needs a value"
@@ -63,6 +64,8 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       out.listen = v;
     else if (a == "--db")
       out.db = v;
+    else if (a == "--db-connections")
+      ok = read_number(v, 1, 256, out.db_connections);
     else if (a == "--archives")
       out.archives = v;
     else if (a == "--tls-cert")

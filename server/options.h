@@ -9,6 +9,7 @@ struct Options {
   int port = 8642;
   std::string listen = "0.0.0.0";
   std::string db = "highscores.db";  // a file for SQLite, or a postgresql:// connection string
+  int db_connections = 16;           // PostgreSQL connections the workers share
   std::string archives;              // folder with XS/, XL/ and XXL/grumboldX.dat; empty: the build's
   std::string tls_cert, tls_key;
   int threads = 32;                  // HTTP worker threads

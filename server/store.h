@@ -104,11 +104,12 @@ class Store {
   virtual bool ping() = 0;
 };
 
-// Opens the store a --db value names: a "postgresql://" or "postgres://" connection string, or
-// a file for SQLite (created when missing). Brings the schema up to date. Throws StoreError.
-std::unique_ptr<Store> open_store(const std::string& spec);
+// Opens the store a --db value names: a "postgresql://" or "postgres://" connection string (with
+// that many connections shared by the server's threads), or a file for SQLite (created when
+// missing). Brings the schema up to date. Throws StoreError.
+std::unique_ptr<Store> open_store(const std::string& spec, int connections = 16);
 std::unique_ptr<Store> open_sqlite_store(const std::string& path);
-std::unique_ptr<Store> open_postgres_store(const std::string& uri, int connections = 4);
+std::unique_ptr<Store> open_postgres_store(const std::string& uri, int connections = 16);
 bool is_postgres_uri(const std::string& spec);
 
 }  // namespace server

@@ -279,8 +279,8 @@ std::unique_ptr<Store> open_postgres_store(const std::string& uri, int connectio
   return std::make_unique<PostgresStore>(uri, connections < 1 ? 1 : connections);
 }
 
-std::unique_ptr<Store> open_store(const std::string& spec) {
-  if (is_postgres_uri(spec)) return open_postgres_store(spec);
+std::unique_ptr<Store> open_store(const std::string& spec, int connections) {
+  if (is_postgres_uri(spec)) return open_postgres_store(spec, connections);
   return open_sqlite_store(spec);
 }
 

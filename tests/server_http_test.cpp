@@ -229,7 +229,7 @@ TEST(ServerCommandLine, HelpErrorsAndMissingArchives) {
   ScratchDir here;
   RunResult help = run_program("grumboldx-server", here.path(), {}, {"--help"});
   EXPECT_EQ(help.exit_code, 0);
-  for (const char* option : {"--port", "--db", "--archives", "--tls-cert", "--tls-key"})
+  for (const char* option : {"--port", "--db", "--db-connections", "--archives", "--tls-cert", "--tls-key"})
     EXPECT_NE(help.stdout_text.find(option), std::string::npos) << option;
   struct Case {
     std::vector<std::string> args;
@@ -238,6 +238,8 @@ TEST(ServerCommandLine, HelpErrorsAndMissingArchives) {
   } cases[] = {
       {{"--colour", "blue"}, 2, "unknown option --colour"},
       {{"--port", "70000"}, 2, "out of range"},
+      {{"--db-connections", "0"}, 2, "out of range"},
+      {{"--db-connections"}, 2, "needs a value"},
       {{"--tls-cert", "c.pem"}, 2, "go together"},
       {{"--port", "0", "--db", (here / "no" / "such" / "folder.db").string()}, 1, "cannot open"},
       {{"--port", "0", "--db", (here / "h.db").string(), "--archives", here.path().string()}, 1, "no edition"},
