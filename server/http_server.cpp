@@ -2,7 +2,11 @@
 
 #include <httplib.h>
 
+#include <sys/socket.h>
+
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <regex>
 
 #include "server/accounts.h"
@@ -84,6 +88,12 @@ HttpServer::HttpServer(const Options& options, Service& service, Store& store, V
   http_->set_keep_alive_timeout(5);
   http_->set_keep_alive_max_count(100);
   http_->set_payload_max_length(max_request_body);
+  // A restart may take its port back at once, but a second server cannot share it: no
+  // SO_REUSEPORT, which would split the connections between two servers silently.
+  http_->set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   add_routes();
 }
 
@@ -107,8 +117,11 @@ bool HttpServer::bind(std::string& error) {
       return false;
     }
   } else {
+    errno = 0;
     if (!http_->bind_to_port(options_.listen, options_.port)) {
-      error = "cannot listen on " + options_.listen + ":" + std::to_string(options_.port);
+      const int why = errno;
+      error = "cannot listen on " + options_.listen + ":" + std::to_string(options_.port) +
+              (why == EADDRINUSE ? ": address in use" : why ? std::string(": ") + std::strerror(why) : "");
       return false;
     }
     port_ = options_.port;

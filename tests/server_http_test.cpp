@@ -225,6 +225,19 @@ TEST(ServerHttpLimits, HttpsWithTheOperatorsCertificate) {
   EXPECT_TRUE(!refused || refused->status != 200);
 }
 
+TEST(ServerCommandLine, ASecondServerOnTheSamePortDoesNotStart) {
+  ServerProcess first;
+  ASSERT_TRUE(first.started());
+  ScratchDir here;
+  // One that started anyway would serve on: it is stopped after a while and the test fails.
+  RunningProgram program("grumboldx-server", here.path(), {},
+                         {"--port", std::to_string(first.port()), "--listen", "127.0.0.1", "--db",
+                          (here / "second.db").string(), "--archives", data_dir().string(), "--verifiers", "1"});
+  const RunResult second = program.finish(std::chrono::seconds(10));
+  EXPECT_EQ(second.exit_code, 1) << second.stderr_text;
+  EXPECT_NE(second.stderr_text.find("address in use"), std::string::npos) << second.stderr_text;
+}
+
 TEST(ServerCommandLine, HelpErrorsAndMissingArchives) {
   ScratchDir here;
   RunResult help = run_program("grumboldx-server", here.path(), {}, {"--help"});
