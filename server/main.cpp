@@ -3,7 +3,10 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
@@ -71,13 +74,24 @@ int main(int argc, char** argv) {
                      options.listen.c_str(), http.port(),
                      server::is_postgres_uri(options.db) ? "PostgreSQL" : options.db.c_str());
 
+  std::atomic<bool> served{false};
   std::thread stopper([&] {
     int signal_number = 0;
     sigwait(&stop_signals, &signal_number);
+    if (served) return;
     server::server_log("signal %d: stopping", signal_number);
-    http.stop();
+    // A stop that comes before the accept loop has started finds nothing to stop: it is given
+    // again until the loop has ended.
+    while (!served) {
+      http.stop();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
   });
+  // A pause between binding and serving, for the tests of a stop that comes in between.
+  if (const char* pause = std::getenv("GRUMBOLDX_SERVER_PAUSE_MS"))
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(pause)));
   http.run();
+  served = true;
   // run() also returns when listening fails; the stopper then still waits for its signal.
   pthread_kill(stopper.native_handle(), SIGTERM);
   stopper.join();

@@ -238,6 +238,18 @@ TEST(ServerCommandLine, ASecondServerOnTheSamePortDoesNotStart) {
   EXPECT_NE(second.stderr_text.find("address in use"), std::string::npos) << second.stderr_text;
 }
 
+TEST(ServerCommandLine, AStopBetweenBindingAndServingStops) {
+  ScratchDir here;
+  RunningProgram program("grumboldx-server", here.path(), {{"GRUMBOLDX_SERVER_PAUSE_MS", "1500"}},
+                         {"--port", "0", "--port-file", (here / "port").string(), "--listen", "127.0.0.1", "--db",
+                          (here / "h.db").string(), "--archives", data_dir().string(), "--verifiers", "1"});
+  ASSERT_TRUE(program.wait_for_text(here / "port", "\n"));  // bound, not serving yet
+  program.send_signal(SIGTERM);
+  const RunResult r = program.finish(std::chrono::seconds(10));
+  EXPECT_EQ(r.exit_code, 0) << r.stderr_text;
+  EXPECT_NE(r.stderr_text.find("signal 15: stopping"), std::string::npos) << r.stderr_text;
+}
+
 TEST(ServerCommandLine, HelpErrorsAndMissingArchives) {
   ScratchDir here;
   RunResult help = run_program("grumboldx-server", here.path(), {}, {"--help"});
