@@ -73,7 +73,8 @@ class VerifierPool {
 
   std::uint64_t simulations() const { return simulations_.load(); }
   double simulation_seconds() const { return static_cast<double>(busy_micros_.load()) / 1e6; }
-  int running() const;
+  // The verifiers alive: one that ended from outside while idle is reaped first.
+  int running();
   // The verifiers' process ids (operators and tests).
   std::vector<pid_t> pids() const;
 
@@ -94,6 +95,8 @@ class VerifierPool {
   void end(Verifier& v);
   Verifier* take(Edition& e);
   void give_back(Edition& e, Verifier* v, bool healthy);
+  // Ends and removes the idle verifiers whose process has ended; with the lock held.
+  void reap_dead(Edition& e);
 
   std::string program_, archives_;
   int per_edition_;

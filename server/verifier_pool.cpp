@@ -178,10 +178,26 @@ const EditionFacts* VerifierPool::facts(int edition) const {
   return editions_[edition].served ? &editions_[edition].facts : nullptr;
 }
 
-int VerifierPool::running() const {
+void VerifierPool::reap_dead(Edition& e) {
+  for (auto it = e.verifiers.begin(); it != e.verifiers.end();) {
+    Verifier& v = **it;
+    if (!v.busy && v.pid > 0 && waitpid(v.pid, nullptr, WNOHANG) == v.pid) {
+      v.pid = -1;  // reaped: end() must not wait for it again
+      end(v);
+      it = e.verifiers.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+int VerifierPool::running() {
   std::lock_guard lock(mutex_);
   int n = 0;
-  for (const Edition& e : editions_) n += static_cast<int>(e.verifiers.size());
+  for (Edition& e : editions_) {
+    reap_dead(e);
+    n += static_cast<int>(e.verifiers.size());
+  }
   return n;
 }
 
@@ -196,6 +212,8 @@ std::vector<pid_t> VerifierPool::pids() const {
 VerifierPool::Verifier* VerifierPool::take(Edition& e) {
   std::unique_lock lock(mutex_);
   for (;;) {
+    // A verifier killed while it waited is no use: gone before it is handed out.
+    reap_dead(e);
     for (auto& v : e.verifiers)
       if (!v->busy && v->pid > 0) {
         v->busy = true;

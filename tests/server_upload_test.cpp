@@ -4,7 +4,10 @@
 #include <signal.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "game/gfx/layers.h"
@@ -118,6 +121,31 @@ TEST_F(Games, AVerifierKnowsItsEditionAsTheGameDoesAndReplaysAnUpload) {
   const server::Simulation again = pool.simulate(2, false, replay);
   EXPECT_EQ(again.status, server::Simulation::Status::ok);
   EXPECT_EQ(again.digest, s.digest);
+}
+
+TEST_F(Games, IdleVerifiersKilledFromOutsideAreReapedAndReplaced) {
+  play(14);
+  const std::string replay = qzx::replay_text();
+  server::VerifierPool pool((bin_dir() / "grumboldx-server").string(), data_dir().string(), 2);
+  std::string report;
+  ASSERT_TRUE(pool.start(report)) << report;
+  // Two jobs at once: edition XL gets its second verifier.
+  std::thread other([&] { pool.simulate(2, false, replay); });
+  pool.simulate(2, false, replay);
+  other.join();
+  const std::vector<pid_t> pids = pool.pids();
+  ASSERT_EQ(pids.size(), 4u);
+  for (pid_t pid : pids) kill(pid, SIGKILL);
+  // Reaped, not counted: no zombie stays behind.
+  int running = -1;
+  for (int i = 0; i < 100 && running != 0; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    running = pool.running();
+  }
+  EXPECT_EQ(running, 0);
+  for (pid_t pid : pids) EXPECT_FALSE(std::filesystem::exists("/proc/" + std::to_string(pid))) << pid;
+  // The next job gets a fresh verifier, not a dead one.
+  EXPECT_EQ(pool.simulate(2, false, replay).status, server::Simulation::Status::ok);
 }
 
 TEST_F(Games, AVerifierRefusesWhatIsNotAGameOfItsEdition) {
