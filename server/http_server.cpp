@@ -50,6 +50,18 @@ std::int64_t page_number(const httplib::Request& req) {
   return n < 1 ? 1 : n;
 }
 
+// An Origin header ("https://host:port", or "null") against the Host the request was sent to.
+bool same_origin(const std::string& origin, const std::string& host) {
+  std::string_view rest = origin;
+  if (rest.rfind("https://", 0) == 0)
+    rest.remove_prefix(8);
+  else if (rest.rfind("http://", 0) == 0)
+    rest.remove_prefix(7);
+  else
+    return false;
+  return !host.empty() && rest == host;
+}
+
 }  // namespace
 
 std::string redirect_target(const std::string& path) {
@@ -205,6 +217,19 @@ void HttpServer::add_routes() {
     send_page(res, 200, register_page(edition_from_slug(req.matches[1].str()), "", ""));
   });
   s.Post("/register", [this](const httplib::Request& req, httplib::Response& res) {
+    // Only our own form may register: a browser names the page a post comes from, and one from
+    // another site is refused. The form sends its fields in the body; a password in the address
+    // would end up in logs and histories, so an address with a query is refused too.
+    const std::string origin = req.get_header_value("Origin");
+    if (!origin.empty() && !same_origin(origin, req.get_header_value("Host"))) {
+      server_log("%s: registration from another site (%s) refused", req.remote_addr.c_str(), origin.c_str());
+      send_page(res, 403, error_page("Nicht erlaubt", "Die Anmeldung geht nur über das Formular dieser Seite."));
+      return;
+    }
+    if (req.target.find('?') != std::string::npos) {
+      send_page(res, 400, error_page("Nicht erlaubt", "Das Formular schickt seine Felder nicht in der Adresse."));
+      return;
+    }
     const std::string name = req.get_param_value("name");
     const std::string password = req.get_param_value("password");
     const int edition = edition_from_slug(req.get_param_value("edition"));

@@ -1,7 +1,9 @@
 // The SQLite store: one file, one connection, one operation at a time. The journal is written
 // ahead (WAL), so readers are not held up by a writer and a killed process leaves either the
 // whole transaction or none of it.
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <mutex>
 #include <optional>
@@ -110,6 +112,8 @@ class Transaction {
 class SqliteStore final : public Store {
  public:
   explicit SqliteStore(const std::string& path) {
+    // A new database is the server's alone (SQLite gives its journal files the same mode).
+    if (const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600); fd >= 0) ::close(fd);
     if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
                         nullptr) != SQLITE_OK) {
       const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";

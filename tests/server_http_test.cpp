@@ -136,6 +136,36 @@ TEST_F(ServerHttp, TheRegistrationFormChecksWhatItIsGiven) {
     EXPECT_EQ(read_file(server_->database().string() + suffix).find("geheim12"), std::string::npos) << suffix;
 }
 
+TEST_F(ServerHttp, OnlyTheSitesOwnFormRegistersAndTheDatabaseIsTheServersAlone) {
+  httplib::Params form{{"name", "Fremd"}, {"password", "geheim12"}, {"password2", "geheim12"}, {"edition", "xl"}};
+  const std::string own = "http://127.0.0.1:" + std::to_string(server_->port());
+  struct Case {
+    const char* what;
+    std::string origin, path;
+    int status;
+  } cases[] = {
+      {"another site's page", "https://evil.example", "/register", 403},
+      {"a page without an origin", "null", "/register", 403},
+      {"the password in the address", own, "/register?password=geheim12&password2=geheim12", 400},
+  };
+  for (const Case& c : cases) {
+    auto client = server_->client();
+    const auto res = client.Post(c.path, httplib::Headers{{"Origin", c.origin}}, form);
+    ASSERT_TRUE(res) << c.what;
+    EXPECT_EQ(res->status, c.status) << c.what;
+  }
+  const std::string auth =
+      server_->post_game("type=Authenticate&user=Fremd&pass=geheim12&version=V1.1&vtype=2&lang=0007&score=10"
+                         "&ienv=8876&noyb=40402&opt=");
+  EXPECT_EQ(auth.rfind("Action=Abort\n", 0), 0u) << "no account was made: " << auth;
+  // Our own page's post goes through.
+  const auto res = server_->client().Post("/register", httplib::Headers{{"Origin", own}}, form);
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 201);
+  EXPECT_EQ(std::filesystem::status(server_->database()).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
 TEST_F(ServerHttp, AnOverlongBodyIsRefusedAndTheServerGoesOn) {
   const std::string body = "type=Upload&md=" + std::string(server::max_request_body, '0');
   const auto res = server_->client().Post("/qzt/uploadhandler.php", body, "application/x-www-form-urlencoded");
