@@ -5,6 +5,7 @@
 #include <openssl/hmac.h>
 #include <openssl/rand.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -65,7 +66,7 @@ bool password_matches(std::string_view password, const std::string& hash) {
   return same;
 }
 
-CredentialCache::CredentialCache(std::chrono::seconds keep) : keep_(keep) {
+CredentialCache::CredentialCache(std::chrono::seconds keep, GuessLimits limits) : keep_(keep), limits_(limits) {
   if (RAND_bytes(key_, sizeof key_) != 1) throw std::runtime_error("no random bytes for the credential cache");
 }
 
@@ -113,12 +114,74 @@ void CredentialCache::remember(std::string_view name, std::string_view password,
   entries_[name_key(name)] = std::move(e);
 }
 
-bool check_password(CredentialCache& cache, std::string_view name, std::string_view password,
-                    const std::string& hash) {
-  if (cache.knows(name, password, hash)) return true;
-  if (!password_matches(password, hash)) return false;
+bool CredentialCache::held_back(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  const auto it = failures_.find(name_key(name));
+  return it != failures_.end() && it->second.held_until > std::chrono::steady_clock::now();
+}
+
+void CredentialCache::note_failure(std::string_view name) {
+  const auto now = std::chrono::steady_clock::now();
+  std::lock_guard lock(mutex_);
+  // Like the pairs, only the recently active accounts are kept.
+  if (failures_.size() >= 4096) {
+    for (auto it = failures_.begin(); it != failures_.end();)
+      it = it->second.first + std::chrono::minutes(10) < now && it->second.held_until < now ? failures_.erase(it)
+                                                                                             : std::next(it);
+  }
+  Failures& f = failures_[name_key(name)];
+  if (f.count == 0 || f.first + std::chrono::minutes(10) < now) f = Failures{0, now, {}};
+  if (++f.count >= limits_.failures_allowed) {
+    f.held_until = now + limits_.hold_time;
+    f.count = 0;  // a fresh count once the hold is over
+  }
+}
+
+void CredentialCache::note_success(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  failures_.erase(name_key(name));
+}
+
+void CredentialCache::begin_hashing() {
+  std::unique_lock lock(hashing_mutex_);
+  hashing_turn_.wait(lock, [this] { return hashing_ < std::max(1, limits_.hashing_at_once); });
+  ++hashing_;
+  ++hashes_;
+  most_hashing_ = std::max(most_hashing_, hashing_);
+}
+
+void CredentialCache::end_hashing() {
+  {
+    std::lock_guard lock(hashing_mutex_);
+    --hashing_;
+  }
+  hashing_turn_.notify_one();
+}
+
+int CredentialCache::hashes_run() const {
+  std::lock_guard lock(hashing_mutex_);
+  return hashes_;
+}
+
+int CredentialCache::most_hashing_at_once() const {
+  std::lock_guard lock(hashing_mutex_);
+  return most_hashing_;
+}
+
+PasswordCheck check_password(CredentialCache& cache, std::string_view name, std::string_view password,
+                             const std::string& hash) {
+  if (cache.knows(name, password, hash)) return PasswordCheck::right;
+  if (cache.held_back(name)) return PasswordCheck::wait;
+  cache.begin_hashing();
+  const bool same = password_matches(password, hash);
+  cache.end_hashing();
+  if (!same) {
+    cache.note_failure(name);
+    return PasswordCheck::wrong;
+  }
   cache.remember(name, password, hash);
-  return true;
+  cache.note_success(name);
+  return PasswordCheck::right;
 }
 
 }  // namespace server

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -38,12 +39,33 @@ bool password_matches(std::string_view password, const std::string& hash);
 // another round's; the cache answers those without another yescrypt run. It keeps only keyed
 // digests (HMAC-SHA-256 under a random key made when the cache is made), in memory, never on
 // disk; an entry is dropped when its time is up or the account's hash changes.
+//
+// It also stands between guessers and the hash: at most hashing_at_once yescrypt runs go at
+// once (each takes about 90 ms of a core and 14 MB; the others wait their turn), and an account
+// that saw failures_allowed wrong passwords within ten minutes is held back for hold_time: its
+// checks are answered "wait" without a hash run, until the time is up. A pair the cache knows
+// is right is answered at once, also while its account is held back.
+struct GuessLimits {
+  int hashing_at_once = 2;
+  int failures_allowed = 5;
+  std::chrono::seconds hold_time = std::chrono::seconds(60);
+};
+
 class CredentialCache {
  public:
-  explicit CredentialCache(std::chrono::seconds keep = std::chrono::minutes(10));
+  explicit CredentialCache(std::chrono::seconds keep = std::chrono::minutes(10), GuessLimits limits = {});
   // True when this pair was checked against this hash within the keep time.
   bool knows(std::string_view name, std::string_view password, const std::string& hash);
   void remember(std::string_view name, std::string_view password, const std::string& hash);
+
+  // The guessing guard (check_password uses these).
+  bool held_back(std::string_view name);
+  void note_failure(std::string_view name);
+  void note_success(std::string_view name);
+  void begin_hashing();  // waits for a free turn
+  void end_hashing();
+  int hashes_run() const;
+  int most_hashing_at_once() const;
 
  private:
   std::string digest(std::string_view name, std::string_view password, const std::string& hash) const;
@@ -55,10 +77,23 @@ class CredentialCache {
   unsigned char key_[32];
   std::mutex mutex_;
   std::unordered_map<std::string, Entry> entries_;
+
+  struct Failures {
+    int count = 0;
+    std::chrono::steady_clock::time_point first, held_until;
+  };
+  GuessLimits limits_;
+  std::unordered_map<std::string, Failures> failures_;
+  mutable std::mutex hashing_mutex_;
+  std::condition_variable hashing_turn_;
+  int hashing_ = 0, hashes_ = 0, most_hashing_ = 0;
 };
 
-// Checks a password against an account's hash, through the cache when it knows the pair.
-bool check_password(CredentialCache& cache, std::string_view name, std::string_view password,
-                    const std::string& hash);
+enum class PasswordCheck { right, wrong, wait };
+
+// Checks a password against an account's hash, through the cache when it knows the pair; wait
+// while the account is held back after too many wrong ones.
+PasswordCheck check_password(CredentialCache& cache, std::string_view name, std::string_view password,
+                             const std::string& hash);
 
 }  // namespace server

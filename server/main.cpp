@@ -57,7 +57,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "grumboldx-server: no edition's archive could be loaded from %s\n", archives.c_str());
     return 1;
   }
-  server::CredentialCache credentials;
+  // As many password checks at once as there are cores; the others wait their turn.
+  server::GuessLimits guess_limits;
+  guess_limits.hashing_at_once = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  server::CredentialCache credentials(std::chrono::minutes(10), guess_limits);
   server::Service service(*store, pool, credentials);
   server::HttpServer http(options, service, *store, pool);
   if (!http.bind(error)) {

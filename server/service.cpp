@@ -57,6 +57,14 @@ const char* reason_text(const std::string& code) {
   return "es hat die Prüfung nicht bestanden.";
 }
 
+// An account held back after too many wrong passwords: no hash is run, the game may try later.
+Reply guessing(const std::string& address, const std::string& name) {
+  server_log("%s: %s is held back after too many wrong passwords", address.c_str(), name.c_str());
+  return try_again("Zu viele Versuche",
+                   "Für dieses Konto kamen zu viele falsche Passwörter. Bitte warte eine Minute und versuche "
+                   "es dann noch einmal.");
+}
+
 }  // namespace
 
 std::string list_path(int edition, std::int64_t rank) {
@@ -115,7 +123,9 @@ Reply Service::authenticate(const AuthenticateRequest& a, const std::string& add
                      "Den Benutzernamen &quot;" + html_escape(a.user) + "&quot; kennt der Server nicht. " +
                          link(register_url, "Hier registrieren") + ", dann das Ergebnis noch einmal senden."));
   }
-  if (!check_password(credentials_, account->name, a.password, account->password_hash)) {
+  const PasswordCheck check = check_password(credentials_, account->name, a.password, account->password_hash);
+  if (check == PasswordCheck::wait) return guessing(address, account->name);
+  if (check == PasswordCheck::wrong) {
     server_log("%s: wrong password for %s", address.c_str(), account->name.c_str());
     return try_again("Falsches Passwort",
                      "Das Passwort passt nicht zum Benutzernamen " + account->name + ". Bitte versuche es noch einmal.");
@@ -172,7 +182,10 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
     return malformed();
   }
   const std::optional<Account> account = valid_user_name(md.user) ? store_.find_account(md.user) : std::nullopt;
-  if (!account || !check_password(credentials_, account->name, md.password, account->password_hash)) {
+  const PasswordCheck check = account ? check_password(credentials_, account->name, md.password, account->password_hash)
+                                      : PasswordCheck::wrong;
+  if (check == PasswordCheck::wait) return guessing(address, account->name);
+  if (check == PasswordCheck::wrong) {
     ++counters_.malformed;
     server_log("%s: upload with an unknown user or a wrong password", address.c_str());
     const std::string text = "Benutzername oder Passwort des Ergebnisses passen nicht zu einem Konto.";

@@ -1,6 +1,10 @@
 // Account names and passwords: the rules, the yescrypt hashes and the cache of recent checks.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "server/accounts.h"
 
 using namespace server;
@@ -43,17 +47,43 @@ TEST(ServerAccounts, TheCacheKnowsOnlyTheCheckedPairWhileItsTimeLasts) {
   const std::string hash = hash_password("geheim12");
   CredentialCache cache;
   EXPECT_FALSE(cache.knows("Gustav", "geheim12", hash));
-  EXPECT_TRUE(check_password(cache, "Gustav", "geheim12", hash));
+  EXPECT_EQ(check_password(cache, "Gustav", "geheim12", hash), PasswordCheck::right);
   EXPECT_TRUE(cache.knows("Gustav", "geheim12", hash));
   EXPECT_TRUE(cache.knows("gustav", "geheim12", hash));  // names without regard to case
   EXPECT_FALSE(cache.knows("Gustav", "geheim13", hash));
   EXPECT_FALSE(cache.knows("Gustav", "geheim12", hash_password("geheim12")));  // a new hash
-  EXPECT_FALSE(check_password(cache, "Gustav", "geheim13", hash));
+  EXPECT_EQ(check_password(cache, "Gustav", "geheim13", hash), PasswordCheck::wrong);
   EXPECT_FALSE(cache.knows("Gustav", "geheim13", hash));
 
   CredentialCache brief(std::chrono::seconds(0));
   brief.remember("Gustav", "geheim12", hash);
   EXPECT_FALSE(brief.knows("Gustav", "geheim12", hash));
+}
+
+TEST(ServerAccounts, GuessingCostsTheGuesserNotTheServer) {
+  const std::string hash = hash_password("geheim12");
+  CredentialCache cache(std::chrono::minutes(10), GuessLimits{2, 3, std::chrono::seconds(60)});
+  // The player's own pair, checked before the guessing starts, stays cheap and right throughout.
+  ASSERT_EQ(check_password(cache, "Gustav", "geheim12", hash), PasswordCheck::right);
+  for (const char* guess : {"raten1", "raten2", "raten3"})
+    EXPECT_EQ(check_password(cache, "Gustav", guess, hash), PasswordCheck::wrong) << guess;
+  const int hashes = cache.hashes_run();
+  EXPECT_EQ(hashes, 4);
+  // Held back: no more hash runs for this account, whatever is guessed; other accounts go on.
+  EXPECT_EQ(check_password(cache, "Gustav", "raten4", hash), PasswordCheck::wait);
+  EXPECT_EQ(check_password(cache, "GUSTAV", "raten5", hash), PasswordCheck::wait);
+  EXPECT_EQ(cache.hashes_run(), hashes);
+  EXPECT_EQ(check_password(cache, "Gustav", "geheim12", hash), PasswordCheck::right);
+  EXPECT_EQ(check_password(cache, "Emma", "raten1", hash), PasswordCheck::wrong);
+
+  // Many checks at once: never more than two hash runs together.
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 8; ++i)
+    threads.emplace_back([&, i] { check_password(cache, "Jemand" + std::to_string(i), "raten", hash); });
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(cache.hashes_run(), hashes + 9);
+  EXPECT_LE(cache.most_hashing_at_once(), 2);
+  EXPECT_GE(cache.most_hashing_at_once(), 1);
 }
 
 }  // namespace
