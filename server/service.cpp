@@ -157,6 +157,17 @@ Reply Service::upload(const UploadRequest& u, const std::string& address, const 
   return r;
 }
 
+void Service::forget_old_addresses(std::int64_t now) {
+  std::int64_t last = addresses_forgotten_at_.load();
+  if (now - last < 3600 || !addresses_forgotten_at_.compare_exchange_strong(last, now)) return;
+  try {
+    const std::int64_t n = store_.forget_addresses(now - address_keep);
+    if (n > 0) server_log("the addresses of %lld results older than a week forgotten", static_cast<long long>(n));
+  } catch (const StoreError& e) {
+    server_log("forgetting old addresses failed: %s", e.what());
+  }
+}
+
 Reply Service::judge_upload(const UploadRequest& u, const std::string& address, const std::string& base_url) {
   if (u.log_type != LogType::full) {
     ++counters_.malformed;
@@ -239,6 +250,7 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   result.detail = verdict.detail;
 
   const StoredResult stored = store_.store_result(result, auth->id);
+  forget_old_addresses(result.created);
   if (stored.outcome == StoredResult::Outcome::not_authenticated) {
     server_log("%s: %s's authentication was used by another upload meanwhile", address.c_str(),
                account->name.c_str());

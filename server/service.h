@@ -25,6 +25,10 @@
 namespace server {
 
 inline constexpr std::int64_t authentication_lifetime = 600;  // seconds
+// A result keeps its client's address for a week, long enough to trace a run of abuse back;
+// then it is blanked (checked at most once an hour). An authentication keeps its address only
+// while it lives (ten minutes), the rate limit its addresses only in memory for seconds.
+inline constexpr std::int64_t address_keep = 7 * 24 * 3600;
 inline constexpr std::int64_t list_page_size = 25;
 
 struct ServiceCounters {
@@ -47,12 +51,14 @@ class Service {
 
  private:
   Reply judge_upload(const UploadRequest& u, const std::string& address, const std::string& base_url);
+  void forget_old_addresses(std::int64_t now);
 
   Store& store_;
   VerifierPool& verifiers_;
   CredentialCache& credentials_;
   std::function<std::int64_t()> now_;
   ServiceCounters counters_;
+  std::atomic<std::int64_t> addresses_forgotten_at_{0};
 };
 
 // The list page that shows a rank ("/list/xl?page=2#r27").

@@ -100,6 +100,9 @@ class Store {
   virtual std::int64_t listed_count(int edition) = 0;
   virtual std::optional<Result> find_result(std::int64_t id) = 0;
 
+  // Blanks the client address of the results made before `before`; how many were changed.
+  virtual std::int64_t forget_addresses(std::int64_t before) = 0;
+
   // A round trip to the database (for the health address).
   virtual bool ping() = 0;
 };

@@ -41,6 +41,7 @@ void prepare(pqxx::connection& c) {
             "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified AND (score > $2 OR "
             "(score = $2 AND (created < $3 OR (created = $3 AND id < $4))))");
   c.prepare("count", "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified");
+  c.prepare("forget_addresses", "UPDATE results SET address = '' WHERE created < $1 AND address <> ''");
   c.prepare("list",
             "SELECT a.name, r.score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
             "WHERE r.edition = $1 AND r.verified ORDER BY r.score DESC, r.created, r.id LIMIT $2 OFFSET $3");
@@ -149,6 +150,14 @@ class PostgresStore final : public Store {
 
   std::int64_t listed_count(int edition) override {
     return run([&](pqxx::work& w) { return w.exec_prepared("count", edition)[0][0].as<std::int64_t>(); });
+  }
+
+  std::int64_t forget_addresses(std::int64_t before) override {
+    return run([&](pqxx::work& w) {
+      const pqxx::result r = w.exec_prepared("forget_addresses", before);
+      w.commit();
+      return static_cast<std::int64_t>(r.affected_rows());
+    });
   }
 
   std::optional<Result> find_result(std::int64_t id) override {

@@ -235,6 +235,12 @@ class SqliteStore final : public Store {
     return count(edition);
   }
 
+  std::int64_t forget_addresses(std::int64_t before) override {
+    std::lock_guard lock(mutex_);
+    s().forget_addresses.bind(before).run();
+    return sqlite3_changes(db_);
+  }
+
   std::optional<Result> find_result(std::int64_t id) override {
     std::lock_guard lock(mutex_);
     Statement& q = s().find_result.bind(id);
@@ -287,6 +293,7 @@ class SqliteStore final : public Store {
                "SELECT COUNT(*) FROM results WHERE edition = ?1 AND verified = 1 AND (score > ?2 OR "
                "(score = ?2 AND (created < ?3 OR (created = ?3 AND id < ?4))))"),
           count(db, "SELECT COUNT(*) FROM results WHERE edition = ? AND verified = 1"),
+          forget_addresses(db, "UPDATE results SET address = '' WHERE created < ? AND address <> ''"),
           list(db,
                "SELECT a.name, r.score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
                "WHERE r.edition = ? AND r.verified = 1 ORDER BY r.score DESC, r.created, r.id LIMIT ? OFFSET ?"),
@@ -294,7 +301,8 @@ class SqliteStore final : public Store {
                       "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
                       "COALESCE(digest, ''), created, address FROM results WHERE id = ?") {}
     Statement insert_account, find_account, prune_authentications, insert_authentication,
-        latest_authentication, use_authentication, insert_result, rank, count, list, find_result;
+        latest_authentication, use_authentication, insert_result, rank, count, forget_addresses, list,
+        find_result;
   };
 
   Statements& s() { return *statements_; }

@@ -277,6 +277,16 @@ TEST_P(StoreTest, AGameIsListedOnceAndItsCopiesAreKeptAsRefused) {
   EXPECT_EQ(store(b, 300, 50, "").outcome, StoredResult::Outcome::stored);
 }
 
+TEST_P(StoreTest, OldResultsForgetTheirAddresses) {
+  const std::int64_t a = account("Anna");
+  const std::int64_t old = store(a, 300, 1000, "old").id, recent = store(a, 200, 9000, "recent").id;
+  EXPECT_EQ(store_->forget_addresses(5000), 1);
+  EXPECT_EQ(store_->find_result(old)->address, "");
+  EXPECT_EQ(store_->find_result(recent)->address, "127.0.0.1");
+  EXPECT_EQ(store_->find_result(old)->score, 300) << "only the address goes";
+  EXPECT_EQ(store_->forget_addresses(5000), 0);
+}
+
 TEST_P(StoreTest, AFailingStepLeavesNoHalfResult) {
   const std::int64_t a = account("Anna");
   const std::int64_t auth = authenticate(a, 1000);
