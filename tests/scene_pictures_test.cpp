@@ -68,6 +68,17 @@ class ScenePictures : public testing::Test {
     players[0].cartridges = players[0].magazine_size;  // never run dry in a picture
     return in;
   }
+  // The first scene's last frame with the gate open, the sign turned and 950 points: the yard.
+  static void into_the_yard() {
+    view(0);
+    frame();
+    round.gate_open = true;
+    round.sign_turned = true;
+    set_score(950);
+    app::round_time = 0;
+    ASSERT_EQ(frame(), RoundOutcome::scene_switched);
+    gfx::cancel_transition();
+  }
   static void view(int layer1_x) {
     round.scroll = layer1_x << 16;
     round.scroll_speed = 0;
@@ -179,14 +190,7 @@ TEST_F(ScenePictures, ACardGameIsDealt) {
 }
 
 TEST_F(ScenePictures, TheYardAfterTheSceneSwitch) {
-  view(0);
-  frame();
-  round.gate_open = true;
-  round.sign_turned = true;
-  set_score(950);
-  app::round_time = 0;
-  ASSERT_EQ(frame(), RoundOutcome::scene_switched);
-  gfx::cancel_transition();
+  ASSERT_NO_FATAL_FAILURE(into_the_yard());
   ASSERT_EQ(app::scene, 2);
   EXPECT_EQ(score(), 950);
   bool popped = false, bounced = false;
@@ -232,14 +236,7 @@ bool bed_blue(std::uint16_t p) {
 }
 
 TEST_F(ScenePictures, TheTrampolineChickenBouncesOnTheBed) {
-  view(0);
-  frame();
-  round.gate_open = true;
-  round.sign_turned = true;
-  set_score(950);
-  app::round_time = 0;
-  ASSERT_EQ(frame(), RoundOutcome::scene_switched);
-  gfx::cancel_transition();
+  ASSERT_NO_FATAL_FAILURE(into_the_yard());
   const int sprite = gfx::find_sprite("data\\gfx2\\trambo");
   Enemy* e = find(sprite);
   ASSERT_NE(e, nullptr);

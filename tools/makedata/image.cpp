@@ -42,6 +42,8 @@ void bmp_headers(std::vector<std::uint8_t>& out, int width, int height, int bits
     put32(out, 0);
 }
 
+}  // namespace
+
 bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& data,
                 std::string& error) {
     std::error_code ec;
@@ -58,8 +60,6 @@ bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_
     }
     return true;
 }
-
-}  // namespace
 
 Image image_from_surface(cairo_surface_t* surface) {
     cairo_surface_flush(surface);

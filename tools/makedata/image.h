@@ -36,6 +36,8 @@ Image image_from_surface(cairo_surface_t* surface);
 cairo_surface_t* surface_from_image(const Image& image);
 
 // Writers; false and a message on failure. 24-bit: transparent pixels are written as the key.
+// Writes the bytes to path, making its folders; false with the reason.
+bool write_file(const std::filesystem::path& path, const std::vector<std::uint8_t>& data, std::string& error);
 bool write_bmp24(const std::filesystem::path& path, const Image& image, std::string& error);
 // 8-bit palette: index 0 is the key, the rest the picture's own colours (median cut).
 bool write_bmp8(const std::filesystem::path& path, const Image& image, std::string& error);

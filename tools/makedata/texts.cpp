@@ -1,6 +1,5 @@
 // The text table "data\text.txt": UTF-16 little-endian with a byte-order mark, one text a line
 // as <index> "<text>"; lines numbered 100 count up from 100 (the credits), 9999 ends the file.
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -162,22 +161,12 @@ bool write_texts(const Roots& roots, std::string& error) {
         }
         append_utf16(body, "9999\r\n");
 
-        const auto path = archive_path(roots.edition[edition], gfx::text_file, "");
-        std::error_code ec;
-        std::filesystem::create_directories(path.parent_path(), ec);
-        std::ofstream file(path, std::ios::binary | std::ios::trunc);
-        if (!file) {
-            error = "cannot create " + path.string();
-            return false;
-        }
+        std::vector<std::uint8_t> bytes;
         for (char16_t u : body) {
-            const char bytes[2] = {char(u & 0xFF), char(u >> 8)};
-            file.write(bytes, 2);
+            bytes.push_back(std::uint8_t(u & 0xFF));
+            bytes.push_back(std::uint8_t(u >> 8));
         }
-        if (!file) {
-            error = "cannot write " + path.string();
-            return false;
-        }
+        if (!write_file(archive_path(roots.edition[edition], gfx::text_file, ""), bytes, error)) return false;
     }
     return true;
 }
