@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
                         [](const qzx::EventEntry& e) { return e.code == 50002; }))
           ++yard_games;
 
-        const qzx::ReplayResult exact = test_support::simulate_with(game, qzx::ClockSource::recorded, before_frame);
+        const qzx::ReplayResult exact = qzx::simulate_recording(game, qzx::ClockSource::recorded, before_frame);
         if (exact.score == game.score && qzx::first_event_difference(exact.events, game.events) < 0)
           ++row.exact;
 
@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
           row.worst_clock = std::max(row.worst_clock,
                                      std::abs(double(clock[i]) - game.frames[i].round_time) * 1000 / 65536);
         const qzx::ReplayResult again =
-            test_support::simulate_with(upload, qzx::ClockSource::reconstructed, before_frame);
+            qzx::simulate_recording(upload, qzx::ClockSource::reconstructed, before_frame);
         if (qzx::compare_games(game.events, game.score, again.events, again.score).within) ++row.within;
         if (again.score == game.score) ++row.score_same;
         else

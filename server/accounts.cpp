@@ -126,11 +126,11 @@ void CredentialCache::note_failure(std::string_view name) {
   // Like the pairs, only the recently active accounts are kept.
   if (failures_.size() >= 4096) {
     for (auto it = failures_.begin(); it != failures_.end();)
-      it = it->second.first + std::chrono::minutes(10) < now && it->second.held_until < now ? failures_.erase(it)
-                                                                                             : std::next(it);
+      it = it->second.first + failure_window < now && it->second.held_until < now ? failures_.erase(it)
+                                                                                  : std::next(it);
   }
   Failures& f = failures_[name_key(name)];
-  if (f.count == 0 || f.first + std::chrono::minutes(10) < now) f = Failures{0, now, {}};
+  if (f.count == 0 || f.first + failure_window < now) f = Failures{0, now, {}};
   if (++f.count >= limits_.failures_allowed) {
     f.held_until = now + limits_.hold_time;
     f.count = 0;  // a fresh count once the hold is over

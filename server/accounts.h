@@ -45,6 +45,7 @@ bool password_matches(std::string_view password, const std::string& hash);
 // that saw failures_allowed wrong passwords within ten minutes is held back for hold_time: its
 // checks are answered "wait" without a hash run, until the time is up. A pair the cache knows
 // is right is answered at once, also while its account is held back.
+inline constexpr auto failure_window = std::chrono::minutes(10);  // wrong passwords count this long
 struct GuessLimits {
   int hashing_at_once = 2;
   int failures_allowed = 5;

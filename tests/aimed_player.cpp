@@ -116,31 +116,6 @@ qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
   return qzx::current_recording(qzx::score());
 }
 
-qzx::ReplayResult simulate_with(const qzx::Recording& r, qzx::ClockSource clock,
-                                const std::function<void(int)>& before_frame) {
-  std::vector<std::int32_t> clocks;
-  if (clock == qzx::ClockSource::reconstructed) {
-    clocks = qzx::estimate_round_clock(r);
-  } else {
-    for (const qzx::RecordedFrame& f : r.frames) clocks.push_back(f.round_time);
-  }
-  qzx::begin_replay(r);
-  qzx::ReplayResult result;
-  const int n = static_cast<int>(r.frames.size());
-  for (int i = 0; i < n; ++i) {
-    if (before_frame) before_frame(i);
-    result.frames_run = i + 1;
-    if (qzx::replay_frame(r.frames[i].frame_time, r.frames[i].input, clocks[i]) == qzx::RoundOutcome::game_over) {
-      result.finished = i == n - 1;
-      break;
-    }
-  }
-  result.score = qzx::score();
-  for (int i = 0; i < qzx::event_count(); ++i) result.events.push_back(qzx::event_at(i));
-  qzx::end_replay();
-  return result;
-}
-
 void open_the_yard() {
   qzx::set_score(qzx::score() + 900);
   qzx::round.gate_open = true;

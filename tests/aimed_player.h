@@ -49,11 +49,6 @@ qzx::Recording play_whole_game(AimedPlayer& player, const FrameLengths& lengths,
                                std::uint32_t start_seconds, std::uint32_t start_millis,
                                const std::function<void(int)>& before_frame = {});
 
-// simulate_recording with before_frame run before each frame's logic with the frame's index, as
-// play_whole_game runs it.
-qzx::ReplayResult simulate_with(const qzx::Recording& r, qzx::ClockSource clock,
-                                const std::function<void(int)>& before_frame);
-
 // What edition XXL's yard wants when the first scene ends, given at once: 900 points more, the
 // gate open and the sign turned. Games that test the second scene get it at one frame, in play
 // and in every re-simulation alike (yard_opener: the first frame with under 2 s left, noted in

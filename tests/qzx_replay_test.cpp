@@ -162,7 +162,7 @@ TEST_F(ReplayYard, AGameThatGoesOnIntoTheYardReplaysExactlyAndFromItsUploadData)
       game.events.begin();
   ASSERT_GT(game.events.size(), first_scene_events + 2) << "hits in the yard";
 
-  const qzx::ReplayResult again = simulate_with(game, qzx::ClockSource::recorded, yard_opener_at(yard_frame));
+  const qzx::ReplayResult again = qzx::simulate_recording(game, qzx::ClockSource::recorded, yard_opener_at(yard_frame));
   EXPECT_TRUE(again.finished);
   EXPECT_EQ(again.score, game.score);
   EXPECT_EQ(qzx::first_event_difference(again.events, game.events), -1);
@@ -171,7 +171,7 @@ TEST_F(ReplayYard, AGameThatGoesOnIntoTheYardReplaysExactlyAndFromItsUploadData)
   ASSERT_NO_FATAL_FAILURE(upload_of_last_game(upload));
   EXPECT_LE(worst_clock_error(upload, game), 2 * 150 * 65536 / 1000) << "in 16.16 seconds, over both scenes";
   const qzx::ReplayResult estimated =
-      simulate_with(upload, qzx::ClockSource::reconstructed, yard_opener_at(yard_frame));
+      qzx::simulate_recording(upload, qzx::ClockSource::reconstructed, yard_opener_at(yard_frame));
   EXPECT_TRUE(estimated.finished);
   const qzx::Agreement a = qzx::compare_games(game.events, game.score, estimated.events, estimated.score);
   EXPECT_TRUE(a.within) << a.why;

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,7 +69,10 @@ struct ReplayResult {
 };
 // Runs the whole recording with drawing switched off, in the running edition (the caller makes
 // sure it is the recording's). Leaves the round state behind as the last frame left it.
-ReplayResult simulate_recording(const Recording& r, ClockSource clock);
+// before_frame, when given, runs before each frame's logic with the frame's index (a test that
+// changes the world at one frame does it alike in play and in the re-simulation).
+ReplayResult simulate_recording(const Recording& r, ClockSource clock,
+                                const std::function<void(int)>& before_frame = {});
 // The same, a frame at a time: the start of the recorded game (drawing off, the recorded seed,
 // noise state and highscore penalty), one frame with its frame time, input and round clock, and
 // the end (drawing and the penalty as they were).

@@ -54,7 +54,8 @@ void end_replay() {
   gfx::set_drawing(drawing_before_replay);
 }
 
-ReplayResult simulate_recording(const Recording& r, ClockSource clock) {
+ReplayResult simulate_recording(const Recording& r, ClockSource clock,
+                                const std::function<void(int)>& before_frame) {
   std::vector<std::int32_t> clocks;
   if (clock == ClockSource::reconstructed) {
     clocks = estimate_round_clock(r);
@@ -66,6 +67,7 @@ ReplayResult simulate_recording(const Recording& r, ClockSource clock) {
   ReplayResult result;
   const int n = static_cast<int>(r.frames.size());
   for (int i = 0; i < n; ++i) {
+    if (before_frame) before_frame(i);
     result.frames_run = i + 1;
     if (replay_frame(r.frames[i].frame_time, r.frames[i].input, clocks[i]) ==
         RoundOutcome::game_over) {
