@@ -27,6 +27,11 @@ struct JpegError {
   std::longjmp(reinterpret_cast<JpegError*>(info->err)->jump, 1);
 }
 void jpeg_quiet(j_common_ptr) {}
+// A warning about the data (a file that ends early, a damaged segment) means a damaged picture:
+// libjpeg would go on and make up the missing rows.
+void jpeg_warning_is_error(j_common_ptr info, int level) {
+  if (level < 0) jpeg_error_exit(info);
+}
 
 }  // namespace
 
@@ -37,6 +42,7 @@ bool decode_jpeg(std::FILE* stream, Picture& out) {
   info.err = jpeg_std_error(&error.manager);
   error.manager.error_exit = jpeg_error_exit;
   error.manager.output_message = jpeg_quiet;
+  error.manager.emit_message = jpeg_warning_is_error;
   std::uint16_t* volatile pixels = nullptr;
   std::uint8_t* volatile line = nullptr;
   if (setjmp(error.jump)) {

@@ -55,6 +55,8 @@ Recording current_recording(std::int32_t final_score);
 bool save_recording(const Recording& r, const char* path);
 // False with a reason for a file that is missing, truncated, of another version or malformed.
 bool load_recording(const char* path, Recording& out, std::string& error);
+// The same for a file's bytes.
+bool read_recording(const std::uint8_t* data, std::size_t size, Recording& out, std::string& error);
 
 // ---- re-simulation ----
 enum class ClockSource {

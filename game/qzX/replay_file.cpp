@@ -82,11 +82,15 @@ bool load_recording(const char* path, Recording& out, std::string& error) {
     if (b.size() > header_size + 4 + max_frames * frame_size + max_events * event_size) break;
   }
   std::fclose(f);
-  if (b.size() < header_size + 4 || std::memcmp(b.data(), magic, 8) != 0) {
+  return read_recording(b.data(), b.size(), out, error);
+}
+
+bool read_recording(const std::uint8_t* data, std::size_t size, Recording& out, std::string& error) {
+  if (size < header_size + 4 || std::memcmp(data, magic, 8) != 0) {
     error = "not a recording";
     return false;
   }
-  const std::uint8_t* p = b.data() + 8;
+  const std::uint8_t* p = data + 8;
   if (get32(p) != recording_version) {
     error = "recording version " + std::to_string(get32(p)) + ", this game reads version " +
             std::to_string(recording_version);
@@ -106,15 +110,15 @@ bool load_recording(const char* path, Recording& out, std::string& error) {
     return false;
   }
   const std::size_t expected = header_size + frames * frame_size + events * event_size + 4;
-  if (b.size() != expected) {
+  if (size != expected) {
     error = "damaged recording (truncated or too long)";
     return false;
   }
-  if (get32(b.data() + expected - 4) != crc32(0, b.data(), static_cast<uInt>(expected - 4))) {
+  if (get32(data + expected - 4) != crc32(0, data, static_cast<uInt>(expected - 4))) {
     error = "damaged recording (checksum)";
     return false;
   }
-  const std::uint8_t* q = b.data() + header_size;
+  const std::uint8_t* q = data + header_size;
   r.frames.resize(frames);
   for (RecordedFrame& fr : r.frames) {
     fr.frame_time = get16(q);
