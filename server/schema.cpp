@@ -74,6 +74,16 @@ const Migration migrations[] = {
         CREATE UNIQUE INDEX results_listed_once ON results(digest)
           WHERE verified AND digest IS NOT NULL;
         CREATE INDEX results_by_list ON results(edition, verified, score DESC, created, id))"},
+    // Version 2: the score a result is listed with, which may be below the claim.
+    {2,
+     R"(ALTER TABLE results ADD COLUMN listed_score INTEGER NOT NULL DEFAULT 0;
+        UPDATE results SET listed_score = MIN(score, simulated_score);
+        DROP INDEX results_by_list;
+        CREATE INDEX results_by_list ON results(edition, verified, listed_score DESC, created, id))",
+     R"(ALTER TABLE results ADD COLUMN listed_score INTEGER NOT NULL DEFAULT 0;
+        UPDATE results SET listed_score = LEAST(score, simulated_score);
+        DROP INDEX results_by_list;
+        CREATE INDEX results_by_list ON results(edition, verified, listed_score DESC, created, id))"},
 };
 const int migration_count = static_cast<int>(sizeof migrations / sizeof migrations[0]);
 

@@ -1,5 +1,6 @@
 #include "server/service.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 
@@ -63,6 +64,21 @@ Reply guessing(const std::string& address, const std::string& name) {
   return try_again("Zu viele Versuche",
                    "Für dieses Konto kamen zu viele falsche Passwörter. Bitte warte eine Minute und versuche "
                    "es dann noch einmal.");
+}
+
+// The open authentication an upload belongs to: the newest one of its edition and score whose
+// check words its event record gives, else the newest one of its edition and score (whose check
+// words will then refuse it). Null when none carries the claim: another game's authentication is
+// left for that game.
+const Authentication* authentication_for(const std::vector<Authentication>& open, const MdRecord& md,
+                                         const EventRecord* events) {
+  const Authentication* same_claim = nullptr;
+  for (const Authentication& a : open) {
+    if (a.edition != md.edition || a.score != md.score) continue;
+    if (events && a.check_word_1 == check_word_1(*events) && a.check_word_2 == check_word_2(*events)) return &a;
+    if (!same_claim) same_claim = &a;
+  }
+  return same_claim;
 }
 
 }  // namespace
@@ -202,12 +218,28 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
     const std::string text = "Benutzername oder Passwort des Ergebnisses passen nicht zu einem Konto.";
     return make(Action::abort, text, page("no", "Anmeldung fehlgeschlagen", html_escape(text)));
   }
-  const std::optional<Authentication> auth =
-      store_.latest_authentication(account->id, now_() - authentication_lifetime);
+  EventRecord events;
+  const bool events_read = read_event_record(payload.event_text, events, error);
+  const std::vector<Authentication> open =
+      store_.open_authentications(account->id, now_() - authentication_lifetime, max_open_authentications);
+  const Authentication* auth = authentication_for(open, md, events_read ? &events : nullptr);
+  if (!auth && !open.empty()) {
+    // The account has games waiting, but none with this claim: it is refused, and their
+    // authentications stay open for them.
+    ++counters_.refused;
+    server_log("%s: %s's upload of %d points in %s matches none of %zu open authentications", address.c_str(),
+               account->name.c_str(), md.score, edition_name(md.edition), open.size());
+    const std::string text = "Dein Ergebnis von " + std::to_string(md.score) +
+                             " Punkten wurde nicht angenommen: " + reason_text(reason::claim);
+    return make(Action::abort, text,
+                page("no", "Nicht angenommen",
+                     "Dein Ergebnis von " + std::to_string(md.score) +
+                         " Punkten wurde nicht angenommen: " + html_escape(reason_text(reason::claim))));
+  }
   if (!auth) {
     // One that is older than its lifetime has run out; otherwise there was none, or it is used up
     // (a used one is gone).
-    const bool expired = store_.latest_authentication(account->id, 0).has_value();
+    const bool expired = !store_.open_authentications(account->id, 0, 1).empty();
     server_log("%s: upload by %s %s", address.c_str(), account->name.c_str(),
                expired ? "after its authentication ran out" : "without an unused authentication");
     return try_again("Bitte noch einmal senden",
@@ -223,10 +255,9 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   result.address = address;
 
   Verdict verdict;
-  EventRecord events;
   const EditionFacts* facts = verifiers_.facts(auth->edition);
   bool penalty = false;
-  if (!read_event_record(payload.event_text, events, error)) {
+  if (!events_read) {
     verdict = Verdict{false, false, reason::event_log, error};
   } else if (!facts) {
     verdict = Verdict{false, false, reason::fingerprint, "edition not served"};
@@ -244,6 +275,9 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
     result.digest = s.digest;
     verdict = check_simulation(md, events, s);
   }
+  // The list never shows a point the re-simulation does not account for: where a differing bonus
+  // makes the claim larger, the re-simulation's score is listed.
+  result.listed_score = std::min(result.score, result.simulated_score);
   result.verified = verdict.passed;
   result.exact = verdict.exact;
   result.reason = verdict.reason;
@@ -279,6 +313,17 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   ++counters_.verified;
   const std::string place = "Platz " + std::to_string(stored.rank) + " von " + std::to_string(stored.listed) +
                             " der " + edition_name(result.edition) + "-Liste";
+  if (result.listed_score < result.score) {
+    const std::string listed = std::to_string(result.listed_score);
+    const std::string text = "Geprüft! Beim Nachspielen ergab dein Spiel " + listed + " statt " +
+                             std::to_string(md.score) + " Punkte (ein Bonus ließ sich nicht bestätigen); mit " +
+                             listed + " Punkten steht es auf " + place + ". " + list_url;
+    return make(Action::proceed, text,
+                page("ok", "Geprüft!",
+                     "Beim Nachspielen ergab dein Spiel <b>" + listed + "</b> statt " + std::to_string(md.score) +
+                         " Punkte (ein Bonus ließ sich nicht bestätigen); es steht auf <b>" + html_escape(place) +
+                         "</b>. " + link(list_url, "Zur Liste")));
+  }
   const std::string text = "Geprüft! Dein Ergebnis von " + std::to_string(md.score) + " Punkten steht auf " +
                            place + ". " + list_url;
   return make(Action::proceed, text,

@@ -25,6 +25,8 @@
 namespace server {
 
 inline constexpr std::int64_t authentication_lifetime = 600;  // seconds
+// How many of an account's open authentications an upload is matched against (newest first).
+inline constexpr int max_open_authentications = 64;
 // A result keeps its client's address for a week, long enough to trace a run of abuse back;
 // then it is blanked (checked at most once an hour). An authentication keeps its address only
 // while it lives (ten minutes), the rate limit its addresses only in memory for seconds.

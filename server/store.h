@@ -15,7 +15,7 @@
 namespace server {
 
 // The schema this server writes; a database of a later version is refused.
-inline constexpr int schema_version = 1;
+inline constexpr int schema_version = 2;
 
 // Any failure of the database itself (connection lost, disk full, a newer schema).
 struct StoreError : std::runtime_error {
@@ -47,6 +47,9 @@ struct Result {
   int edition = 0;
   std::int32_t score = 0;            // the score the game claimed
   std::int32_t simulated_score = 0;  // the re-simulation's
+  // What the list shows: the claim, or the re-simulation's score where that is lower (a bonus
+  // the clock estimate could not confirm is not listed).
+  std::int32_t listed_score = 0;
   bool verified = false;
   bool exact = false;                // the re-simulation matched every event exactly
   std::string reason;                // a rejection's reason code, or the tolerance used
@@ -87,14 +90,15 @@ class Store {
 
   // Keeps an authentication; authentications older than max_age_seconds are removed with it.
   virtual std::int64_t add_authentication(const Authentication& a, std::int64_t max_age_seconds) = 0;
-  // The account's newest authentication made at or after since.
-  virtual std::optional<Authentication> latest_authentication(std::int64_t account_id, std::int64_t since) = 0;
+  // The account's open authentications made at or after since, newest first, at most limit.
+  virtual std::vector<Authentication> open_authentications(std::int64_t account_id, std::int64_t since,
+                                                           int limit) = 0;
 
   // One transaction: uses up the authentication (it must still be there), keeps the result and
   // ranks it. A verified result whose digest is listed already is kept as a rejected duplicate.
   virtual StoredResult store_result(const Result& r, std::int64_t authentication_id) = 0;
 
-  // A page of an edition's list: verified results, best score first, the earlier one first
+  // A page of an edition's list: verified results, best listed score first, the earlier one first
   // among equals.
   virtual std::vector<ListEntry> list(int edition, std::int64_t offset, std::int64_t limit) = 0;
   virtual std::int64_t listed_count(int edition) = 0;

@@ -29,25 +29,25 @@ void prepare(pqxx::connection& c) {
   c.prepare("insert_authentication",
             "INSERT INTO authentications (account_id, edition, score, check_word_1, check_word_2, created, "
             "address) VALUES ($1, $2, $3, $4, $5, $6, $7) RETURNING id");
-  c.prepare("latest_authentication",
+  c.prepare("open_authentications",
             "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, address "
-            "FROM authentications WHERE account_id = $1 AND created >= $2 ORDER BY created DESC, id DESC LIMIT 1");
+            "FROM authentications WHERE account_id = $1 AND created >= $2 ORDER BY created DESC, id DESC LIMIT $3");
   c.prepare("use_authentication", "DELETE FROM authentications WHERE id = $1");
   c.prepare("insert_result",
-            "INSERT INTO results (account_id, edition, score, simulated_score, verified, exact, reason, detail, "
-            "digest, created, address) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, NULLIF($9, ''), $10, $11) "
-            "RETURNING id");
+            "INSERT INTO results (account_id, edition, score, simulated_score, listed_score, verified, exact, "
+            "reason, detail, digest, created, address) VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, NULLIF($10, ''), "
+            "$11, $12) RETURNING id");
   c.prepare("rank",
-            "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified AND (score > $2 OR "
-            "(score = $2 AND (created < $3 OR (created = $3 AND id < $4))))");
+            "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified AND (listed_score > $2 OR "
+            "(listed_score = $2 AND (created < $3 OR (created = $3 AND id < $4))))");
   c.prepare("count", "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified");
   c.prepare("forget_addresses", "UPDATE results SET address = '' WHERE created < $1 AND address <> ''");
   c.prepare("list",
-            "SELECT a.name, r.score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
-            "WHERE r.edition = $1 AND r.verified ORDER BY r.score DESC, r.created, r.id LIMIT $2 OFFSET $3");
+            "SELECT a.name, r.listed_score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
+            "WHERE r.edition = $1 AND r.verified ORDER BY r.listed_score DESC, r.created, r.id LIMIT $2 OFFSET $3");
   c.prepare("find_result",
             "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
-            "COALESCE(digest, ''), created, address FROM results WHERE id = $1");
+            "COALESCE(digest, ''), created, address, listed_score FROM results WHERE id = $1");
 }
 
 void migrate(pqxx::connection& c) {
@@ -117,20 +117,23 @@ class PostgresStore final : public Store {
     });
   }
 
-  std::optional<Authentication> latest_authentication(std::int64_t account_id, std::int64_t since) override {
-    return run([&](pqxx::work& w) -> std::optional<Authentication> {
-      const pqxx::result r = w.exec_prepared("latest_authentication", account_id, since);
-      if (r.empty()) return std::nullopt;
-      Authentication a;
-      a.id = r[0][0].as<std::int64_t>();
-      a.account_id = r[0][1].as<std::int64_t>();
-      a.edition = r[0][2].as<int>();
-      a.score = r[0][3].as<std::int32_t>();
-      a.check_word_1 = r[0][4].as<std::int64_t>();
-      a.check_word_2 = r[0][5].as<std::int64_t>();
-      a.created = r[0][6].as<std::int64_t>();
-      a.address = r[0][7].as<std::string>();
-      return a;
+  std::vector<Authentication> open_authentications(std::int64_t account_id, std::int64_t since,
+                                                   int limit) override {
+    return run([&](pqxx::work& w) {
+      std::vector<Authentication> out;
+      for (const auto& row : w.exec_prepared("open_authentications", account_id, since, limit)) {
+        Authentication a;
+        a.id = row[0].as<std::int64_t>();
+        a.account_id = row[1].as<std::int64_t>();
+        a.edition = row[2].as<int>();
+        a.score = row[3].as<std::int32_t>();
+        a.check_word_1 = row[4].as<std::int64_t>();
+        a.check_word_2 = row[5].as<std::int64_t>();
+        a.created = row[6].as<std::int64_t>();
+        a.address = row[7].as<std::string>();
+        out.push_back(std::move(a));
+      }
+      return out;
     });
   }
 
@@ -178,6 +181,7 @@ class PostgresStore final : public Store {
       r.digest = row[9].as<std::string>();
       r.created = row[10].as<std::int64_t>();
       r.address = row[11].as<std::string>();
+      r.listed_score = row[12].as<std::int32_t>();
       return r;
     });
   }
@@ -200,8 +204,8 @@ class PostgresStore final : public Store {
     }
     try {
       w.exec("SAVEPOINT listed_once");
-      out.id = w.exec_prepared("insert_result", r.account_id, r.edition, r.score, r.simulated_score, r.verified,
-                               r.exact, r.reason, r.detail, r.digest, r.created, r.address)[0][0]
+      out.id = w.exec_prepared("insert_result", r.account_id, r.edition, r.score, r.simulated_score, r.listed_score,
+                               r.verified, r.exact, r.reason, r.detail, r.digest, r.created, r.address)[0][0]
                    .as<std::int64_t>();
       w.exec("RELEASE SAVEPOINT listed_once");
     } catch (const pqxx::unique_violation&) {
@@ -214,7 +218,7 @@ class PostgresStore final : public Store {
       kept.exact = false;
       kept.reason = "duplicate";
       out.id = w.exec_prepared("insert_result", kept.account_id, kept.edition, kept.score, kept.simulated_score,
-                               kept.verified, kept.exact, kept.reason, kept.detail, kept.digest, kept.created,
+                               kept.listed_score, kept.verified, kept.exact, kept.reason, kept.detail, kept.digest, kept.created,
                                kept.address)[0][0]
                    .as<std::int64_t>();
       out.outcome = StoredResult::Outcome::duplicate;
@@ -223,7 +227,7 @@ class PostgresStore final : public Store {
       return out;
     }
     if (r.verified)
-      out.rank = w.exec_prepared("rank", r.edition, r.score, r.created, out.id)[0][0].as<std::int64_t>() + 1;
+      out.rank = w.exec_prepared("rank", r.edition, r.listed_score, r.created, out.id)[0][0].as<std::int64_t>() + 1;
     out.listed = w.exec_prepared("count", r.edition)[0][0].as<std::int64_t>();
     w.commit();
     return out;

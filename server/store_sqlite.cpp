@@ -171,21 +171,24 @@ class SqliteStore final : public Store {
     return id;
   }
 
-  std::optional<Authentication> latest_authentication(std::int64_t account_id, std::int64_t since) override {
+  std::vector<Authentication> open_authentications(std::int64_t account_id, std::int64_t since,
+                                                   int limit) override {
     std::lock_guard lock(mutex_);
-    Statement& q = s().latest_authentication.bind(account_id, since);
-    if (!q.step()) return std::nullopt;
-    Authentication a;
-    a.id = q.integer(0);
-    a.account_id = q.integer(1);
-    a.edition = static_cast<int>(q.integer(2));
-    a.score = static_cast<std::int32_t>(q.integer(3));
-    a.check_word_1 = q.integer(4);
-    a.check_word_2 = q.integer(5);
-    a.created = q.integer(6);
-    a.address = q.text(7);
-    q.done();
-    return a;
+    std::vector<Authentication> out;
+    Statement& q = s().open_authentications.bind(account_id, since, static_cast<std::int64_t>(limit));
+    while (q.step()) {
+      Authentication a;
+      a.id = q.integer(0);
+      a.account_id = q.integer(1);
+      a.edition = static_cast<int>(q.integer(2));
+      a.score = static_cast<std::int32_t>(q.integer(3));
+      a.check_word_1 = q.integer(4);
+      a.check_word_2 = q.integer(5);
+      a.created = q.integer(6);
+      a.address = q.text(7);
+      out.push_back(std::move(a));
+    }
+    return out;
   }
 
   StoredResult store_result(const Result& r, std::int64_t authentication_id) override {
@@ -210,7 +213,7 @@ class SqliteStore final : public Store {
     }
     out.id = sqlite3_last_insert_rowid(db_);
     if (kept.verified) {
-      Statement& q = s().rank.bind(kept.edition, static_cast<std::int64_t>(kept.score), kept.created, out.id);
+      Statement& q = s().rank.bind(kept.edition, static_cast<std::int64_t>(kept.listed_score), kept.created, out.id);
       q.step();
       out.rank = q.integer(0) + 1;
       q.done();
@@ -258,6 +261,7 @@ class SqliteStore final : public Store {
     r.digest = q.text(9);
     r.created = q.integer(10);
     r.address = q.text(11);
+    r.listed_score = static_cast<std::int32_t>(q.integer(12));
     q.done();
     return r;
   }
@@ -281,27 +285,27 @@ class SqliteStore final : public Store {
           insert_authentication(db,
                                 "INSERT INTO authentications (account_id, edition, score, check_word_1, "
                                 "check_word_2, created, address) VALUES (?, ?, ?, ?, ?, ?, ?)"),
-          latest_authentication(db,
-                                "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, "
-                                "address FROM authentications WHERE account_id = ? AND created >= ? "
-                                "ORDER BY created DESC, id DESC LIMIT 1"),
+          open_authentications(db,
+                               "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, "
+                               "address FROM authentications WHERE account_id = ? AND created >= ? "
+                               "ORDER BY created DESC, id DESC LIMIT ?"),
           use_authentication(db, "DELETE FROM authentications WHERE id = ?"),
           insert_result(db,
-                        "INSERT INTO results (account_id, edition, score, simulated_score, verified, exact, "
-                        "reason, detail, digest, created, address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                        "INSERT INTO results (account_id, edition, score, simulated_score, listed_score, verified, "
+                        "exact, reason, detail, digest, created, address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
           rank(db,
-               "SELECT COUNT(*) FROM results WHERE edition = ?1 AND verified = 1 AND (score > ?2 OR "
-               "(score = ?2 AND (created < ?3 OR (created = ?3 AND id < ?4))))"),
+               "SELECT COUNT(*) FROM results WHERE edition = ?1 AND verified = 1 AND (listed_score > ?2 OR "
+               "(listed_score = ?2 AND (created < ?3 OR (created = ?3 AND id < ?4))))"),
           count(db, "SELECT COUNT(*) FROM results WHERE edition = ? AND verified = 1"),
           forget_addresses(db, "UPDATE results SET address = '' WHERE created < ? AND address <> ''"),
           list(db,
-               "SELECT a.name, r.score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
-               "WHERE r.edition = ? AND r.verified = 1 ORDER BY r.score DESC, r.created, r.id LIMIT ? OFFSET ?"),
+               "SELECT a.name, r.listed_score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
+               "WHERE r.edition = ? AND r.verified = 1 ORDER BY r.listed_score DESC, r.created, r.id LIMIT ? OFFSET ?"),
           find_result(db,
                       "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
-                      "COALESCE(digest, ''), created, address FROM results WHERE id = ?") {}
+                      "COALESCE(digest, ''), created, address, listed_score FROM results WHERE id = ?") {}
     Statement insert_account, find_account, prune_authentications, insert_authentication,
-        latest_authentication, use_authentication, insert_result, rank, count, forget_addresses, list,
+        open_authentications, use_authentication, insert_result, rank, count, forget_addresses, list,
         find_result;
   };
 
@@ -311,7 +315,8 @@ class SqliteStore final : public Store {
     const std::optional<std::string> digest = r.digest.empty() ? std::nullopt : std::optional(r.digest);
     return s().insert_result
         .bind(r.account_id, r.edition, static_cast<std::int64_t>(r.score),
-              static_cast<std::int64_t>(r.simulated_score), r.verified, r.exact, r.reason, r.detail, digest,
+              static_cast<std::int64_t>(r.simulated_score), static_cast<std::int64_t>(r.listed_score), r.verified,
+              r.exact, r.reason, r.detail, digest,
               r.created, r.address)
         .run();
   }

@@ -47,7 +47,7 @@ struct Simulation {
   std::int32_t frames = 0;
   std::int32_t score = 0;
   bool finished = false;      // the game ended on the last recorded frame
-  std::string digest;         // SHA-256 of the decoded frame log, hex
+  std::string digest;         // the game's identity: SHA-256 of edition, start time and core events, hex
   std::vector<qzx::EventEntry> events;
   double seconds = 0;         // the verifier's own time for the job
 };

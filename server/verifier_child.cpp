@@ -17,6 +17,7 @@
 #include "game/gfx/surfaces.h"
 #include "game/qzX/little_endian.h"
 #include "game/qzX/replay.h"
+#include "game/qzX/replay_tolerance.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
 #include "game/resources/memory.h"
@@ -75,6 +76,16 @@ std::string sha256_hex(const std::uint8_t* data, std::size_t length) {
   return out;
 }
 
+// What a game is: its edition, its start time (which seeds the generator) and the core events
+// its re-simulation makes of it. Input that changes nothing (a cursor moved where nothing is hit)
+// or a clock that moves a bonus gives the same game.
+std::string game_identity(int edition, std::uint32_t start_seconds, std::uint32_t start_millis,
+                          const std::vector<qzx::EventEntry>& events) {
+  std::string text = std::to_string(edition) + " " + std::to_string(start_seconds) + " " + std::to_string(start_millis);
+  for (int code : qzx::core_codes(events)) text += " " + std::to_string(code);
+  return sha256_hex(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
 // Inputs the game can record: the cursor inside the picture, and a frame time its clamp lets
 // through (at most 6553, never 0; the 40-frame average of steady 10 ms frames is 589).
 bool plausible(const qzx::Recording& r) {
@@ -96,10 +107,7 @@ Simulation run_job(bool penalty, const std::string& text) {
   const bool readable = qzx::recording_from_upload(d, penalty, r);
   s.start_seconds = d.start_seconds;
   s.start_millis = d.start_millis;
-  if (readable) {
-    s.crc_ok = frame_log_crc_ok(d.frame_log_bytes, d.length);
-    s.digest = sha256_hex(d.frame_log_bytes, d.length);
-  }
+  if (readable) s.crc_ok = frame_log_crc_ok(d.frame_log_bytes, d.length);
   XFREE(d.frame_log_bytes);
   if (!readable) {
     s.status = Simulation::Status::unreadable;
@@ -121,6 +129,7 @@ Simulation run_job(bool penalty, const std::string& text) {
   s.score = result.score;
   s.finished = result.finished;
   s.events = result.events;
+  s.digest = game_identity(r.edition, s.start_seconds, s.start_millis, s.events);
   return s;
 }
 

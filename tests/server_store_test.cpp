@@ -15,6 +15,7 @@
 #include <pqxx/pqxx>
 #include <thread>
 
+#include "server/schema.h"
 #include "server/store.h"
 #include "tests/test_support.h"
 
@@ -133,8 +134,9 @@ class StoreTest : public testing::TestWithParam<Kind> {
     store_ = open_store(spec_);
   }
   // Sets the schema's version behind the store's back.
-  void set_version(int v) {
-    const std::string sql = "UPDATE schema_version SET version = " + std::to_string(v);
+  void set_version(int v) { raw("UPDATE schema_version SET version = " + std::to_string(v)); }
+  // Runs statements on the database behind the store's back.
+  void raw(const std::string& sql) {
     if (GetParam() == Kind::postgres) {
       pqxx::connection c(spec_);
       pqxx::work w(c);
@@ -167,7 +169,7 @@ class StoreTest : public testing::TestWithParam<Kind> {
     Result r;
     r.account_id = account_id;
     r.edition = 2;
-    r.score = r.simulated_score = score;
+    r.score = r.simulated_score = r.listed_score = score;
     r.verified = verified;
     r.exact = verified;
     r.reason = verified ? "exact" : "events";
@@ -217,11 +219,19 @@ TEST_P(StoreTest, AnAuthenticationOpensOneUploadAndOldOnesGo) {
   const std::int64_t old_one = authenticate(gustav, 1000);
   const std::int64_t new_one = authenticate(gustav, 1700);  // the first is older than 600 s now
   EXPECT_NE(old_one, new_one);
-  auto latest = store_->latest_authentication(gustav, 0);
-  ASSERT_TRUE(latest);
-  EXPECT_EQ(latest->id, new_one);
-  EXPECT_EQ(latest->check_word_1, 9000);
-  EXPECT_FALSE(store_->latest_authentication(gustav, 1701));
+  auto open = store_->open_authentications(gustav, 0, 10);
+  ASSERT_EQ(open.size(), 1u);
+  EXPECT_EQ(open[0].id, new_one);
+  EXPECT_EQ(open[0].check_word_1, 9000);
+  EXPECT_TRUE(store_->open_authentications(gustav, 1701, 10).empty());
+  // Several games may wait at once: newest first, as many as asked for.
+  const std::int64_t third = authenticate(gustav, 1705, 700);
+  open = store_->open_authentications(gustav, 0, 10);
+  ASSERT_EQ(open.size(), 2u);
+  EXPECT_EQ(open[0].id, third);
+  EXPECT_EQ(open[0].score, 700);
+  EXPECT_EQ(open[1].id, new_one);
+  EXPECT_EQ(store_->open_authentications(gustav, 0, 1).size(), 1u);
 
   const StoredResult first = store_->store_result(result(gustav, 500, 1710, "aa"), new_one);
   EXPECT_EQ(first.outcome, StoredResult::Outcome::stored);
@@ -259,6 +269,42 @@ TEST_P(StoreTest, ListsRankByScoreThenByTimeAndLeaveRefusedResultsOut) {
   EXPECT_EQ(store_->listed_count(2), 4);
 }
 
+TEST_P(StoreTest, AResultIsListedAndRankedWithItsListedScore) {
+  const std::int64_t a = account("Anna"), b = account("Bert");
+  store(a, 400, 10, "d1");
+  Result claimed_more = result(b, 450, 20, "d2");
+  claimed_more.simulated_score = claimed_more.listed_score = 380;
+  const StoredResult s = store_->store_result(claimed_more, authenticate(b, 20, 450));
+  EXPECT_EQ(s.rank, 2);
+  const auto page = store_->list(2, 0, 10);
+  ASSERT_EQ(page.size(), 2u);
+  EXPECT_EQ(page[1].name, "Bert");
+  EXPECT_EQ(page[1].score, 380);
+  const auto kept = store_->find_result(s.id);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->score, 450) << "the claim is kept beside it";
+  EXPECT_EQ(kept->listed_score, 380);
+}
+
+TEST_P(StoreTest, ResultsOfTheFirstSchemaAreListedWithWhatTheirReplaySupports) {
+  store_.reset();
+  const bool pg = GetParam() == Kind::postgres;
+  raw("DROP TABLE results; DROP TABLE authentications; DROP TABLE accounts");
+  raw(pg ? migrations[0].postgres : migrations[0].sqlite);
+  raw("INSERT INTO accounts (id, name, name_key, password_hash, created) VALUES (1, 'Anna', 'anna', '$y$x', 1)");
+  raw(std::string("INSERT INTO results (account_id, edition, score, simulated_score, verified, exact, reason, detail, "
+                  "digest, created, address) VALUES (1, 2, 90, 70, ") +
+      (pg ? "true, false" : "1, 0") + ", 'tolerance', '', 'g1', 5, ''), (1, 2, 60, 60, " +
+      (pg ? "true, true" : "1, 1") + ", 'exact', '', 'g2', 6, '')");
+  set_version(1);
+  store_ = open_store(spec_);
+  EXPECT_EQ(store_->version(), schema_version);
+  const auto page = store_->list(2, 0, 10);
+  ASSERT_EQ(page.size(), 2u);
+  EXPECT_EQ(page[0].score, 70);
+  EXPECT_EQ(page[1].score, 60);
+}
+
 TEST_P(StoreTest, AGameIsListedOnceAndItsCopiesAreKeptAsRefused) {
   const std::int64_t a = account("Anna"), b = account("Bert");
   EXPECT_EQ(store(a, 300, 10, "same").outcome, StoredResult::Outcome::stored);
@@ -293,9 +339,9 @@ TEST_P(StoreTest, AFailingStepLeavesNoHalfResult) {
   // An account that does not exist breaks the result's insert after the authentication's
   // delete: both are undone together.
   EXPECT_THROW(store_->store_result(result(a + 1000, 300, 1010, "x"), auth), StoreError);
-  const auto still = store_->latest_authentication(a, 0);
-  ASSERT_TRUE(still);
-  EXPECT_EQ(still->id, auth);
+  const auto still = store_->open_authentications(a, 0, 10);
+  ASSERT_EQ(still.size(), 1u);
+  EXPECT_EQ(still[0].id, auth);
   EXPECT_EQ(store_->listed_count(2), 0);
   EXPECT_EQ(store_->store_result(result(a, 300, 1010, "x"), auth).outcome, StoredResult::Outcome::stored);
 }

@@ -323,6 +323,91 @@ TEST_F(Uploads, ChangedUploadsAreRefusedWithTheirReasonAndNeverListed) {
   EXPECT_EQ(listed(), 1u);
 }
 
+TEST_F(Uploads, ABonusTheReplayDoesNotGiveIsNeverListed) {
+  ASSERT_EQ(server_->register_account("Bonus", "geheim12"), 201);
+  const qzx::Recording game = play(24);
+  {
+    // The re-simulation gives this game its own score (re-simulating writes the logs anew).
+    const std::vector<std::uint8_t> events(qzx::event_log, qzx::event_log + qzx::event_log_size);
+    ASSERT_EQ(replay_here(qzx::replay_text()).score, game.score);
+    std::memcpy(qzx::event_log, events.data(), events.size());
+  }
+  // A six-hit bonus added to the event record, its 20 points claimed everywhere: the bonus
+  // rule lets a claim differ by the points of a moved bonus, so the game is verified, but the
+  // list shows only what the re-simulation gives.
+  qzx::record_event(50006, 4716);
+  const std::int32_t claimed = game.score + 20;
+  const std::string reply = send(server_test::encode_upload(server_test::honest_parts("Bonus", "geheim12", claimed)));
+  EXPECT_TRUE(starts_with(reply, "Action=Continue\n")) << reply;
+  EXPECT_NE(reply.find(std::to_string(game.score) + " statt " + std::to_string(claimed) + " Punkte"),
+            std::string::npos)
+      << reply;
+  const auto page = server_->client().Get("/list/xl");
+  ASSERT_TRUE(page);
+  EXPECT_NE(page->body.find("<td>Bonus</td><td class=\"num\">" + std::to_string(game.score) + "</td>"),
+            std::string::npos);
+  EXPECT_EQ(page->body.find("<td class=\"num\">" + std::to_string(claimed) + "</td>"), std::string::npos);
+}
+
+TEST_F(Uploads, AGameIsListedOnceHoweverItsIdleInputIsChanged) {
+  ASSERT_EQ(server_->register_account("Erster", "geheim12"), 201);
+  ASSERT_EQ(server_->register_account("Zweiter", "geheim12"), 201);
+  const qzx::Recording game = play(25);
+  const server_test::UploadParts honest = server_test::honest_parts("Erster", "geheim12", game.score);
+  EXPECT_TRUE(starts_with(send(server_test::encode_upload(honest)), "Action=Continue\n"));
+
+  // The cursor one pixel to the right on a frame without a click where the re-simulation stays
+  // the same; the frame log's checksum is made right again. Another frame log, the same game.
+  const std::vector<std::uint8_t> events(qzx::event_log, qzx::event_log + qzx::event_log_size);
+  const std::vector<std::uint8_t> original = frame_log_copy();
+  const qzx::ReplayResult base = replay_here(qzx::replay_text());
+  std::vector<std::uint8_t> changed = original;
+  bool found = false;
+  for (std::size_t i = game.frames.size() / 2, tries = 0; i < game.frames.size() && !found && tries < 20; ++i) {
+    std::uint8_t* input = changed.data() + 20 + 8 * i + 4;
+    std::uint32_t word = 0;
+    std::memcpy(&word, input, 4);
+    if ((word & (1u << 22)) || (word & 1023) >= 799) continue;
+    ++word;
+    ++tries;
+    std::memcpy(input, &word, 4);
+    put_frame_log(changed);
+    const qzx::ReplayResult r = replay_here(qzx::replay_text());
+    found = r.score == base.score && qzx::first_event_difference(r.events, base.events) == -1;
+    if (!found) changed = original;
+  }
+  ASSERT_TRUE(found);
+  std::memcpy(qzx::event_log, events.data(), events.size());
+  server_test::UploadParts copy = server_test::honest_parts("Zweiter", "geheim12", game.score);
+  ASSERT_NE(copy.replay, honest.replay);
+  const std::string reply = send(server_test::encode_upload(copy));
+  EXPECT_TRUE(starts_with(reply, "Action=Abort\n")) << reply;
+  EXPECT_NE(reply.find("steht schon in der Liste"), std::string::npos) << reply;
+  EXPECT_EQ(kept_results(*server_).back().second, "duplicate");
+  put_frame_log(original);
+}
+
+TEST_F(Uploads, EachUploadFindsItsOwnAuthenticationWhenSeveralWait) {
+  ASSERT_EQ(server_->register_account("Zwei", "geheim12"), 201);
+  const qzx::Recording first = play(26);
+  const server_test::GameUpload a = server_test::encode_upload(server_test::honest_parts("Zwei", "geheim12", first.score));
+  const qzx::Recording second = play(27);
+  const server_test::GameUpload b = server_test::encode_upload(server_test::honest_parts("Zwei", "geheim12", second.score));
+  ASSERT_NE(first.score, second.score);
+  // Both authenticated, then sent in the other order; one more upload claiming what neither
+  // authentication carries is refused without using either.
+  EXPECT_TRUE(starts_with(server_->post_game(a.authenticate), "Action=Continue\n"));
+  EXPECT_TRUE(starts_with(server_->post_game(b.authenticate), "Action=Continue\n"));
+  server_test::UploadParts other = server_test::honest_parts("Zwei", "geheim12", second.score + 5);
+  const std::string refused = server_->post_game(server_test::encode_upload(other).upload);
+  EXPECT_TRUE(starts_with(refused, "Action=Abort\n")) << refused;
+  EXPECT_NE(refused.find("weichen von der Anmeldung ab"), std::string::npos) << refused;
+  const std::string reply_b = server_->post_game(b.upload);
+  EXPECT_TRUE(starts_with(reply_b, "Action=Continue\ntext=Gepr\xFC" "ft!")) << reply_b;
+  const std::string reply_a = server_->post_game(a.upload);
+  EXPECT_TRUE(starts_with(reply_a, "Action=Continue\ntext=Gepr\xFC" "ft!")) << reply_a;
+}
+
 TEST_F(Uploads, WrongAccountsAndMalformedRequestsStoreNothing) {
   ASSERT_EQ(server_->register_account("Vorsicht", "geheim12"), 201);
   const qzx::Recording game = play(23);

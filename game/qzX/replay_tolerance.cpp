@@ -54,6 +54,12 @@ std::string describe(const char* what, std::size_t index, const Entry& u, const 
 
 }  // namespace
 
+std::vector<int> core_codes(const std::vector<qzx::EventEntry>& events) {
+  std::vector<int> out;
+  for (const Entry& e : split(events).core) out.push_back(e.code);
+  return out;
+}
+
 int bonus_points(int code) { return code >= first_bonus && code <= last_bonus ? 5 * (code - 50000) - 10 : 0; }
 
 Agreement compare_games(const std::vector<qzx::EventEntry>& uploaded, std::int32_t claimed_score,

@@ -59,4 +59,8 @@ Agreement compare_games(const std::vector<qzx::EventEntry>& uploaded, std::int32
 // The points of a multi-hit bonus code (50003..50006), 0 for any other code.
 int bonus_points(int code);
 
+// The codes of the core events in order (no markers, noise blocks or bonuses): what the game was,
+// independent of the clock estimate.
+std::vector<int> core_codes(const std::vector<qzx::EventEntry>& events);
+
 }  // namespace qzx
