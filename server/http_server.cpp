@@ -1,15 +1,15 @@
 #include "server/http_server.h"
 
 #include <httplib.h>
-
+#include <openssl/ssl.h>
 #include <sys/socket.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <regex>
 
 #include "server/accounts.h"
+#include "server/connection_gate.h"
 #include "server/editions.h"
 #include "server/log.h"
 #include "server/pages.h"
@@ -62,6 +62,48 @@ bool same_origin(const std::string& origin, const std::string& host) {
   return !host.empty() && rest == host;
 }
 
+// cpp-httplib's routing without its own connections: one request, read whole by the gate,
+// answered on its connection.
+class Router : public httplib::Server {
+ public:
+  void answer(httplib::Stream& stream) {
+    bool closed = false;
+    process_request(stream, true, closed, {});
+  }
+};
+
+// The gate's connection as cpp-httplib's stream: reads come from the request as received,
+// writes go to the client within the write time-out.
+class GateStream : public httplib::Stream {
+ public:
+  GateStream(GateConnection& c, int write_seconds) : c_(c), write_seconds_(write_seconds) {}
+  bool is_readable() const override { return at_ < c_.bytes().size(); }
+  bool is_writable() const override { return true; }
+  ssize_t read(char* ptr, size_t size) override {
+    const std::size_t n = std::min(size, c_.bytes().size() - at_);
+    std::memcpy(ptr, c_.bytes().data() + at_, n);
+    at_ += n;
+    return static_cast<ssize_t>(n);
+  }
+  ssize_t write(const char* ptr, size_t size) override {
+    return c_.write(ptr, size, write_seconds_) ? static_cast<ssize_t>(size) : -1;
+  }
+  void get_remote_ip_and_port(std::string& ip, int& port) const override {
+    ip = c_.address();
+    port = c_.port();
+  }
+  void get_local_ip_and_port(std::string& ip, int& port) const override {
+    ip.clear();
+    port = 0;
+  }
+  socket_t socket() const override { return c_.fd(); }
+
+ private:
+  GateConnection& c_;
+  int write_seconds_;
+  std::size_t at_ = 0;
+};
+
 }  // namespace
 
 std::string redirect_target(const std::string& path) {
@@ -88,28 +130,23 @@ std::string redirect_target(const std::string& path) {
 
 HttpServer::HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers)
     : options_(options), service_(service), store_(store), verifiers_(verifiers), rate_(options.rate, options.burst) {
-  if (!options_.tls_cert.empty())
-    http_ = std::make_unique<httplib::SSLServer>(options_.tls_cert.c_str(), options_.tls_key.c_str());
-  else
-    http_ = std::make_unique<httplib::Server>();
-  const int threads = options_.threads;
-  http_->new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
-  // A slow or stuck client holds one worker for a few seconds at most per read or write.
-  http_->set_read_timeout(options_.io_timeout, 0);
-  http_->set_write_timeout(options_.io_timeout, 0);
-  http_->set_keep_alive_timeout(5);
-  http_->set_keep_alive_max_count(100);
+  http_ = std::make_unique<Router>();
   http_->set_payload_max_length(max_request_body);
-  // A restart may take its port back at once, but a second server cannot share it: no
-  // SO_REUSEPORT, which would split the connections between two servers silently.
-  http_->set_socket_options([](socket_t sock) {
-    int yes = 1;
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  });
+  if (!options_.tls_cert.empty()) {
+    tls_ = SSL_CTX_new(TLS_server_method());
+    if (!tls_ || SSL_CTX_set_min_proto_version(tls_, TLS1_2_VERSION) != 1 ||
+        SSL_CTX_use_certificate_chain_file(tls_, options_.tls_cert.c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(tls_, options_.tls_key.c_str(), SSL_FILETYPE_PEM) != 1 ||
+        SSL_CTX_check_private_key(tls_) != 1)
+      tls_error_ = "the TLS certificate or key cannot be used";
+  }
   add_routes();
 }
 
-HttpServer::~HttpServer() = default;
+HttpServer::~HttpServer() {
+  gate_.reset();
+  if (tls_) SSL_CTX_free(tls_);
+}
 
 std::string HttpServer::base_url(const std::string& host_header) const {
   const std::string scheme = options_.tls_cert.empty() ? "http://" : "https://";
@@ -118,31 +155,34 @@ std::string HttpServer::base_url(const std::string& host_header) const {
 }
 
 bool HttpServer::bind(std::string& error) {
-  if (!http_->is_valid()) {
-    error = "the TLS certificate or key cannot be used";
+  if (!tls_error_.empty()) {
+    error = tls_error_;
     return false;
   }
-  if (options_.port == 0) {
-    port_ = http_->bind_to_any_port(options_.listen);
-    if (port_ <= 0) {
-      error = "cannot listen on " + options_.listen;
-      return false;
-    }
-  } else {
-    errno = 0;
-    if (!http_->bind_to_port(options_.listen, options_.port)) {
-      const int why = errno;
-      error = "cannot listen on " + options_.listen + ":" + std::to_string(options_.port) +
-              (why == EADDRINUSE ? ": address in use" : why ? std::string(": ") + std::strerror(why) : "");
-      return false;
-    }
-    port_ = options_.port;
-  }
+  GateLimits limits;
+  limits.max_connections = options_.max_connections;
+  limits.per_address = options_.per_address;
+  limits.max_body = max_request_body;
+  limits.head_seconds = options_.head_timeout;
+  limits.body_seconds = options_.body_timeout;
+  limits.write_seconds = options_.io_timeout;
+  const int write_seconds = options_.io_timeout;
+  Router& router = static_cast<Router&>(*http_);
+  gate_ = std::make_unique<ConnectionGate>(limits, tls_, options_.threads, [&router, write_seconds](GateConnection& c) {
+    GateStream stream(c, write_seconds);
+    router.answer(stream);
+  });
+  if (!gate_->bind(options_.listen, options_.port, error)) return false;
+  port_ = gate_->port();
   return true;
 }
 
-void HttpServer::run() { http_->listen_after_bind(); }
-void HttpServer::stop() { http_->stop(); }
+void HttpServer::run() {
+  if (gate_) gate_->run();
+}
+void HttpServer::stop() {
+  if (gate_) gate_->stop();
+}
 
 void HttpServer::add_routes() {
   httplib::Server& s = *http_;
@@ -163,33 +203,11 @@ void HttpServer::add_routes() {
     return httplib::Server::HandlerResponse::Handled;
   });
 
-  s.Post("/qzt/uploadhandler.php",
-         [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& content) {
-           std::string body;
-           bool too_long = false;
-           const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options_.body_timeout);
-           const bool read = content([&](const char* data, std::size_t n) {
-             if (body.size() + n > max_request_body) {
-               too_long = true;
-               return false;
-             }
-             if (std::chrono::steady_clock::now() > deadline) return false;
-             body.append(data, n);
-             return true;
-           });
-           // A body longer than the limit by its Content-Length is refused before it is read.
-           too_long = too_long || res.status == 413;
-           if (!read || too_long) {
-             server_log("%s: upload body %s", req.remote_addr.c_str(), too_long ? "too long" : "not read in time");
-             res.status = too_long ? 413 : 408;
-             Reply r;
-             r.text = "Die Anfrage war zu groß oder kam zu langsam an.";
-             res.set_content(write_reply(r), game_reply_type);
-             return;
-           }
-           const Reply r = service_.handle(body, req.remote_addr, base_url(req.get_header_value("Host")));
-           res.set_content(write_reply(r), game_reply_type);
-         });
+  // The body is whole here: the gate read it within its length and time bounds.
+  s.Post("/qzt/uploadhandler.php", [this](const httplib::Request& req, httplib::Response& res) {
+    const Reply r = service_.handle(req.body, req.remote_addr, base_url(req.get_header_value("Host")));
+    res.set_content(write_reply(r), game_reply_type);
+  });
 
   s.Get(R"(/grumbold/qzt/de/[A-Za-z0-9_.-]+\.php)", [](const httplib::Request& req, httplib::Response& res) {
     const std::string target = redirect_target(req.path);

@@ -1,6 +1,7 @@
-// The server's HTTP side (cpp-httplib): the upload handler, the redirect addresses the game
-// links to, the pages, the health address; a pool of worker threads, read and write time-outs,
-// a body limit and a request rate per address; HTTPS when a certificate and key are given.
+// The server's HTTP side: the connection gate (server/connection_gate.h) reads every request
+// whole within its bounds, and cpp-httplib's routing answers it on a worker: the upload handler,
+// the redirect addresses the game links to, the pages, the health address, a request rate per
+// address; HTTPS when a certificate and key are given.
 #pragma once
 
 #include <memory>
@@ -13,8 +14,11 @@
 namespace httplib {
 class Server;
 }
+typedef struct ssl_ctx_st SSL_CTX;
 
 namespace server {
+
+class ConnectionGate;
 
 class HttpServer {
  public:
@@ -37,6 +41,9 @@ class HttpServer {
   VerifierPool& verifiers_;
   RateLimit rate_;
   std::unique_ptr<httplib::Server> http_;
+  SSL_CTX* tls_ = nullptr;
+  std::unique_ptr<ConnectionGate> gate_;
+  std::string tls_error_;
   int port_ = 0;
 };
 

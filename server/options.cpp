@@ -34,8 +34,12 @@ std::string usage() {
          "  --verifiers N       re-simulation processes per edition at most (default: one per core)\n"
          "  --rate N            requests a second per client address (default 10; 0: no limit)\n"
          "  --burst N           requests an address may send at once (default 40)\n"
-         "  --io-timeout N      seconds a read or write on a connection may stall (default 10)\n"
-         "  --body-timeout N    seconds the body of an upload may take to arrive (default 30)\n"
+         "  --io-timeout N      seconds a write on a connection may stall (default 10)\n"
+         "  --head-timeout N    seconds from a connection's start to the end of its request\n"
+         "                      head (default 10)\n"
+         "  --body-timeout N    seconds the body of a request may take to arrive (default 30)\n"
+         "  --per-address N     open connections of one client address (default 16)\n"
+         "  --max-connections N open connections in all (default 512)\n"
          "  --port-file FILE    write the port to FILE once the server listens\n"
          "  --help              this text\n";
 }
@@ -51,7 +55,8 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
     if (i + 1 >= argc) {
       error = a == "--port" || a == "--db" || a == "--db-connections" || a == "--archives" || a == "--tls-cert" || a == "--tls-key" ||
                       a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" || a == "--listen" ||
-                      a == "--port-file" || a == "--verifier" || a == "--io-timeout" || a == "--body-timeout"
+                      a == "--port-file" || a == "--verifier" || a == "--io-timeout" || a == "--body-timeout" ||
+                      a == "--head-timeout" || a == "--per-address" || a == "--max-connections"
                   ? a + " needs a value"
                   : "unknown option " + a;
       return false;
@@ -84,6 +89,12 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       ok = read_number(v, 1, 3600, out.io_timeout);
     else if (a == "--body-timeout")
       ok = read_number(v, 1, 3600, out.body_timeout);
+    else if (a == "--head-timeout")
+      ok = read_number(v, 1, 3600, out.head_timeout);
+    else if (a == "--per-address")
+      ok = read_number(v, 1, 100000, out.per_address);
+    else if (a == "--max-connections")
+      ok = read_number(v, 1, 100000, out.max_connections);
     else if (a == "--port-file")
       out.port_file = v;
     else if (a == "--verifier")

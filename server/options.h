@@ -16,8 +16,11 @@ struct Options {
   int verifiers = 0;                 // per edition; 0: one per processor core
   double rate = 10;                  // requests a second per address (0: no limit)
   double burst = 40;
-  int io_timeout = 10;               // seconds a read or write on a connection may stall
-  int body_timeout = 30;             // seconds the whole body of an upload may take to arrive
+  int io_timeout = 10;               // seconds a write on a connection may stall
+  int head_timeout = 10;             // seconds from a connection's start to the end of its request head
+  int body_timeout = 30;             // seconds the whole body of a request may take to arrive
+  int per_address = 16;              // open connections of one client address
+  int max_connections = 512;         // open connections in all
   std::string port_file;             // the bound port is written here once the server listens
   bool help = false;
   std::string verifier_archive;      // "--verifier ARCHIVE": run as a verifier process

@@ -176,10 +176,10 @@ TEST_F(ServerHttp, AnOverlongBodyIsRefusedAndTheServerGoesOn) {
   EXPECT_EQ(health->status, 200);
 }
 
-// A client that sends half a request head and then nothing holds one worker until the read
-// time-out (here 1 s) ends it; the others serve meanwhile.
+// A client that sends half a request head and then nothing holds no worker; the head's
+// deadline (here 1 s) ends it; the others are served meanwhile.
 TEST(ServerHttpLimits, AStuckClientIsCutOffAndBlocksNoOne) {
-  ServerProcess server({"--io-timeout", "1"});
+  ServerProcess server({"--head-timeout", "1"});
   ASSERT_TRUE(server.started());
   const int stuck = socket(AF_INET, SOCK_STREAM, 0);
   ASSERT_GE(stuck, 0);
