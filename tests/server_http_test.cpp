@@ -8,10 +8,13 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "game/upload/redirect_server.h"
 #include "game/upload/upload.h"
@@ -232,6 +235,170 @@ TEST(ServerHttpLimits, TooManyRequestsFromOneAddressAreToldToWait) {
   const auto health = s.client().Get("/health");
   ASSERT_TRUE(health);
   EXPECT_EQ(health->status, 200);
+}
+
+// ---- a hostile network ------------------------------------------------------------------------
+
+// A raw connection to the server from one of the loopback addresses, each read bounded.
+int connect_from(int port, const char* from) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  inet_pton(AF_INET, from, &local.sin_addr);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(static_cast<std::uint16_t>(port));
+  inet_pton(AF_INET, "127.0.0.1", &to.sin_addr);
+  const timeval bound{10, 0};
+  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+      connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+void send_text(int fd, const std::string& text) {
+  for (std::size_t at = 0; at < text.size();) {
+    const ssize_t n = send(fd, text.data() + at, text.size() - at, MSG_NOSIGNAL);
+    if (n <= 0) return;  // the server may hang up before all of it is sent
+    at += static_cast<std::size_t>(n);
+  }
+}
+
+// Everything the server sends until it closes; "(open)" appended when it did not close in time.
+std::string read_to_end(int fd) {
+  std::string out;
+  char buffer[4096];
+  ssize_t n = 0;
+  while ((n = recv(fd, buffer, sizeof buffer, 0)) > 0) out.append(buffer, static_cast<std::size_t>(n));
+  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) out += "(open)";
+  return out;
+}
+
+int status_of(const std::string& answer) {
+  return answer.rfind("HTTP/1.1 ", 0) == 0 ? std::atoi(answer.c_str() + 9) : 0;
+}
+
+std::size_t count_of(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
+  return n;
+}
+
+// Forty connections from one address dribble a header line every half second: a few are held
+// until the head's deadline, the rest are turned away at once, and others are served all along.
+TEST(ServerHttpLimits, SlowHeadsAreHeldToAFewPerAddressAndCutOffAtTheirDeadline) {
+  ServerProcess server({"--head-timeout", "2", "--per-address", "8"});
+  ASSERT_TRUE(server.started());
+  std::vector<int> slow;
+  for (int i = 0; i < 40; ++i) {
+    const int fd = connect_from(server.port(), "127.0.0.2");
+    ASSERT_GE(fd, 0);
+    send_text(fd, "GET / HTTP/1.1\r\n");
+    slow.push_back(fd);
+  }
+  for (int round = 0; round < 6; ++round) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    for (int fd : slow) send_text(fd, "X-Slow: " + std::to_string(round) + "\r\n");
+    const auto health = server.client().Get("/health");
+    ASSERT_TRUE(health);
+    EXPECT_EQ(health->status, 200);
+  }
+  int held = 0, turned_away = 0;
+  for (int fd : slow) {
+    const std::string answer = read_to_end(fd);
+    close(fd);
+    EXPECT_EQ(answer.find("(open)"), std::string::npos) << "a slow connection stayed open";
+    if (status_of(answer) == 408) ++held;
+    if (status_of(answer) == 429) ++turned_away;
+  }
+  EXPECT_EQ(held, 8);
+  EXPECT_EQ(turned_away, 32);
+}
+
+TEST(ServerHttpLimits, OversizedHeadsAreRefusedAndClosed) {
+  ServerProcess server;
+  ASSERT_TRUE(server.started());
+  std::string many_lines = "GET / HTTP/1.1\r\nHost: x\r\n", long_line = many_lines, big_lines = many_lines;
+  for (int i = 0; i < 8000; ++i) many_lines += "X-" + std::to_string(i) + ": y\r\n";
+  long_line += "X-Long: " + std::string(20000, 'a') + "\r\n";
+  for (int i = 0; i < 8; ++i) big_lines += "X-" + std::to_string(i) + ": " + std::string(8192, 'b') + "\r\n";
+  for (const std::string* head : {&many_lines, &long_line, &big_lines}) {
+    const int fd = connect_from(server.port(), "127.0.0.1");
+    ASSERT_GE(fd, 0);
+    send_text(fd, *head + "\r\n");
+    const std::string answer = read_to_end(fd);
+    close(fd);
+    EXPECT_EQ(status_of(answer), 431) << answer.substr(0, 80);
+    EXPECT_EQ(answer.find("(open)"), std::string::npos);
+  }
+  const auto health = server.client().Get("/health");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 200);
+}
+
+TEST(ServerHttpLimits, ABodyIsReadWholeOrRefusedAtOnceAndNothingAfterItIsARequest) {
+  ServerProcess server({"--rate", "0.01", "--burst", "1"});
+  ASSERT_TRUE(server.started());
+  const std::string upload = "POST /qzt/uploadhandler.php HTTP/1.1\r\nHost: x\r\n";
+  struct Case {
+    const char* what;
+    std::string request;
+    int status;
+  } cases[] = {
+      {"both lengths", upload + "Content-Length: 5\r\nTransfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 400},
+      {"two lengths", upload + "Content-Length: 5\r\nContent-Length: 6\r\n\r\nabcdef", 400},
+      {"chunked", upload + "Transfer-Encoding: chunked\r\n\r\n0\r\n\r\n", 411},
+      // Answered before any of the body is sent: the read would run into its bound otherwise.
+      {"a length far too long", upload + "Content-Length: 100000000\r\n\r\n", 413},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const int fd = connect_from(server.port(), "127.0.0.1");
+    ASSERT_GE(fd, 0);
+    send_text(fd, c.request);
+    const std::string answer = read_to_end(fd);
+    close(fd);
+    EXPECT_EQ(status_of(answer), c.status) << answer.substr(0, 80);
+    EXPECT_EQ(answer.find("(open)"), std::string::npos);
+  }
+
+  // The address has used its one request: a request now is told to wait, and a request hidden
+  // in its body is never answered.
+  ASSERT_TRUE(server.client().Get("/"));
+  const std::string hidden = "GET /help/xxl HTTP/1.1\r\nHost: x\r\n\r\n";
+  const int fd = connect_from(server.port(), "127.0.0.1");
+  ASSERT_GE(fd, 0);
+  send_text(fd, upload + "Content-Length: " + std::to_string(hidden.size()) + "\r\n\r\n" + hidden);
+  const std::string answer = read_to_end(fd);
+  close(fd);
+  EXPECT_EQ(status_of(answer), 429) << answer.substr(0, 80);
+  EXPECT_EQ(count_of(answer, "HTTP/1.1 "), 1u) << answer;
+  EXPECT_EQ(answer.find("Hilfe"), std::string::npos);
+}
+
+// Many authentications at once against a small burst: every one gets an answer, an account of
+// its request or a 429 that says to wait, never a reset connection.
+TEST(ServerHttpLimits, ManyRequestsAtOnceAreEachAnswered) {
+  ServerProcess server({"--rate", "0.5", "--burst", "4", "--per-address", "64"});
+  ASSERT_TRUE(server.started());
+  std::atomic<int> answered{0}, waited{0};
+  std::vector<std::thread> clients;
+  for (int i = 0; i < 48; ++i)
+    clients.emplace_back([&] {
+      const auto res = server.client().Post("/qzt/uploadhandler.php",
+                                            "type=Authenticate&user=Niemand&pass=geheim12&version=V1.1&vtype=2"
+                                            "&lang=0007&score=10&ienv=8879&noyb=40402&opt=",
+                                            "application/x-www-form-urlencoded");
+      if (!res) return;
+      ++answered;
+      if (res->status == 429 && res->body.rfind("Action=Retry\n", 0) == 0) ++waited;
+    });
+  for (std::thread& t : clients) t.join();
+  EXPECT_EQ(answered.load(), 48);
+  EXPECT_GE(waited.load(), 40);
 }
 
 TEST(ServerHttpLimits, HttpsWithTheOperatorsCertificate) {
