@@ -50,6 +50,24 @@ std::int64_t page_number(const httplib::Request& req) {
   return n < 1 ? 1 : n;
 }
 
+// A text as a JSON string's contents.
+std::string json_escape(const std::string& text) {
+  std::string out;
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\u%04x", c);
+      out += code;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 // An Origin header ("https://host:port", or "null") against the Host the request was sent to.
 bool same_origin(const std::string& origin, const std::string& host) {
   std::string_view rest = origin;
@@ -271,9 +289,11 @@ void HttpServer::add_routes() {
       }
     } catch (const StoreError& e) {
       server_log("%s: registration failed: %s", req.remote_addr.c_str(), e.what());
+      service_.writes().failed(static_cast<std::int64_t>(std::time(nullptr)), e.what());
       send_page(res, 503, error_page("Server beschäftigt", "Bitte versuche es gleich noch einmal."));
       return;
     }
+    service_.writes().succeeded();
     server_log("%s: account %s registered", req.remote_addr.c_str(), name.c_str());
     send_page(res, 201, registered_page(edition, name));
   });
@@ -296,7 +316,14 @@ void HttpServer::add_routes() {
     for (int e = 1; e <= 3; ++e)
       if (verifiers_.facts(e)) editions += std::string(editions.empty() ? "" : ",") + "\"" + edition_name(e) + "\"";
     const ServiceCounters& c = service_.counters();
-    const bool ok = database && !editions.empty();
+    // A database that answers but cannot write (a full disk) is failing until a write goes
+    // through again; the last failure stays in the report.
+    const WriteHealth::Failure write = service_.writes().last_failure();
+    const bool ok = database && !editions.empty() && !write.current;
+    const std::string write_report =
+        write.at == 0 ? std::string()
+                      : ",\"last_write_error\":\"" + json_escape(write.what) + "\",\"last_write_error_at\":" +
+                            std::to_string(write.at) + ",\"writing\":" + (write.current ? "false" : "true");
     res.status = ok ? 200 : 503;
     res.set_header("Cache-Control", "no-store");
     res.set_content(std::string("{\"status\":\"") + (ok ? "ok" : "failing") + "\",\"database\":" +
@@ -309,7 +336,8 @@ void HttpServer::add_routes() {
                         ",\"malformed\":" + std::to_string(c.malformed.load()) +
                         ",\"upload_seconds\":" + std::to_string(c.upload_micros.load() / 1e6) +
                         ",\"simulations\":" + std::to_string(verifiers_.simulations()) +
-                        ",\"simulation_seconds\":" + std::to_string(verifiers_.simulation_seconds()) + "}",
+                        ",\"simulation_seconds\":" + std::to_string(verifiers_.simulation_seconds()) +
+                        write_report + "}",
                     "application/json");
   });
 

@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
   sigaddset(&stop_signals, SIGTERM);
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
+  // A file size limit makes writes fail, which the store reports, rather than ending the server.
+  signal(SIGXFSZ, SIG_IGN);
 
   std::unique_ptr<server::Store> store;
   try {

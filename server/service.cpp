@@ -83,6 +83,21 @@ const Authentication* authentication_for(const std::vector<Authentication>& open
 
 }  // namespace
 
+void WriteHealth::failed(std::int64_t at, const std::string& what) {
+  std::lock_guard lock(mutex_);
+  last_ = Failure{at, what, true};
+}
+
+void WriteHealth::succeeded() {
+  std::lock_guard lock(mutex_);
+  last_.current = false;
+}
+
+WriteHealth::Failure WriteHealth::last_failure() const {
+  std::lock_guard lock(mutex_);
+  return last_;
+}
+
 std::string list_path(int edition, std::int64_t rank) {
   std::string path = std::string("/list/") + edition_slug(edition);
   if (rank > 0) {
@@ -110,6 +125,7 @@ Reply Service::handle(std::string_view body, const std::string& address, const s
     return upload(request.upload, address, base_url);
   } catch (const StoreError& e) {
     server_log("%s: database: %s", address.c_str(), e.what());
+    writes_.failed(now_(), e.what());
     return try_again("Server beschäftigt",
                      "Der Server kann dein Ergebnis gerade nicht speichern. Bitte versuche es gleich noch einmal.");
   }
@@ -155,6 +171,7 @@ Reply Service::authenticate(const AuthenticateRequest& a, const std::string& add
   auth.created = now_();
   auth.address = address;
   store_.add_authentication(auth, authentication_lifetime);
+  writes_.succeeded();
   server_log("%s: %s authenticated for %d points in %s", address.c_str(), account->name.c_str(), a.score,
              edition_name(a.edition));
   const std::string text = "Hallo " + account->name + "! Dein Ergebnis von " + std::to_string(a.score) +
@@ -284,6 +301,7 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   result.detail = verdict.detail;
 
   const StoredResult stored = store_.store_result(result, auth->id);
+  writes_.succeeded();
   forget_old_addresses(result.created);
   if (stored.outcome == StoredResult::Outcome::not_authenticated) {
     server_log("%s: %s's authentication was used by another upload meanwhile", address.c_str(),

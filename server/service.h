@@ -13,6 +13,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,24 @@ inline constexpr int max_open_authentications = 64;
 inline constexpr std::int64_t address_keep = 7 * 24 * 3600;
 inline constexpr std::int64_t list_page_size = 25;
 
+// The database's writes as the health address reports them: the last one that failed (a full
+// disk, a lost connection), and whether one has gone through since.
+class WriteHealth {
+ public:
+  struct Failure {
+    std::int64_t at = 0;  // seconds since 1970; 0: none yet
+    std::string what;
+    bool current = false;  // no write has gone through since
+  };
+  void failed(std::int64_t at, const std::string& what);
+  void succeeded();
+  Failure last_failure() const;
+
+ private:
+  mutable std::mutex mutex_;
+  Failure last_;
+};
+
 struct ServiceCounters {
   std::atomic<std::uint64_t> authentications{0}, uploads{0}, verified{0}, refused{0}, malformed{0};
   std::atomic<std::uint64_t> upload_micros{0};  // time spent answering uploads
@@ -48,6 +67,7 @@ class Service {
   Reply upload(const UploadRequest& u, const std::string& address, const std::string& base_url);
 
   const ServiceCounters& counters() const { return counters_; }
+  WriteHealth& writes() { return writes_; }
   // Tests move the clock (seconds since 1970); the default reads the system's.
   void set_clock(std::function<std::int64_t()> now) { now_ = std::move(now); }
 
@@ -60,6 +80,7 @@ class Service {
   CredentialCache& credentials_;
   std::function<std::int64_t()> now_;
   ServiceCounters counters_;
+  WriteHealth writes_;
   std::atomic<std::int64_t> addresses_forgotten_at_{0};
 };
 

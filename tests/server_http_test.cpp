@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -399,6 +400,31 @@ TEST(ServerHttpLimits, ManyRequestsAtOnceAreEachAnswered) {
   for (std::thread& t : clients) t.join();
   EXPECT_EQ(answered.load(), 48);
   EXPECT_GE(waited.load(), 40);
+}
+
+// Writes that fail (a file size limit stands in for a full disk) turn the health address to
+// failing, with the error, until a write goes through again.
+TEST(ServerHttpLimits, AFullDiskIsReportedUntilAWriteGoesThroughAgain) {
+  ServerProcess server;
+  ASSERT_TRUE(server.started());
+  ASSERT_EQ(server.register_account("Erste", "geheim12"), 201);
+  rlimit full{1, RLIM_INFINITY};  // the soft limit only, so that it can be raised again
+  ASSERT_EQ(prlimit(server.pid(), RLIMIT_FSIZE, &full, nullptr), 0);
+  EXPECT_EQ(server.register_account("Zweite", "geheim12"), 503);
+  auto health = server.client().Get("/health");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 503);
+  EXPECT_NE(health->body.find("\"status\":\"failing\""), std::string::npos) << health->body;
+  EXPECT_NE(health->body.find("\"last_write_error\":\""), std::string::npos) << health->body;
+  EXPECT_NE(health->body.find("\"writing\":false"), std::string::npos) << health->body;
+
+  rlimit room{RLIM_INFINITY, RLIM_INFINITY};
+  ASSERT_EQ(prlimit(server.pid(), RLIMIT_FSIZE, &room, nullptr), 0);
+  EXPECT_EQ(server.register_account("Dritte", "geheim12"), 201);
+  health = server.client().Get("/health");
+  ASSERT_TRUE(health);
+  EXPECT_EQ(health->status, 200) << health->body;
+  EXPECT_NE(health->body.find("\"writing\":true"), std::string::npos) << health->body;
 }
 
 TEST(ServerHttpLimits, HttpsWithTheOperatorsCertificate) {

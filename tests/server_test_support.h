@@ -39,6 +39,7 @@ class ServerProcess {
     program_->finish();
   }
   bool started() const { return port_ > 0; }
+  int pid() const { return program_ ? program_->pid() : -1; }
   int port() const { return port_; }
   std::string base() const { return "http://127.0.0.1:" + std::to_string(port_); }
   std::filesystem::path database() const { return dir_ / "highscores.db"; }

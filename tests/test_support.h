@@ -78,6 +78,7 @@ class RunningProgram {
   bool wait_for_text(const std::filesystem::path& file, const std::string& text,
                      std::chrono::milliseconds limit = run_time_limit);
   void send_signal(int number) const;
+  int pid() const { return pid_; }
   // Waits for the end. After limit the program is killed, the test fails and the result says so.
   RunResult finish(std::chrono::milliseconds limit = run_time_limit);
 
