@@ -310,6 +310,21 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
                      "Die Anmeldung zu diesem Ergebnis wurde schon verwendet. Bitte sende es noch einmal.");
   }
   if (stored.outcome == StoredResult::Outcome::duplicate) {
+    // The player's own game sent again (the game gave up waiting, or "Senden" was pressed
+    // twice): it is listed, and the player is told so.
+    const std::optional<Result> listed = store_.listed_result(result.digest);
+    if (listed && listed->account_id == account->id) {
+      ++counters_.verified;
+      server_log("%s: %s's %d points in %s are listed already", address.c_str(), account->name.c_str(), md.score,
+                 edition_name(result.edition));
+      const std::string list_url = base_url + list_path(result.edition);
+      const std::string text = "Geprüft! Dieses Ergebnis steht schon in der " +
+                               std::string(edition_name(result.edition)) + "-Liste. " + list_url;
+      return make(Action::proceed, text,
+                  page("ok", "Geprüft!",
+                       "Dieses Ergebnis steht schon in der " + html_escape(edition_name(result.edition)) +
+                           "-Liste. " + link(list_url, "Zur Liste")));
+    }
     result.verified = false;
     result.reason = reason::duplicate;
   }

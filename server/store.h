@@ -103,6 +103,8 @@ class Store {
   virtual std::vector<ListEntry> list(int edition, std::int64_t offset, std::int64_t limit) = 0;
   virtual std::int64_t listed_count(int edition) = 0;
   virtual std::optional<Result> find_result(std::int64_t id) = 0;
+  // The listed (verified) result of a game, by its identity.
+  virtual std::optional<Result> listed_result(const std::string& digest) = 0;
 
   // Blanks the client address of the results made before `before`; how many were changed.
   virtual std::int64_t forget_addresses(std::int64_t before) = 0;

@@ -48,6 +48,9 @@ void prepare(pqxx::connection& c) {
   c.prepare("find_result",
             "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
             "COALESCE(digest, ''), created, address, listed_score FROM results WHERE id = $1");
+  c.prepare("listed_result",
+            "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
+            "COALESCE(digest, ''), created, address, listed_score FROM results WHERE digest = $1 AND verified");
 }
 
 void migrate(pqxx::connection& c) {
@@ -164,26 +167,31 @@ class PostgresStore final : public Store {
   }
 
   std::optional<Result> find_result(std::int64_t id) override {
-    return run([&](pqxx::work& w) -> std::optional<Result> {
-      const pqxx::result q = w.exec_prepared("find_result", id);
-      if (q.empty()) return std::nullopt;
-      const auto row = q[0];
-      Result r;
-      r.id = row[0].as<std::int64_t>();
-      r.account_id = row[1].as<std::int64_t>();
-      r.edition = row[2].as<int>();
-      r.score = row[3].as<std::int32_t>();
-      r.simulated_score = row[4].as<std::int32_t>();
-      r.verified = row[5].as<bool>();
-      r.exact = row[6].as<bool>();
-      r.reason = row[7].as<std::string>();
-      r.detail = row[8].as<std::string>();
-      r.digest = row[9].as<std::string>();
-      r.created = row[10].as<std::int64_t>();
-      r.address = row[11].as<std::string>();
-      r.listed_score = row[12].as<std::int32_t>();
-      return r;
-    });
+    return run([&](pqxx::work& w) { return read_result(w.exec_prepared("find_result", id)); });
+  }
+
+  std::optional<Result> listed_result(const std::string& digest) override {
+    return run([&](pqxx::work& w) { return read_result(w.exec_prepared("listed_result", digest)); });
+  }
+
+  static std::optional<Result> read_result(const pqxx::result& q) {
+    if (q.empty()) return std::nullopt;
+    const auto row = q[0];
+    Result r;
+    r.id = row[0].as<std::int64_t>();
+    r.account_id = row[1].as<std::int64_t>();
+    r.edition = row[2].as<int>();
+    r.score = row[3].as<std::int32_t>();
+    r.simulated_score = row[4].as<std::int32_t>();
+    r.verified = row[5].as<bool>();
+    r.exact = row[6].as<bool>();
+    r.reason = row[7].as<std::string>();
+    r.detail = row[8].as<std::string>();
+    r.digest = row[9].as<std::string>();
+    r.created = row[10].as<std::int64_t>();
+    r.address = row[11].as<std::string>();
+    r.listed_score = row[12].as<std::int32_t>();
+    return r;
   }
 
   bool ping() override {

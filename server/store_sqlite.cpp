@@ -246,7 +246,15 @@ class SqliteStore final : public Store {
 
   std::optional<Result> find_result(std::int64_t id) override {
     std::lock_guard lock(mutex_);
-    Statement& q = s().find_result.bind(id);
+    return read_result(s().find_result.bind(id));
+  }
+
+  std::optional<Result> listed_result(const std::string& digest) override {
+    std::lock_guard lock(mutex_);
+    return read_result(s().listed_result.bind(digest));
+  }
+
+  std::optional<Result> read_result(Statement& q) {
     if (!q.step()) return std::nullopt;
     Result r;
     r.id = q.integer(0);
@@ -303,10 +311,14 @@ class SqliteStore final : public Store {
                "WHERE r.edition = ? AND r.verified = 1 ORDER BY r.listed_score DESC, r.created, r.id LIMIT ? OFFSET ?"),
           find_result(db,
                       "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
-                      "COALESCE(digest, ''), created, address, listed_score FROM results WHERE id = ?") {}
+                      "COALESCE(digest, ''), created, address, listed_score FROM results WHERE id = ?"),
+          listed_result(db,
+                        "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
+                        "COALESCE(digest, ''), created, address, listed_score FROM results "
+                        "WHERE digest = ? AND verified = 1") {}
     Statement insert_account, find_account, prune_authentications, insert_authentication,
         open_authentications, use_authentication, insert_result, rank, count, forget_addresses, list,
-        find_result;
+        find_result, listed_result;
   };
 
   Statements& s() { return *statements_; }

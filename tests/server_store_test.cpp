@@ -317,6 +317,11 @@ TEST_P(StoreTest, AGameIsListedOnceAndItsCopiesAreKeptAsRefused) {
   EXPECT_EQ(kept->reason, "duplicate");
   EXPECT_EQ(kept->digest, "same");
   EXPECT_EQ(store_->listed_count(2), 1);
+  const auto listed = store_->listed_result("same");
+  ASSERT_TRUE(listed);
+  EXPECT_EQ(listed->account_id, a);
+  EXPECT_TRUE(listed->verified);
+  EXPECT_FALSE(store_->listed_result("other"));
   // Refused results may share a digest, and results without one never clash.
   EXPECT_EQ(store(a, 300, 30, "same", false).outcome, StoredResult::Outcome::stored);
   EXPECT_EQ(store(a, 300, 40, "").outcome, StoredResult::Outcome::stored);

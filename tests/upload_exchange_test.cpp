@@ -61,6 +61,8 @@ class UploadExchange : public testing::Test {
     setenv("GRUMBOLDX_SCRIPT", (dir.path() / "script.txt").c_str(), 1);
     setenv("GRUMBOLDX_SERVER", responder->address().c_str(), 1);
     setenv("GRUMBOLDX_FAIL", faults, 1);
+    // A server that says nothing for 1.5 s has stopped answering (the game waits far longer).
+    setenv("GRUMBOLDX_HTTP_SILENCE_MS", "1500", 1);
     reset_app_state();
     EXPECT_TRUE(plat::init_headless());
     EXPECT_EQ(res::xfinit((data_dir() / "XL" / "grumboldX.dat").c_str()), 1);
@@ -78,7 +80,8 @@ class UploadExchange : public testing::Test {
     plat::shutdown();
     res::xfdone();
     upload::free_upload_hex();
-    for (const char* name : {"GRUMBOLDX_HEADLESS", "GRUMBOLDX_SCRIPT", "GRUMBOLDX_SERVER", "GRUMBOLDX_FAIL"})
+    for (const char* name :
+         {"GRUMBOLDX_HEADLESS", "GRUMBOLDX_SCRIPT", "GRUMBOLDX_SERVER", "GRUMBOLDX_FAIL", "GRUMBOLDX_HTTP_SILENCE_MS"})
       unsetenv(name);
     const std::vector<Request> all = responder->requests();
     r.requests.assign(all.begin() + static_cast<std::ptrdiff_t>(earlier), all.end());
@@ -314,6 +317,8 @@ TEST_F(UploadExchange, BadAnswersLeaveTheDialogUsable) {
        raw("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\nAction=Retry\ntext=Hal"), "dialog text 1006: Hal\n",
        false, "21"},
       {"stops answering", stall(), unreachable, false, nullptr},
+      // Longer than the silence limit in all, but moving: read to its end.
+      {"answers slowly", trickle("Action=Retry\ntext=Langsam"), "dialog text 1006: Langsam\n", false, "25"},
   };
   for (const Case& c : cases) {
     const DialogRun r = run({c.answer}, "1 dialog press 1\n1 dialog press 2\n", false);

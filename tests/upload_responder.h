@@ -23,8 +23,8 @@
 namespace upload_test {
 
 struct Answer {
-  enum Kind { reply, raw, stall, close_at_once, endless } kind = reply;
-  std::string bytes;  // reply: the body; raw: everything sent; endless: what is repeated
+  enum Kind { reply, raw, stall, close_at_once, endless, trickle } kind = reply;
+  std::string bytes;  // reply, trickle: the body; raw: everything sent; endless: what is repeated
 };
 
 inline Answer reply(std::string body) { return Answer{Answer::reply, std::move(body)}; }
@@ -32,6 +32,8 @@ inline Answer raw(std::string bytes) { return Answer{Answer::raw, std::move(byte
 inline Answer stall() { return Answer{Answer::stall, ""}; }
 inline Answer close_at_once() { return Answer{Answer::close_at_once, ""}; }
 inline Answer endless(std::string piece) { return Answer{Answer::endless, std::move(piece)}; }
+// A reply whose body comes one byte every 150 ms: slow, but never silent for long.
+inline Answer trickle(std::string body) { return Answer{Answer::trickle, std::move(body)}; }
 
 struct Request {
   std::string head;  // request line and header lines, each ended by "\r\n"
@@ -136,6 +138,15 @@ class Responder {
         }
         break;
       case Answer::close_at_once:
+        break;
+      case Answer::trickle:
+        if (!send_all(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nContent-Length: " +
+                              std::to_string(a.bytes.size()) + "\r\nConnection: close\r\n\r\n"))
+          break;
+        for (char c : a.bytes) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(150));
+          if (stop_ || !send_all(fd, std::string(1, c))) break;
+        }
         break;
       case Answer::endless: {
         if (!send_all(fd, "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n")) break;
