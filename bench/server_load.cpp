@@ -3,17 +3,14 @@
 // second, the median and 99th-percentile latency of the upload request, and the share of the
 // server's upload time spent re-simulating.
 //
-//   server_load [--clients N] [--games N] [--rate R] [--server URL]
+//   server_load [--clients N] [--games N] [--rate R] [--server URL | --postgres]
 //
 // The games are played beforehand in this process by the tests' aimed player (edition XL, 60
 // frames a second, every game another), so the timed part is the server's alone. Without
 // --server the tool starts build/bin/grumboldx-server itself on a free port with a scratch
-// database, no rate limit and one verifier per core, and stops it at the end. Two runs: one as
+// database (SQLite, or with --postgres a throwaway PostgreSQL cluster), no rate limit and one
+// verifier per core, and stops it at the end. Two runs: one as
 // fast as the clients go, and one paced at --rate uploads a second (default: 20 a core).
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <mutex>
 #include <regex>
@@ -29,18 +27,9 @@
 #include <thread>
 #include <vector>
 
-#include "game/app/app.h"
-#include "game/gfx/layers.h"
-#include "game/gfx/sprites.h"
-#include "game/qzX/replay.h"
-#include "game/resources/archive.h"
-#include "game/text/font.h"
-#include "game/text/texts.h"
-#include "tests/aimed_player.h"
-#include "tests/gfx_fixture.h"
-#include "tests/server_test_support.h"
+#include "bench/load_support.h"
+#include "tests/postgres_cluster.h"
 
-extern char** environ;
 
 namespace {
 
@@ -51,88 +40,8 @@ struct Settings {
   int games = 240;
   double rate = 0;  // 0: 20 a core
   std::string server;
+  bool postgres = false;
 };
-
-struct Game {
-  std::string user;
-  server_test::GameUpload upload;
-};
-
-// Each client has its own account; game i belongs to client i mod clients.
-std::vector<Game> play_games(const Settings& s) {
-  gfxtest::open_display();
-  res::use_data_archive = true;
-  const std::string path = std::string(GRUMBOLDX_DATA_DIR) + "/XL/grumboldX.dat";
-  if (res::xfinit(path.c_str()) != 1) {
-    std::fprintf(stderr, "server_load: cannot open %s\n", path.c_str());
-    std::exit(1);
-  }
-  text::load_texts();
-  gfx::load_catalogue();
-  gfx::hide_loading_screen();
-  text::load_font();
-  app::edition = app::edition_xl;
-  std::vector<Game> games;
-  for (int i = 0; i < s.games; ++i) {
-    test_support::AimedPlayer player;
-    player.state = 1000 + static_cast<std::uint32_t>(i);
-    const qzx::Recording r = test_support::play_whole_game(
-        player, {16, 17, 0, 0, static_cast<std::uint32_t>(i + 1)}, 1262304000 + 3600 * i, static_cast<std::uint32_t>(i % 1000));
-    const std::string user = "last" + std::to_string(i % s.clients);
-    games.push_back({user, server_test::encode_upload(server_test::honest_parts(user, "geheim12", r.score))});
-  }
-  return games;
-}
-
-// The server this tool starts: pid and base address.
-struct Started {
-  pid_t pid = -1;
-  std::string base;
-  std::filesystem::path folder;
-};
-
-Started start_server(int verifiers) {
-  Started s;
-  s.folder = std::filesystem::temp_directory_path() / ("server_load_" + std::to_string(getpid()));
-  std::filesystem::create_directories(s.folder);
-  const std::string program = std::string(GRUMBOLDX_BIN_DIR) + "/grumboldx-server";
-  std::vector<std::string> args = {program,      "--port",      "0",
-                                   "--port-file", (s.folder / "port").string(),
-                                   "--db",        (s.folder / "load.db").string(),
-                                   "--archives",  GRUMBOLDX_DATA_DIR,
-                                   "--rate",      "0",
-                                   "--verifiers", std::to_string(verifiers),
-                                   "--listen",    "127.0.0.1"};
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, (s.folder / "server.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  if (posix_spawn(&s.pid, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) {
-    std::fprintf(stderr, "server_load: cannot start %s\n", program.c_str());
-    std::exit(1);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  for (int i = 0; i < 1200 && !std::filesystem::exists(s.folder / "port"); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  std::ifstream port(s.folder / "port");
-  int n = 0;
-  if (!(port >> n)) {
-    std::fprintf(stderr, "server_load: the server did not start (see %s)\n", (s.folder / "server.log").c_str());
-    std::exit(1);
-  }
-  s.base = "http://127.0.0.1:" + std::to_string(n);
-  return s;
-}
-
-void stop_server(const Started& s) {
-  if (s.pid <= 0) return;
-  kill(s.pid, SIGTERM);
-  waitpid(s.pid, nullptr, 0);
-  std::error_code ignored;
-  std::filesystem::remove_all(s.folder, ignored);
-}
 
 double health_number(const std::string& json, const char* key) {
   const std::regex r(std::string("\"") + key + "\":([0-9.]+)");
@@ -196,7 +105,7 @@ double process_tree_cpu(pid_t pid) {
   return total;
 }
 
-Run run(const std::string& base, pid_t server_pid, const std::vector<Game>& games, std::size_t first,
+Run run(const std::string& base, pid_t server_pid, const std::vector<load::Game>& games, std::size_t first,
         std::size_t count, int clients, double rate) {
   Run result;
   std::mutex lock;
@@ -254,12 +163,17 @@ void print(const char* name, const Run& r, unsigned cores) {
 
 int main(int argc, char** argv) {
   Settings s;
-  const char* usage = "usage: server_load [--clients N] [--games N] [--rate R] [--server URL]\n";
+  const char* usage = "usage: server_load [--clients N] [--games N] [--rate R] [--server URL | --postgres]\n";
   for (int i = 1; i < argc; i += 2) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") {
       std::printf("%s", usage);
       return 0;
+    }
+    if (a == "--postgres") {
+      s.postgres = true;
+      --i;
+      continue;
     }
     if (i + 1 >= argc) {
       std::fprintf(stderr, "server_load: %s wants a value\n%s", a.c_str(), usage);
@@ -282,22 +196,31 @@ int main(int argc, char** argv) {
   if (s.rate <= 0) s.rate = 20.0 * cores;
   std::printf("playing %d games (XL) for %d clients...\n", s.games, s.clients);
   std::fflush(stdout);
-  const std::vector<Game> games = play_games(s);
+  const std::vector<load::Game> games = load::play_games(s.games, s.clients);
 
-  Started started;
-  const std::string base = s.server.empty() ? (started = start_server(static_cast<int>(cores))).base : s.server;
-  for (int c = 0; c < s.clients; ++c) {
-    httplib::Client http(base);
-    httplib::Params form{{"name", "last" + std::to_string(c)}, {"password", "geheim12"}, {"password2", "geheim12"},
-                         {"edition", "xl"}};
-    http.Post("/register", form);
+  load::ServerChild started;
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("server_load_" + std::to_string(getpid()));
+  std::unique_ptr<test_support::PostgresCluster> cluster;
+  std::string db = (folder / "load.db").string();
+  if (s.postgres && s.server.empty()) {
+    cluster = std::make_unique<test_support::PostgresCluster>();
+    if (!cluster->running()) {
+      std::fprintf(stderr, "server_load: no PostgreSQL: %s\n", cluster->why_not().c_str());
+      return 1;
+    }
+    db = cluster->fresh_database();
   }
+  if (s.server.empty()) started = load::start_server(folder, db, 0, static_cast<int>(cores));
+  const std::string base = s.server.empty() ? started.base : s.server;
+  load::register_accounts(base, s.clients);
   // A few uploads first, so every verifier is up and every account's password checked once.
   const std::size_t warm = std::min<std::size_t>(games.size() / 6, static_cast<std::size_t>(s.clients));
   run(base, started.pid, games, 0, warm, s.clients, 0);
   const std::size_t half = (games.size() - warm) / 2;
 
-  std::printf("\n%u cores, %d clients, server %s\n", cores, s.clients, base.c_str());
+  std::printf("\n%u cores, %d clients, server %s, %s\n", cores, s.clients, base.c_str(),
+              s.server.empty() ? (cluster ? "PostgreSQL" : "SQLite") : "given");
   std::printf("%-26s %6s %8s %8s %9s %9s %10s %10s %6s\n", "run", "games", "per s", "per core", "p50 ms",
               "p99 ms", "p99 pair", "resim", "cpu");
   print("as fast as clients go", run(base, started.pid, games, warm, half, s.clients, 0), cores);
@@ -307,6 +230,8 @@ int main(int argc, char** argv) {
   std::printf("(p50/p99 ms: the upload request; p99 pair: authentication and upload; resim: share of the\n"
               " server's upload time spent re-simulating; cpu: processor seconds of the server and its\n"
               " verifiers per second)\n");
-  stop_server(started);
+  load::stop_server(started);
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
   return 0;
 }

@@ -2,13 +2,8 @@
 // throwaway cluster that this program starts in a scratch folder (as the "postgres" user when
 // the tests run as root, since the server refuses root) and stops again; they are skipped only
 // when PostgreSQL's programs are not installed.
-#include <fcntl.h>
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <pwd.h>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -17,6 +12,7 @@
 
 #include "server/schema.h"
 #include "server/store.h"
+#include "tests/postgres_cluster.h"
 #include "tests/test_support.h"
 
 using namespace server;
@@ -24,98 +20,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// ---- a throwaway PostgreSQL cluster ----------------------------------------------------------
-
-fs::path postgres_programs() {
-  std::error_code ec;
-  fs::path best;
-  for (const auto& entry : fs::directory_iterator("/usr/lib/postgresql", ec))
-    if (fs::exists(entry.path() / "bin" / "initdb") && entry.path() > best.parent_path()) best = entry.path() / "bin";
-  return best;
+// One cluster for the whole program.
+test_support::PostgresCluster& cluster() {
+  static test_support::PostgresCluster c;
+  return c;
 }
-
-// Runs a program to its end, as user (when not empty and the tests run as root).
-int run(const std::vector<std::string>& args, const passwd* user) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    if (user && (setgroups(0, nullptr) != 0 || setgid(user->pw_gid) != 0 || setuid(user->pw_uid) != 0)) _exit(126);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-class Cluster {
- public:
-  static Cluster& get() {
-    static Cluster cluster;
-    return cluster;
-  }
-  bool running() const { return running_; }
-  const std::string& why_not() const { return why_not_; }
-  // A new empty database for one test.
-  std::string fresh_database() {
-    const std::string name = "t" + std::to_string(++databases_);
-    pqxx::connection c(uri("postgres"));
-    pqxx::nontransaction w(c);
-    w.exec("CREATE DATABASE " + name);
-    return uri(name);
-  }
-  std::string uri(const std::string& database) const {
-    return "postgresql://grumbold@/" + database + "?host=" + dir_.path().string() + "&port=5432";
-  }
-  ~Cluster() {
-    if (running_) run({(bin_ / "pg_ctl").string(), "-D", (dir_ / "data").string(), "-m", "immediate", "-w", "stop"}, user_);
-  }
-
- private:
-  Cluster() {
-    bin_ = postgres_programs();
-    if (bin_.empty()) {
-      why_not_ = "PostgreSQL's initdb is not installed";
-      return;
-    }
-    if (geteuid() == 0) {
-      user_ = getpwnam("postgres");
-      if (!user_) {
-        why_not_ = "running as root and there is no postgres user";
-        return;
-      }
-      if (chown(dir_.path().c_str(), user_->pw_uid, user_->pw_gid) != 0) {
-        why_not_ = "cannot hand the scratch folder to postgres";
-        return;
-      }
-    }
-    const std::string data = (dir_ / "data").string();
-    if (run({(bin_ / "initdb").string(), "-D", data, "-U", "grumbold", "--auth=trust", "-E", "UTF8", "--no-sync"},
-            user_) != 0) {
-      why_not_ = "initdb failed";
-      ADD_FAILURE() << why_not_;
-      return;
-    }
-    const std::string settings = "-k " + dir_.path().string() + " -p 5432 -c listen_addresses='' -c fsync=off";
-    if (run({(bin_ / "pg_ctl").string(), "-D", data, "-o", settings, "-l", (dir_ / "log").string(), "-w", "start"},
-            user_) != 0) {
-      why_not_ = "the cluster did not start";
-      ADD_FAILURE() << why_not_;
-      return;
-    }
-    running_ = true;
-  }
-  test_support::ScratchDir dir_;
-  fs::path bin_;
-  const passwd* user_ = nullptr;
-  bool running_ = false;
-  std::string why_not_;
-  int databases_ = 0;
-};
 
 // ---- the two stores side by side --------------------------------------------------------------
 
@@ -125,7 +34,8 @@ class StoreTest : public testing::TestWithParam<Kind> {
  protected:
   void SetUp() override {
     if (GetParam() == Kind::postgres) {
-      Cluster& c = Cluster::get();
+      test_support::PostgresCluster& c = cluster();
+      if (!c.running() && c.installed()) ADD_FAILURE() << c.why_not();
       if (!c.running()) GTEST_SKIP() << c.why_not();
       spec_ = c.fresh_database();
     } else {
