@@ -62,7 +62,9 @@ ServerChild start_server(const std::filesystem::path& folder, const std::string&
                                    "--archives",  GRUMBOLDX_DATA_DIR,
                                    "--rate",      "0",
                                    "--verifiers", std::to_string(verifiers),
-                                   "--listen",    "127.0.0.1"};
+                                   "--listen",    "127.0.0.1",
+                                   // every client comes from one address here
+                                   "--per-address", "4096"};
   args.insert(args.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());

@@ -21,8 +21,9 @@ struct Game {
 
 std::vector<Game> play_games(int games, int clients);
 
-// grumboldx-server started with its log in folder/server.log; port 0 picks a free one, which is
-// read back from its port file.
+// grumboldx-server started with its log in folder/server.log, no rate limit and no cap on the
+// connections of the one address all clients come from; port 0 picks a free one, which is read
+// back from its port file.
 struct ServerChild {
   pid_t pid = -1;
   int port = 0;

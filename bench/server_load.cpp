@@ -11,6 +11,7 @@
 // database (SQLite, or with --postgres a throwaway PostgreSQL cluster), no rate limit and one
 // verifier per core, and stops it at the end. Two runs: one as
 // fast as the clients go, and one paced at --rate uploads a second (default: 20 a core).
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -162,6 +163,7 @@ void print(const char* name, const Run& r, unsigned cores) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  signal(SIGPIPE, SIG_IGN);  // a connection the server closed is an error to count, not the end
   Settings s;
   const char* usage = "usage: server_load [--clients N] [--games N] [--rate R] [--server URL | --postgres]\n";
   for (int i = 1; i < argc; i += 2) {

@@ -163,6 +163,7 @@ Listing read_listing(const std::string& db, bool postgres) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  signal(SIGPIPE, SIG_IGN);  // a connection the server closed is an error to count, not the end
   Settings s;
   const char* usage = "usage: server_soak [--seconds N] [--clients N] [--games N] [--postgres]\n";
   for (int i = 1; i < argc; ++i) {

@@ -287,27 +287,20 @@ void ConnectionGate::accept_all() {
       close(fd);
       continue;
     }
-    SSL* ssl = nullptr;
-    if (tls_) {
-      ssl = SSL_new(tls_);
-      if (!ssl || SSL_set_fd(ssl, fd) != 1) {
-        if (ssl) SSL_free(ssl);
-        close(fd);
-        release(address);
-        continue;
-      }
-    }
+    SSL* ssl = tls_ ? SSL_new(tls_) : nullptr;
     auto c = std::make_unique<GateConnection>(fd, ssl, std::move(address), port);
+    if (tls_ && (!ssl || SSL_set_fd(ssl, fd) != 1)) {
+      release(*c);
+      continue;  // closed with c
+    }
     c->state_ = ssl ? GateConnection::State::handshake : GateConnection::State::head;
     c->deadline_ms_ = now_ms() + limits_.head_seconds * 1000LL;
     epoll_event e{};
     e.events = EPOLLIN | EPOLLRDHUP;
     e.data.ptr = c.get();
     if (epoll_ctl(epoll_fd_, EPOLL_CTL_ADD, fd, &e) != 0) {
-      const std::string a = c->address_;
-      c.reset();
-      release(a);
-      continue;
+      release(*c);
+      continue;  // closed with c
     }
     GateConnection* raw = c.get();
     open_.emplace(raw, std::move(c));
@@ -410,6 +403,14 @@ void ConnectionGate::look_at_head(GateConnection* c) {
     refuse(c, f.status, f.why);
     return;
   }
+  // The body's room is taken from the gate's budget before a byte of it is read: many large
+  // uploads at once wait their turn (503 and Retry-After) instead of filling the memory.
+  if (buffered_.fetch_add(f.body_length) + f.body_length > limits_.max_buffered) {
+    buffered_.fetch_sub(f.body_length);
+    refuse(c, 503, "the server is busy: please send again in a moment");
+    return;
+  }
+  c->reserved_ = f.body_length;
   c->expected_ = c->head_end_ + f.body_length;
   c->state_ = GateConnection::State::body;
   c->deadline_ms_ = now_ms() + limits_.body_seconds * 1000LL;
@@ -439,14 +440,16 @@ void ConnectionGate::drop(GateConnection* c) {
   auto it = open_.find(c);
   if (it == open_.end()) return;
   epoll_ctl(epoll_fd_, EPOLL_CTL_DEL, c->fd_, nullptr);
-  const std::string address = c->address_;
-  open_.erase(it);  // closes it
-  release(address);
-}
+  std::unique_ptr<GateConnection> owned = std::move(it->second);
+  open_.erase(it);
+  release(*owned);
+}  // closed here
 
-void ConnectionGate::release(const std::string& address) {
+void ConnectionGate::release(GateConnection& c) {
+  buffered_.fetch_sub(c.reserved_);
+  c.reserved_ = 0;
   std::lock_guard lock(count_mutex_);
-  auto it = per_address_.find(address);
+  auto it = per_address_.find(c.address_);
   if (it != per_address_.end() && --it->second <= 0) per_address_.erase(it);
   --total_;
 }
@@ -476,9 +479,8 @@ void ConnectionGate::work() {
       queue_.pop_front();
     }
     handler_(*c);
-    const std::string address = c->address_;
+    release(*c);
     c.reset();  // answered: closed
-    release(address);
   }
 }
 

@@ -2,7 +2,7 @@
 // request whole, head and body, before a worker sees it: a slow or hostile client holds a little
 // memory and no worker. Its bounds: connections in all and per client address, the size and the
 // line count of a request head, a deadline for the head (from the connection's start) and one
-// for the body, and the body's declared length. A request that breaks one is answered at once
+// for the body, the body's declared length, and the bytes of bodies held at once. A request that breaks one is answered at once
 // with its status (400, 408, 411, 413, 429, 431, 503) and its connection closed, after what the
 // client still sends is read away for a moment so that the answer is not lost to a reset. TLS,
 // when a context is given, is done here too, handshake included. A connection carries one
@@ -32,6 +32,7 @@ struct GateLimits {
   std::size_t max_head = 16 * 1024; // request line and header lines
   int max_header_lines = 64;
   std::size_t max_body = 0;         // declared Content-Length
+  std::size_t max_buffered = 128u << 20;  // bodies held by all connections together
   int head_seconds = 10;            // from the connection's start to the end of its head
   int body_seconds = 30;            // from the end of the head to the end of the body
   int write_seconds = 10;           // a write may stall this long
@@ -65,6 +66,7 @@ class GateConnection {
   std::size_t head_end_ = 0;    // bytes of the head, once it is complete
   std::size_t expected_ = 0;    // head and body, once the head is read
   std::size_t scanned_ = 0;     // where the search for the head's end goes on
+  std::size_t reserved_ = 0;    // of the gate's budget for bodies, given back when it closes
   long long deadline_ms_ = 0;   // steady clock
 };
 
@@ -90,7 +92,7 @@ class ConnectionGate {
   void look_at_head(GateConnection* c);
   void refuse(GateConnection* c, int status, const char* text);
   void drop(GateConnection* c);  // closes and forgets a connection the event thread still holds
-  void release(const std::string& address);
+  void release(GateConnection& c);
   void check_deadlines();
   void work();
 
@@ -108,6 +110,7 @@ class ConnectionGate {
   std::mutex count_mutex_;
   std::unordered_map<std::string, int> per_address_;
   int total_ = 0;
+  std::atomic<std::size_t> buffered_{0};  // bodies reserved by open connections
 
   std::mutex queue_mutex_;
   std::condition_variable queue_ready_;

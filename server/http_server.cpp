@@ -181,6 +181,7 @@ bool HttpServer::bind(std::string& error) {
   limits.max_connections = options_.max_connections;
   limits.per_address = options_.per_address;
   limits.max_body = max_request_body;
+  limits.max_buffered = static_cast<std::size_t>(options_.body_memory_mb) << 20;
   limits.head_seconds = options_.head_timeout;
   limits.body_seconds = options_.body_timeout;
   limits.write_seconds = options_.io_timeout;

@@ -40,6 +40,7 @@ std::string usage() {
          "  --body-timeout N    seconds the body of a request may take to arrive (default 30)\n"
          "  --per-address N     open connections of one client address (default 16)\n"
          "  --max-connections N open connections in all (default 512)\n"
+         "  --body-memory N     MiB of request bodies held at once (default 128)\n"
          "  --port-file FILE    write the port to FILE once the server listens\n"
          "  --help              this text\n";
 }
@@ -56,7 +57,8 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       error = a == "--port" || a == "--db" || a == "--db-connections" || a == "--archives" || a == "--tls-cert" || a == "--tls-key" ||
                       a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" || a == "--listen" ||
                       a == "--port-file" || a == "--verifier" || a == "--io-timeout" || a == "--body-timeout" ||
-                      a == "--head-timeout" || a == "--per-address" || a == "--max-connections"
+                      a == "--head-timeout" || a == "--per-address" || a == "--max-connections" ||
+                      a == "--body-memory"
                   ? a + " needs a value"
                   : "unknown option " + a;
       return false;
@@ -95,6 +97,8 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       ok = read_number(v, 1, 100000, out.per_address);
     else if (a == "--max-connections")
       ok = read_number(v, 1, 100000, out.max_connections);
+    else if (a == "--body-memory")
+      ok = read_number(v, 2, 65536, out.body_memory_mb);
     else if (a == "--port-file")
       out.port_file = v;
     else if (a == "--verifier")

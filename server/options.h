@@ -21,6 +21,7 @@ struct Options {
   int body_timeout = 30;             // seconds the whole body of a request may take to arrive
   int per_address = 16;              // open connections of one client address
   int max_connections = 512;         // open connections in all
+  int body_memory_mb = 128;          // request bodies held at once, in MiB
   std::string port_file;             // the bound port is written here once the server listens
   bool help = false;
   std::string verifier_archive;      // "--verifier ARCHIVE": run as a verifier process

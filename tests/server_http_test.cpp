@@ -380,6 +380,34 @@ TEST(ServerHttpLimits, ABodyIsReadWholeOrRefusedAtOnceAndNothingAfterItIsAReques
   EXPECT_EQ(answer.find("Hilfe"), std::string::npos);
 }
 
+// Bodies held at once share a budget (here 2 MiB): a second large upload while one is arriving
+// is told to come again, and comes in once the first is done.
+TEST(ServerHttpLimits, LargeBodiesAtOnceWaitTheirTurn) {
+  ServerProcess server({"--body-memory", "2"});
+  ASSERT_TRUE(server.started());
+  const std::string head = "POST /qzt/uploadhandler.php HTTP/1.1\r\nHost: x\r\nContent-Length: " +
+                           std::to_string(server::max_request_body) + "\r\n\r\n";
+  const int first = connect_from(server.port(), "127.0.0.1");
+  ASSERT_GE(first, 0);
+  send_text(first, head + std::string(1000, 'a'));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const int second = connect_from(server.port(), "127.0.0.1");
+  ASSERT_GE(second, 0);
+  send_text(second, head);
+  const std::string busy = read_to_end(second);
+  close(second);
+  EXPECT_EQ(status_of(busy), 503) << busy.substr(0, 80);
+  send_text(first, std::string(server::max_request_body - 1000, 'a'));
+  const std::string answered = read_to_end(first);
+  close(first);
+  EXPECT_EQ(status_of(answered), 200) << answered.substr(0, 80);  // a malformed request, answered
+  const int third = connect_from(server.port(), "127.0.0.1");
+  ASSERT_GE(third, 0);
+  send_text(third, head + std::string(server::max_request_body, 'a'));
+  EXPECT_EQ(status_of(read_to_end(third)), 200);
+  close(third);
+}
+
 // Many authentications at once against a small burst: every one gets an answer, an account of
 // its request or a 429 that says to wait, never a reset connection.
 TEST(ServerHttpLimits, ManyRequestsAtOnceAreEachAnswered) {
