@@ -90,19 +90,7 @@ double process_tree_cpu(pid_t pid) {
                static_cast<double>(sysconf(_SC_CLK_TCK));
   };
   read_stat(pid);
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream in(entry.path() / "stat");
-    std::string line;
-    std::getline(in, line);
-    const std::size_t close = line.rfind(')');
-    if (close == std::string::npos) continue;
-    int parent = 0;
-    char state = 0;
-    if (std::sscanf(line.c_str() + close + 2, "%c %d", &state, &parent) == 2 && parent == pid)
-      read_stat(std::stoi(name));
-  }
+  for (pid_t child : test_support::child_processes(pid)) read_stat(child);
   return total;
 }
 

@@ -88,24 +88,6 @@ End send_game(const std::string& base, const load::Game& g, Tally& tally, Clock:
   return End::open;
 }
 
-std::vector<pid_t> children_of(pid_t parent) {
-  std::vector<pid_t> out;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    std::getline(stat, line);
-    const std::size_t close = line.rfind(')');
-    int ppid = 0;
-    char state = 0;
-    if (close != std::string::npos && std::sscanf(line.c_str() + close + 2, "%c %d", &state, &ppid) == 2 &&
-        ppid == parent)
-      out.push_back(std::stoi(name));
-  }
-  return out;
-}
-
 void limit_file_size(const std::vector<pid_t>& pids, rlim_t soft) {
   for (pid_t p : pids) {
     rlimit now{};
@@ -228,7 +210,7 @@ int main(int argc, char** argv) {
           ++faults["server killed (SIGKILL) and started again"];
           break;
         case 1:
-          for (pid_t v : children_of(server.pid)) kill(v, SIGKILL);
+          for (pid_t v : test_support::child_processes(server.pid)) kill(v, SIGKILL);
           ++faults["verifiers killed"];
           break;
         case 2:
@@ -303,7 +285,7 @@ int main(int argc, char** argv) {
   std::printf("\n%s, %d s of faults, %d clients, %zu games\n", s.postgres ? "PostgreSQL" : "SQLite", s.seconds,
               s.clients, games.size());
   for (const auto& [what, n] : faults) std::printf("  fault: %-46s %d\n", what.c_str(), n);
-  std::printf("requests sent            %ld (sent again after Retry or no answer: %ld games)\n", tally.requests.load(),
+  std::printf("requests sent            %ld (games sent again after Retry or no answer: %ld times)\n", tally.requests.load(),
               tally.retries.load());
   std::printf("games verified           %d\n", verified);
   std::printf("games refused            %d\n", refused);

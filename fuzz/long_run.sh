@@ -1,13 +1,15 @@
 #!/bin/sh
 # Runs every fuzz target of a built tree for a number of executions (10 million unless given)
 # and prints, per target, the executions done, the time taken and the findings kept.
-#   fuzz/long_run.sh BUILD_DIR [RUNS] [WORK_DIR]
+#   fuzz/long_run.sh BUILD_DIR [RUNS] [WORK_DIR] [TARGET...]   (every target unless named)
 # New corpus entries and findings go to WORK_DIR (a fresh folder under /tmp by default); the
 # seeds in fuzz/corpus are only read.
 set -eu
 build=${1:?usage: fuzz/long_run.sh BUILD_DIR [RUNS] [WORK_DIR]}
 runs=${2:-10000000}
 work=${3:-$(mktemp -d /tmp/grumboldx-fuzz.XXXXXX)}
+shift $(($# < 3 ? $# : 3))
+targets=${*:-text_table font_definition highscores wav upload_reply upload_payload recording bmp server_request ogg_effect jpeg}
 here=$(cd "$(dirname "$0")" && pwd)
 bin=$build/fuzz/targets
 seeds() {
@@ -19,8 +21,7 @@ seeds() {
   esac
 }
 printf '%-16s %12s %9s %s\n' target executions seconds findings
-for t in text_table font_definition highscores wav upload_reply upload_payload recording bmp server_request \
-  ogg_effect jpeg; do
+for t in $targets; do
   mkdir -p "$work/$t/corpus" "$work/$t/findings"
   start=$(date +%s)
   "$bin/fuzz_$t" -runs="$runs" -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 \

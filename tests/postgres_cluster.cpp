@@ -105,19 +105,7 @@ std::vector<pid_t> PostgresCluster::processes() const {
   pid_t main = 0;
   if (!(in >> main) || main <= 0) return out;
   out.push_back(main);
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::ifstream stat(entry.path() / "stat");
-    std::string line;
-    std::getline(stat, line);
-    const std::size_t close = line.rfind(')');
-    int parent = 0;
-    char state = 0;
-    if (close != std::string::npos && std::sscanf(line.c_str() + close + 2, "%c %d", &state, &parent) == 2 &&
-        parent == main)
-      out.push_back(std::stoi(name));
-  }
+  for (pid_t child : child_processes(main)) out.push_back(child);
   return out;
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -183,6 +184,25 @@ RunResult RunningProgram::finish(std::chrono::milliseconds limit) {
   result.stderr_text = read_file(stderr_dir_ / "stderr.txt");
   result.stdout_text = read_file(stderr_dir_ / "stdout.txt");
   return result;
+}
+
+std::vector<pid_t> child_processes(pid_t parent) {
+  std::vector<pid_t> out;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator("/proc", ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    std::getline(stat, line);
+    const std::size_t close = line.rfind(')');
+    int ppid = 0;
+    char state = 0;
+    if (close != std::string::npos && std::sscanf(line.c_str() + close + 2, "%c %d", &state, &ppid) == 2 &&
+        ppid == parent)
+      out.push_back(std::stoi(name));
+  }
+  return out;
 }
 
 RunResult run_program(const std::string& program, const fs::path& folder,

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 namespace test_support {
 
 // A fresh folder under the system's temporary folder, removed again at the end of the test.
@@ -97,6 +99,9 @@ RunResult run_program(const std::string& program, const std::filesystem::path& f
                       const std::map<std::string, std::string>& environment,
                       const std::vector<std::string>& arguments,
                       std::chrono::milliseconds limit = run_time_limit);
+
+// The processes whose parent is parent (from /proc).
+std::vector<pid_t> child_processes(pid_t parent);
 
 // Reads a PNG as 8-bit RGB triples; empty when it cannot be read.
 std::vector<unsigned char> read_png_rgb(const std::filesystem::path& file, int& width, int& height);

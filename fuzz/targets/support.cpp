@@ -1,6 +1,6 @@
 // What the fuzzed decoders need from the rest of the game: a fixed 565 pixel format, and a
 // fatal exit without a platform to stop (libFuzzer reports a target that exits). The log goes
-// nowhere.
+// nowhere: its path is empty, so every line is dropped at a failed open, without a write.
 #include <cstdint>
 #include <cstdlib>
 
@@ -21,6 +21,6 @@ std::uint16_t pack_rgb(int r5, int g5, int b5) {
 }  // namespace gfx
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  res::debug_log_set_path("/dev/null");
+  res::debug_log_set_path("");
   return 0;
 }
