@@ -82,7 +82,8 @@ PostgresCluster::~PostgresCluster() {
 }
 
 std::string PostgresCluster::fresh_database() {
-  const std::string name = "t" + std::to_string(++databases_);
+  std::string name = "t";
+  name += std::to_string(++databases_);
   pqxx::connection c(uri("postgres"));
   pqxx::nontransaction w(c);
   w.exec("CREATE DATABASE " + name);
