@@ -27,7 +27,8 @@ std::string usage() {
          "  --db FILE|URI       SQLite file (default highscores.db in the working folder) or a\n"
          "                      postgresql:// connection string\n"
          "  --db-connections N  PostgreSQL connections the workers share (default 16)\n"
-         "  --archives DIR      folder with XS/, XL/ and XXL/grumboldX.dat (default: the build's)\n"
+         "  --archives DIR      folder with XS/, XL/ and XXL/grumboldX.dat (default: the build's, or\n"
+         "                      the installation's share/grumboldx)\n"
          "  --tls-cert FILE     serve HTTPS with this certificate chain (PEM) ...\n"
          "  --tls-key FILE      ... and this private key (PEM)\n"
          "  --threads N         HTTP worker threads (default 32)\n"
@@ -129,8 +130,11 @@ std::string own_program() {
 }
 
 std::string default_archives() {
-  const std::filesystem::path program = own_program();
-  return (program.parent_path().parent_path() / "data").string();
+  // A build tree's data folder beside bin/, else an installation's share/grumboldx.
+  const std::filesystem::path top = std::filesystem::path(own_program()).parent_path().parent_path();
+  std::error_code ignored;
+  if (std::filesystem::is_directory(top / "data", ignored)) return (top / "data").string();
+  return (top / "share" / "grumboldx").string();
 }
 
 }  // namespace server

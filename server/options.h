@@ -31,7 +31,8 @@ struct Options {
 bool parse_options(int argc, char** argv, Options& out, std::string& error);
 std::string usage();
 
-// The folder of the build's archives: "../data" beside the running binary.
+// The folder of the archives: a build tree's "../data" beside the running binary, else an
+// installation's "../share/grumboldx".
 std::string default_archives();
 // The running binary's own path.
 std::string own_program();

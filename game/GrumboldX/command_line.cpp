@@ -16,9 +16,16 @@ void read_command_line(const char* line) {
     app::html_enabled = false;
     res::debug_log("HTML disabled!\n");
   }
-  if (std::strstr(line, "-XS")) app::edition = app::edition_xs;
-  if (std::strstr(line, "-XL")) app::edition = app::edition_xl;
-  if (std::strstr(line, "-XXL")) app::edition = app::edition_xxl;
+  app::edition = edition_option(line, app::edition);
+}
+
+int edition_option(const char* line, int fallback) {
+  if (!line) return fallback;
+  int edition = fallback;
+  if (std::strstr(line, "-XS")) edition = app::edition_xs;
+  if (std::strstr(line, "-XL")) edition = app::edition_xl;
+  if (std::strstr(line, "-XXL")) edition = app::edition_xxl;
+  return edition;
 }
 
 }  // namespace front

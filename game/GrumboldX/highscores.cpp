@@ -195,7 +195,7 @@ bool load_highscores_from(const std::uint8_t* bytes, std::size_t size) {
 
 void load_highscores() {
   set_up = true;  // from here on the table holds the file's entries or the defaults
-  std::FILE* f = std::fopen(highscore_file_name, "rb");
+  std::FILE* f = std::fopen(app::player_file(highscore_file_name).c_str(), "rb");
   if (!f) {
     set_default_highscores();
     return;
@@ -249,7 +249,8 @@ std::string format_highscore_file(const HighscoreTime& when) {
 }
 
 void save_highscores() {
-  std::FILE* f = std::fopen(temporary_file_name, "wb");
+  const std::string temporary = app::player_file(temporary_file_name), target = app::player_file(highscore_file_name);
+  std::FILE* f = std::fopen(temporary.c_str(), "wb");
   if (!f) {
     res::debug_log("ERROR: cannot write %s, highscores not saved\n", temporary_file_name);
     return;
@@ -263,12 +264,12 @@ void save_highscores() {
   bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
   ok = std::fflush(f) == 0 && ok;
   ok = std::fclose(f) == 0 && ok;
-  if (ok && std::rename(temporary_file_name, highscore_file_name) == 0) {
+  if (ok && std::rename(temporary.c_str(), target.c_str()) == 0) {
     app::highscore_penalty = false;
     return;
   }
   res::debug_log("ERROR: writing %s failed, the old highscores stay\n", highscore_file_name);
-  std::remove(temporary_file_name);
+  std::remove(temporary.c_str());
   app::highscore_penalty = penalty_before;
 }
 

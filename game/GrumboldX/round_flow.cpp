@@ -48,7 +48,7 @@ void run_round() {
   in.right_click = app::right_click;
   if (qzx::round_frame(in) != qzx::RoundOutcome::game_over) return;
   const std::int32_t final_score = qzx::score();
-  qzx::save_recording(qzx::current_recording(final_score), qzx::last_game_file);
+  qzx::save_recording(qzx::current_recording(final_score), app::player_file(qzx::last_game_file).c_str());
   end_of_round(final_score);
 }
 

@@ -6,6 +6,7 @@
 
 #include "game/GrumboldX/buttons.h"
 #include "game/GrumboldX/command_line.h"
+#include "game/GrumboldX/game_folders.h"
 #include "game/GrumboldX/highscores.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/replay_command.h"
@@ -28,6 +29,29 @@
 namespace front {
 
 int game_main(int argc, char** argv) {
+  std::string line;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) line += ' ';
+    line += argv[i];
+  }
+  const GameFolders folders = find_game_folders(line.c_str());
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+      std::fputs(help_text(folders).c_str(), stdout);
+      plat::shutdown();
+      return 0;
+    }
+  if (folders.installed) {
+    std::string error;
+    if (!enter_game_folders(folders, error)) {
+      std::fprintf(stderr, "GrumboldX: %s\n", error.c_str());
+      plat::shutdown();
+      return 1;
+    }
+    res::debug_log_set_path(folders.log_file.c_str());
+    app::edition = folders.edition;
+  }
+
   res::debug_log_reset();
   res::debug_log("      Grumbold X\n");
   const plat::WallTime now = plat::wall_time_utc();
@@ -35,11 +59,6 @@ int game_main(int argc, char** argv) {
                  now.minute, now.second);
   res::debug_log("\n");
 
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    line += argv[i];
-  }
   read_command_line(line.c_str());
 
   init_display();
@@ -58,7 +77,7 @@ int game_main(int argc, char** argv) {
     res::debug_log("ERROR: OleInitialize not ok\n");
   }
 
-  if (!res::xfinit("grumboldX.dat")) {
+  if (!res::xfinit(folders.archive.c_str())) {
     show_fatal_message(1, "Error opening data file\n");
     res::fatal_exit(1);
   }

@@ -7,6 +7,7 @@
 namespace app {
 
 int edition = edition_xl;
+std::string player_folder;
 bool html_enabled = true;
 std::atomic<bool> app_active = false;
 int game_state = state_title;
@@ -23,8 +24,11 @@ int last_key = 0;
 int cursor_x = 0, cursor_y = 0;
 bool highscore_penalty = false;
 
+std::string player_file(const char* name) { return player_folder + name; }
+
 void reset() {
   edition = edition_xl;
+  player_folder.clear();
   html_enabled = true;
   app_active = false;
   game_state = state_title;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 
 namespace app {
 
@@ -20,6 +21,11 @@ enum GameState : int {
 };
 
 extern int edition;        // 1 XS, 2 XL, 3 XXL; the archive header wins over the command line
+// The folder of the player's files (highscores.txt, lastgame.rec), ending in '/'; empty: the
+// working folder.
+extern std::string player_folder;
+// A player's file by its name: in player_folder.
+std::string player_file(const char* name);
 extern bool html_enabled;  // false after "-nohtml"
 extern std::atomic<bool> app_active;  // the window has the keyboard focus: frames run
 extern int game_state;

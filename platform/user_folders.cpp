@@ -1,0 +1,50 @@
+#include "platform/user_folders.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+namespace plat {
+
+namespace {
+
+std::string xdg_folder(const char* variable, const char* fallback) {
+  const char* set = std::getenv(variable);
+  if (set && set[0] == '/') return set;
+  const char* home = std::getenv("HOME");
+  if (!home || home[0] != '/') return "";
+  return std::string(home) + "/" + fallback;
+}
+
+}  // namespace
+
+std::string program_folder() {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : self.parent_path().string();
+}
+
+std::string user_data_home() { return xdg_folder("XDG_DATA_HOME", ".local/share"); }
+std::string user_state_home() { return xdg_folder("XDG_STATE_HOME", ".local/state"); }
+
+bool file_exists(const std::string& path) {
+  struct stat s {};
+  return !path.empty() && stat(path.c_str(), &s) == 0 && S_ISREG(s.st_mode);
+}
+
+bool make_folders(const std::string& path) {
+  if (path.empty()) return false;
+  std::string at;
+  for (std::size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '/') continue;
+    at = path.substr(0, i);
+    if (at.empty()) continue;
+    if (mkdir(at.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat s {};
+  return stat(path.c_str(), &s) == 0 && S_ISDIR(s.st_mode);
+}
+
+}  // namespace plat
