@@ -72,6 +72,12 @@ class SdlBackend final : public Backend {
       return false;
     }
     SDL_SetWindowMinimumSize(window_, 400, 300);
+    if (!window_icon().empty()) {
+      if (SDL_Surface* icon = SDL_LoadBMP(window_icon().c_str())) {
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+      }
+    }
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own pointer
     return true;
   }

@@ -22,6 +22,7 @@ int quit_code = 0;
 int boxes_shown = 0;
 bool keys_held[256] = {};
 bool vsync_requested = false;  // asked for before the display is created
+std::string icon_path;          // the window's icon, read when the window is made
 
 // Follows the keyboard state with the messages as the game receives them.
 void track_keys(const Message& m) {
@@ -86,6 +87,8 @@ void shutdown() {
 bool is_headless() { return headless; }
 
 void set_vsync(bool on) { vsync_requested = on; }
+void set_window_icon(const std::string& bmp_path) { icon_path = bmp_path; }
+const std::string& window_icon() { return icon_path; }
 bool vsync_wanted() { return vsync_requested; }
 void window_show(bool shown) { backend().window_show(shown); }
 

@@ -98,6 +98,9 @@ constexpr std::int64_t make_key_up_lparam(std::uint32_t scan_code) {
 // Creates and shows the game's window ("GrumboldX", borderless desktop full screen, system
 // pointer hidden over it). False when it cannot be created.
 bool window_create(const char* title);
+// The window's icon: a BMP file (32 bits with alpha), set when the window is made; "" for none.
+void set_window_icon(const std::string& bmp_path);
+const std::string& window_icon();
 // Destroys the window (the caller then runs its own destroy handling). Harmless when none.
 void window_destroy();
 bool window_exists();

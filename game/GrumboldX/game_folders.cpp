@@ -21,10 +21,14 @@ const char* player_folder(int edition) {
 
 GameFolders find_game_folders(const char* line) {
   GameFolders f;
-  if (plat::file_exists("grumboldX.dat")) return f;
   const std::string program = plat::program_folder();
   if (program.empty()) return f;
-  const std::string share = std::filesystem::path(program).parent_path().string() + "/share/grumboldx/";
+  const std::string top = std::filesystem::path(program).parent_path().string();
+  // The window's icon: an installation's, else a build tree's.
+  for (const std::string& icon : {top + "/share/grumboldx/grumboldx.bmp", top + "/data/icons/grumboldx.bmp"})
+    if (f.window_icon.empty() && plat::file_exists(icon)) f.window_icon = icon;
+  if (plat::file_exists("grumboldX.dat")) return f;
+  const std::string share = top + "/share/grumboldx/";
   const int edition = edition_option(line, app::edition_xxl);
   const std::string archive = share + edition_folder(edition) + "/grumboldX.dat";
   if (!plat::file_exists(archive)) return f;

@@ -18,6 +18,7 @@ struct GameFolders {
   std::string data_folder;               // installed: the player's files; else the working folder
   std::string state_folder;              // installed: the log's folder
   std::string log_file = "debug.txt";
+  std::string window_icon;               // the icon's BMP, where one is found
 };
 
 // line: the command line, for the edition options.

@@ -35,6 +35,7 @@ int game_main(int argc, char** argv) {
     line += argv[i];
   }
   const GameFolders folders = find_game_folders(line.c_str());
+  plat::set_window_icon(folders.window_icon);
   for (int i = 1; i < argc; ++i)
     if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
       std::fputs(help_text(folders).c_str(), stdout);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/makedata/icons.h"
 #include "tools/makedata/art.h"
 #include "tools/makedata/gfx_names.h"
 #include "tools/makedata/image.h"
@@ -84,11 +85,12 @@ bool check_tree(const Roots& roots, std::string& error) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: makedata [--out DIR] [--contact-sheet FILE.png] [--preview-scene DIR]\n"
+                 "usage: makedata [--out DIR] [--contact-sheet FILE.png] [--preview-scene DIR] [--icons DIR]\n"
                  "  --out DIR            write the data tree (DIR/common, DIR/XS, DIR/XL, DIR/XXL)\n"
                  "  --contact-sheet FILE every animation frame by frame in one PNG\n"
                  "  --only TEXT          the contact sheet shows only names containing TEXT\n"
-                 "  --preview-scene DIR  the first scene assembled at several scroll positions\n");
+                 "  --preview-scene DIR  the first scene assembled at several scroll positions\n"
+                 "  --icons DIR          the game's icon at every size (PNG, SVG) and as a BMP\n");
     return 2;
 }
 
@@ -99,7 +101,7 @@ int usage() {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
 int main(int argc, char** argv) {
-    fs::path out, sheet, preview;
+    fs::path out, sheet, preview, icons;
     std::string only;
     for (int i = 1; i < argc; ++i) {
         const bool has_value = i + 1 < argc;
@@ -111,11 +113,21 @@ int main(int argc, char** argv) {
             only = argv[++i];
         } else if (std::strcmp(argv[i], "--preview-scene") == 0 && has_value) {
             preview = argv[++i];
+        } else if (std::strcmp(argv[i], "--icons") == 0 && has_value) {
+            icons = argv[++i];
         } else {
             return usage();
         }
     }
-    if (out.empty() && sheet.empty() && preview.empty()) return usage();
+    if (out.empty() && sheet.empty() && preview.empty() && icons.empty()) return usage();
+    if (!icons.empty()) {
+        std::string error;
+        if (!write_icons(icons, error)) {
+            std::fprintf(stderr, "makedata: %s\n", error.c_str());
+            return 1;
+        }
+        if (out.empty() && sheet.empty() && preview.empty()) return 0;
+    }
 
     const auto start = std::chrono::steady_clock::now();
     std::string error;
