@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Blitter benchmarks on 800 x 600 RGB565 pictures. Run: build/bin/blit_bench
 //
 // The pictures are sprite-like: about a third of the source pixels are the colour key 0, in runs,

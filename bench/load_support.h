@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the server's load and soak tools share: honest games played beforehand in this process by
 // the tests' aimed player (edition XL, 60 frames a second, every game another), each encoded as
 // the game sends it, and the server binary started as a child on loopback.

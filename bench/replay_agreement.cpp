@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How often a game re-simulated from the upload's data alone agrees with the game as played.
 // The upload carries the frame log (frame times and input of every frame, with the round
 // clock's whole seconds and the time-over bit) and the start time, but not the round clock

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the round: a busy in-game frame (every layer, 60 flying chickens, particles, the
 // display) with its logic and the flush of the draw list; and the re-simulation of a whole 91 s
 // round without drawing, as a replay or the highscore server runs it.

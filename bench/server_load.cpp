@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Load on the highscore server: many clients send honest games with full replays, each as the
 // game does (an authentication, then the upload), and the tool prints verified uploads per
 // second, the median and 99th-percentile latency of the upload request, and the share of the

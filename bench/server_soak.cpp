@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore server under faults, on loopback only and bounded in time: clients send honest
 // games (an authentication, then the upload, again and again as the game does while the answer
 // is "Retry" or none comes) while the server is killed with SIGKILL and started again, verifiers

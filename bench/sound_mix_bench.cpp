@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The audio callback's work: mixing 16 playing effect buffers and the music's streaming buffer
 // into one callback's frames, as a share of the time that callback's frames last (the budget:
 // a mix slower than that could not keep the device fed).

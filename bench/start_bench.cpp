@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up speed. Run: build/bin/start_bench (after a full build, which packs the archives).
 //
 //   BM_LaunchToTitle      the game binary, headless, from exec to the end of its first frame

@@ -1,4 +1,5 @@
 #!/bin/sh
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target of a built tree for a number of executions (10 million unless given)
 # and prints, per target, the executions done, the time taken and the findings kept.
 #   fuzz/long_run.sh BUILD_DIR [RUNS] [WORK_DIR] [TARGET...]   (every target unless named)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device object and its buffers, over the mixer. One device object at a time; its
 // output is the backend's: SDL's audio device or the headless backend's virtual one.
 #include "platform/audio.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device and its buffers: the part of the platform layer the game's sound and music
 // modules speak to. It behaves as the game expects of DirectSound: one device object, secondary
 // buffers in any PCM format, lock and unlock of a byte range (one or two regions), play once or

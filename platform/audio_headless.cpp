@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless backend's sound output: the mixer runs against the virtual clock, 44.1 frames a
 // virtual millisecond, on the main thread while the clock moves, interleaved with the timers'
 // ticks at their moments, so two runs of one script mix the same samples. With

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sound device, its two outputs, the timers and the rest of the platform layer share.
 // Internal to the platform layer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mixer behind the sound device: a fixed table of voices (one per buffer) mixed into
 // 44100 Hz stereo 16-bit frames, each voice resampled from its own rate with linear
 // interpolation, mono voices on both channels, the sum saturated instead of wrapping.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL backend's sound output: SDL's default audio device at 44100 Hz, stereo, signed 16-bit,
 // converted by SDL if the hardware wants something else. SDL's audio thread pulls the frames
 // straight from the mixer. No device, or one that cannot be opened, leaves the game silent.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What differs between the SDL backend and the headless one. Internal to the platform layer.
 #pragma once
 

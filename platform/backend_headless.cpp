@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless backend: no window, no device. A virtual clock in which every frame lasts
 // GRUMBOLDX_FRAME_MS milliseconds, input from a script, pictures saved on request, and faults
 // injected on request, so two runs of the same script are identical to the pixel.

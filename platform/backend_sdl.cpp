@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL backend: a borderless desktop-full-screen window, the 800 x 600 picture scaled with
 // black bars (into the renderer's real output size, followed when it changes) through a
 // streaming texture, input as window messages, the real clock.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Windows code page 1252, the game's own for its texts, typed names and the upload dialog: bytes
 // 0x80 to 0x9F hold € ‚ ƒ „ … † ‡ ˆ ‰ Š ‹ Œ Ž ‘ ’ “ ” • – — ˜ ™ š › œ ž Ÿ (five of them are
 // empty); the rest above 0x7F is Latin-1.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's side of the upload: the GTK dialog with its WebKit view over the message area.
 // (The HTTP exchange with the highscore server, platform/http.h, is the desktop library's too.)
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Result codes of the display and sound layers: the numeric values and names that the
 // DirectDraw and DirectSound headers define, so that reports read the same on every platform.
 #pragma once

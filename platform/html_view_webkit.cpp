@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTML view over a control of the GTK dialog: a WebKit view laid over the control, filled
 // from a text. Scripts are off and there is no context menu; a link followed inside the view
 // (in it, or where it asks for a new window) loads only http and https addresses, and only what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HTTP for the exchange with the highscore server (libcurl), in the shape the game speaks: an
 // internet handle, a connection to one server that is kept (and reused) for the whole run, and
 // requests on it. Handles are never 0; 0 means failure.

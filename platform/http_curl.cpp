@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HTTP through libcurl. The connection owns one easy handle for the whole run, so libcurl keeps
 // the server's connection open between the two requests of an exchange and between exchanges.
 #include <curl/curl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key names, virtual-key codes and set-1 scan codes, shared by the backends.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the 800 x 600 picture goes in a display output of any size: as large as fits with its
 // shape kept, centred, black bars on the rest; and the way back from an output position (the
 // mouse) to the picture pixel under it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clocks for measuring the program itself (frame statistics): real time and the processor time
 // the process has used. Both are real even in the headless backend, whose game clock is virtual.
 #include <sys/resource.h>

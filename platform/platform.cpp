@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Backend choice, the message queue and the calls that simply pass on to the backend.
 #include <cstdio>
 #include <cstdlib>

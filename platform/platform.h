@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform layer: everything the game needs from the operating system, and nothing more.
 //
 // It offers a display object with a flipping primary surface and one back buffer, off-screen

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The headless backend's input script: one event per line, "FRAME ACTION ARGS".
 //   move X Y | ldown | lup | rdown | rup | key NAME | keydown NAME | keyup NAME | text UTF8 |
 //   focus on|off | minimise | close | shot FILE.png | lost | sleep MS |

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL backend: a real window, the mouse and keyboard, the screen, the sound device and the
 // real clock, for players.
 #pragma once

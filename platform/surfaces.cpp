@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Surfaces in memory: 16-bit pixels with a pitch, a colour key, a lock and a lost state. The
 // game composes its pictures here; only a flip hands the primary surface to the backend.
 #include <algorithm>

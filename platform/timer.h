@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Periodic timers on threads of their own, and the hand-off of work from such a thread to the
 // main thread. In the SDL backend a timer follows the real clock; in the headless backend it
 // follows the virtual clock: its ticks run (still on its own thread) when the clock passes their

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload dialog in GTK 3: a fixed layout of the template's controls, dialog units turned
 // into pixels from the dialog font's measured size, and a nested main loop that runs until the
 // procedure ends the dialog.

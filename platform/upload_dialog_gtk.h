@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the WebKit view needs from the GTK dialog. Internal to the platform layer.
 #pragma once
 

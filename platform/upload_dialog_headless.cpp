@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload dialog without a display: the controls are texts and flags, the input script's
 // "dialog" lines are the player, and stderr shows what the dialog shows (platform/upload_ui.h).
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload dialog's calls, passed on to GTK or to the headless dialog; the fonts; the text
 // conversions both need.
 #include <memory>

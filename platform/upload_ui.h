@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window-system side of the upload dialog: a modal dialog built from a table of controls
 // placed in dialog units and driven by the game's dialog procedure, the fonts its texts use, the
 // wait cursor, and an HTML view that can lie over one of its controls.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the GTK dialog and the headless one share, and the table each fills. Internal to the
 // platform layer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where a program and its user's files are: the running program's own folder, and the folders
 // the XDG base directory rules give for data and state ($XDG_DATA_HOME, else ~/.local/share;
 // $XDG_STATE_HOME, else ~/.local/state; a relative setting is ignored, as the rules say).

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Idempotent set-up: installs the Debian packages that are missing, then configures and builds.
 #   scripts/setup.sh [release|asan|server]...   (default: release)
 # release  the game, the server, the tools, tests and benchmarks in build/

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Player accounts: the rules for names and passwords, and password hashing.
 //
 // Names are 2 to 15 letters, digits, "_", "-" and "." (the dialog reads 15 characters, and these

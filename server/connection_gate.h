@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's front door. One thread waits on every open connection (epoll) and reads each
 // request whole, head and body, before a worker sees it: a slow or hostile client holds a little
 // memory and no worker. Its bounds: connections in all and per client address, the size and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three editions as the server names them in addresses and pages.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The request bodies the game posts: "key=value" fields joined by "&". The game escapes unsafe
 // characters of the user name, password, version and parameter as %XX and sends every other
 // field as hexadecimal digits or fixed words. A "+" is kept as it stands: the game never writes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's HTTP side: the connection gate (server/connection_gate.h) reads every request
 // whole within its bounds, and cpp-httplib's routing answers it on a worker: the upload handler,
 // the redirect addresses the game links to, the pages, the health address, a request rate per

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The decision on an upload whose encoding and account are in order: first the checks that need
 // no re-simulation (the claim against its authentication, the check text against the edition,
 // the event record's score and counters), then the re-simulation's answer against the event

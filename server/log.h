@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's log: one line per event on stderr, with the time. Passwords never reach it.
 #pragma once
 

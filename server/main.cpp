@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // grumboldx-server: the reference highscore server. With no options it serves on port 8642 with
 // highscores.db in the working folder and the build's three archives.
 #include <pthread.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's web pages: the start page, help, the registration form and the highscore lists
 // per edition. Plain HTML with one style sheet, readable in a browser and in the game's small
 // HTML view; every text from outside is escaped.

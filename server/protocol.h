@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two requests the game posts to "qzt/uploadhandler.php", read from their form fields with
 // the limits the game itself keeps (a name and a password of at most 15 characters, a
 // parameter of at most 63, an md value of exactly 712 hexadecimal digits, an event text and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Requests per address: a bucket of burst tokens per address, refilled at rate tokens a second;
 // a request takes one or is refused. A rate of 0 lets everything through.
 #pragma once

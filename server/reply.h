@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replies the game reads: one "key=value" line per field, keys "Action", "text", "html",
 // "url" and "logtype". The game reads a reply line by line and shows the values as they stand,
 // so a value never holds a line break; its plain text is taken as 8-bit characters of the

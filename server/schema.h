@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The schema's migrations, one per version, in the two SQL dialects. A store at version v runs
 // every migration above v in order, each in the transaction that also records its version.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload handler: the game's two requests in, the replies of the game's grammar out.
 //
 // Authentication: an unknown user gets Abort with a link to the registration; a wrong password

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's storage: accounts, the authentications that open an upload, and the results.
 // Two implementations share this face: SQLite in one file (the default) and PostgreSQL through
 // libpqxx, chosen by a "postgresql://" (or "postgres://") connection string, where several

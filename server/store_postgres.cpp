@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The PostgreSQL store: a few connections shared by the server's threads, each with the same
 // prepared statements. A connection that breaks is dropped and made again on the next use, so
 // the server outlives a restart of the database. Several server processes may share one

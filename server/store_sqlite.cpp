@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SQLite store: one file, one connection, one operation at a time. The journal is written
 // ahead (WAL), so readers are not held up by a writer and a killed process leaves either the
 // whole transaction or none of it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The contents of an upload once its payload encoding is undone: the md record's fields and the
 // event record (the event log as the game keeps it, unscrambled).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The re-simulation of uploaded games. The game keeps its world in fixed global tables, so a
 // game is re-simulated in a process of its own: a verifier, the server binary started with
 // "--verifier ARCHIVE", which loads one edition's archive and sprite catalogue through the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verifier process: one edition's archive loaded as the game loads it, then one replay text
 // after another re-simulated from the upload's data alone.
 #include <malloc.h>

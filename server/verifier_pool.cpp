@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's side of the verifiers: starting them, handing out jobs, replacing the ones that
 // fail.
 #include <fcntl.h>

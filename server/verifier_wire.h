@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The verifier's pipe messages: little-endian numbers and counted texts in a byte string,
 // framed by a 32-bit length, read and written whole.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A player for tests and measurements: each frame it looks at the object slots and aims at a
 // chicken in view, fires when its gun is ready, reloads an empty magazine and now and then
 // holds an arrow key. It makes its own choices with a generator of its own, so it never moves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data archive: lookup rules, the edition from the header, and the archive builder.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The weighted checksum against its rule written as a plain byte loop: every length around the
 // block sizes, weights and steps of every kind (negative, past the cycle, at the 32-bit edges),
 // start sums that wrap, data that does not start on a vector boundary, and the graphics

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's own crypt(3) against the system's (libxcrypt): the same 13 characters for every key
 // and salt of the usual alphabet, and the design's rules beyond it.
 #include <crypt.h>

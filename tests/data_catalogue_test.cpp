@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated pictures, font and texts as each edition's archive stores them: every picture
 // the catalogue, the menus, the loading screen, the layers and the exit screen load is there
 // in a format the loader reads, cut into the grid the catalogue asks for, with no frame left

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data generator itself: a fresh run writes the files of the build's run again byte for
 // byte (the graphics fingerprint depends on it), its developer views are written, and bad
 // arguments are refused.

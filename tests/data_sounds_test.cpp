@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The generated sound effects and music: every file the game loads exists in a form its
 // loaders read, is neither silent nor clipped, sits at the common level, and every loop
 // closes without a jump. The files checked are those the build generated and packed; one fresh

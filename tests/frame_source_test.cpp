@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame lengths from a recording instead of the clock (replays), and the wall clock with
 // milliseconds that recordings keep.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-second frame statistics with the clocks handed in: when a second closes, the medians
 // and worst times of each frame part, the processor share, and seconds with more frames than
 // the tables keep.

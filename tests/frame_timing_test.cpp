@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame time: unsmoothed for 40 frames, then the 40-frame average (divided by 41) unless
 // three frames in a row stray, clamped; the round clock; the click latches.
 #include <gtest/gtest.h>

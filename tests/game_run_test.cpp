@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs of the real game binary on the headless backend: start to end, failing display steps
 // and flips, a missing archive, lost surfaces, scripted quits, signals, refused settings and
 // reproducible screenshots with real content.

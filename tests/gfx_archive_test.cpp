@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every picture, the texts and the font of each edition's generated archive load without one
 // error line. The build always packs all three archives, so a missing one is a failure.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The whole start-up load for each edition from fixture pictures: which sprites load with how
 // many frames, the packed groups, the buttons, the loading screen and the fingerprint.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprite loader and the draw list: surface and packed frames, draw order, bands, clipping,
 // the blend, the flush into the back buffer and the screen transition.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the graphics and text tests: a headless display, BMP file images made in memory,
 // and a scratch folder per test program that holds its log and its loose data files.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Background layers: the refill plan of the ring surfaces, parallax factors, trimming, the layer
 // entries, layer_pixel and the full-screen pictures.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture decoding: the colour rules, the dither generator, BMP and JPEG files, masks, bad files
 // and the graphics fingerprint.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole picture rows against the colour rules applied pixel by pixel with the rule's own
 // functions (lift_near_black, the key tests, reduce_channel, pack_rgb): JPEG and BMP channel
 // order, every key test, both pixel formats, widths around the sixteen-pixel groups, and data

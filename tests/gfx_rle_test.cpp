@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run-length packing of sprite rows and trimming of cells to their visible boxes.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore table and its file: ranking, the exact bytes against check strings made with the
 // system's crypt(3), the round trip, the check against edits, bad files and failing writes.
 #include <crypt.h>

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed game and server: `cmake --install` into a scratch root, then the game started
 # elsewhere reads its archive from the installation and keeps the player's files in the XDG
 # folders (and says so in --help); a folder with its own archive keeps everything there; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree's layering: only the platform layer touches the system's libraries (and within it
 // only the SDL backend and the desktop files name SDL, GTK, WebKit or curl), nothing under game/
 // but the front end includes the front end, and what each program links: the server and the

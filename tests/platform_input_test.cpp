@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard input of the headless backend as the game receives it: a scripted key press sends
 // what a real keystroke sends, held keys follow the key-down and key-up messages, and typed
 // text arrives as characters only.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The picture's place in display outputs of every shape, and mouse positions mapped back
 // through it: bars on the right sides, the 4:3 shape kept, whole-number scales recognised,
 // positions over the bars kept at the picture's edge.

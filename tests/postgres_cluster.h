@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A throwaway PostgreSQL cluster in a scratch folder, started with Debian's own programs (as the
 // "postgres" user when running as root, since PostgreSQL refuses root), reachable only through
 // its socket in that folder, and stopped when the object goes away.

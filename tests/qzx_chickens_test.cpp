@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chickens on the real sprites of the XL archive: near misses that turn a chicken or make it
 // panic, the sizes of edition XS, the side runner's double points and take-off, the falling
 // chicken's end and the field runner's kill.

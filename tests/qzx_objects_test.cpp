@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The object slots on the real sprites and layers of the XL archive: allocation and its limit,
 // the animation driver, the per-frame pass, the shot resolution with its depth order, shielding
 // and pixel test, and the miss handler's ricochets.

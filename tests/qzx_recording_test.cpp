@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recording of a game for the upload: the event log with its ticks, noise blocks, hit codes
 // and counters, the frame log and its packed input, the replay text and the event record with
 // their inverses, and the integrity values.

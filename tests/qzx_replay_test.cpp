@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays: whole games played in this process at several frame paces replay exactly from their
 // recordings; from the upload's data alone (the replay text) they give the same score and event
 // codes with the round clock estimated; damaged recording files are refused.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round's rules on the real data of the XXL archive, driven frame by frame through
 // round_frame or step by step: the set-up, the magazine and reloading, the multi-hit bonus, the
 // time display, scrolling, chicken spawning, points and their guard, the megagun and the end of

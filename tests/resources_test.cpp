@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log, the memory guards, the checksum, the result-code reporters and the random numbers.
 #include <gtest/gtest.h>
 

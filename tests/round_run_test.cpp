@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole round through the real game binary, headless: a round played without shots gives the
 // frame times and the round clock; a player in this process then aims at the chickens of that
 // same round, frame by frame; the game binary, fed the same input as a script, must reach the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole scenes drawn as the game draws them, in states that take a while to reach by play: the
 // megagun firing into a full sky, the bees attacking, the snail eating the apple, a card game,
 // and the yard after the scene switch with its hiding places and trampoline. Each checks the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screens through the real game binary in headless runs: a walk over every menu screen with
 // screenshots, the exit link handed to the browser, a name entry saved and loaded back in a
 // second run, and a failed start that leaves the player's highscore file alone.

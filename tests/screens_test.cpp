@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The screens outside the round, run in-process on the headless display: the button rules and
 // frames, the title's clicks, the end of a round and the name entry, the exit screen's links,
 // clocks and credits, and the dispatcher's fall-back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Account names and passwords: the rules, the yescrypt hashes and the cache of recent checks.
 #include <gtest/gtest.h>
 

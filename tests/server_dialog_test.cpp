@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An aimed round played by the real game binary (headless), entered in the table and sent
 // through its upload dialog to the real highscore server: verified, shown in the dialog's HTML
 // view, and listed.

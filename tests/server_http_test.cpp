@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server binary over HTTP: the redirect addresses the game links to, the pages, the
 // registration form, the health address, the limits on bodies, rates and slow clients, HTTPS,
 // and its command line.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A machine that only runs the highscore server: CMake configures the server-only tree with the
 # desktop's packages out of sight (their pkg-config files hidden), and the full tree does not.
 #   server_only_configure.sh SOURCE_DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's reading of the game's request bodies, its reply lines, the redirect addresses it
 // answers and its request rate per address.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The server's store, the same tests on SQLite and on PostgreSQL. The PostgreSQL cases run on a
 // throwaway cluster that this program starts in a scratch folder (as the "postgres" user when
 // the tests run as root, since the server refuses root) and stops again; they are skipped only

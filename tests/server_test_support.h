@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore server for tests: build/bin/grumboldx-server started on a free port with a
 // scratch database, the build's archives and no rate limit (unless the test asks for one),
 // stopped in order at the end; and the game's side

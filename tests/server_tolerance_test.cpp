@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rule by which an upload's event log may differ from its re-simulation: made-up logs for
 // each clause, and real games at several frame paces replayed from their upload data alone.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Uploads end to end: games played in this process by the tests' aimed player are sent, with the
 // game's own encoding, to the real server binary, which re-simulates them in its verifiers.
 #include <gtest/gtest.h>

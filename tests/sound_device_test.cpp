@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The platform's sound device and buffers, through the headless backend: what they refuse, how
 // a lock splits at the end of a buffer, volume control, the lost state and its restore, the
 // device's faults, and buffers that play against the virtual clock and the window's focus.

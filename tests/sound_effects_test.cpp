@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound effects: the WAV chunk scan, the choice between WAV, Ogg and MP3 files, Ogg effects at
 // half rate, bad files refused, and playing by number on the headless sound device (restart,
 // volume, no device, a lost buffer).

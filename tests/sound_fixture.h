@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the sound tests share: fixture sounds made on the spot (WAV files byte by byte, Ogg
 // Vorbis files through libvorbisenc, full-rate decoding through libvorbisfile as the reference),
 // and a headless platform with a focused window, a scratch folder and an archive of the test's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The mixer behind the sound device: resampling and channel mapping against a plain reference,
 // saturation, loops and ends, volume, locked ranges, and passes running beside other threads.
 #include <gtest/gtest.h>
@@ -128,11 +129,15 @@ TEST(Mixer, LoudSumsBendBelowFullScaleInsteadOfClippingOrWrapping) {
     const int sum = 2 * (i - 32768);
     const int v = out[static_cast<std::size_t>(2 * i)];
     ASSERT_EQ(out[static_cast<std::size_t>(2 * i + 1)], v) << "mono goes to both channels";
-    if (std::abs(sum) <= 30000) ASSERT_EQ(v, sum) << "sums below the knee pass unchanged";
+    if (std::abs(sum) <= 30000) {
+      ASSERT_EQ(v, sum) << "sums below the knee pass unchanged";
+    }
     ASSERT_GT(v, -32767) << sum;
     ASSERT_LT(v, 32767) << sum;
     ASSERT_GE(v, previous) << "louder never comes out quieter: " << sum;
-    if (i > 0) ASSERT_LE(v - previous, 2) << "no jump at " << sum;
+    if (i > 0) {
+      ASSERT_LE(v - previous, 2) << "no jump at " << sum;
+    }
     previous = v;
   }
   EXPECT_GT(previous, 32000) << "the loudest sum still comes out close to full scale";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Music streaming: starting and stopping pieces, music switched off and on, the fade, the
 // refill's room rule and its focus gating, the restart at the end of a piece, a lost streaming
 // buffer, and a piece streamed by the real timer into SDL's (dummy) audio device.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound through the real binary, headless, with what the sound device mixed captured as a WAV
 // file: the title music from the first title frame on, the same samples in every run, a silent
 // game when there is no device or no timer, and the rebuild after a lost buffer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Periodic timers on their own threads, on the real clock (SDL backend) and on the virtual one
 // (headless backend), and the hand-off of work to the main thread.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pixel format, packing, the surfaces of the platform layer, and restoring lost surfaces.
 #include <gtest/gtest.h>
 

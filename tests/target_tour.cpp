@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tests/target_tour.h"
 
 #include <gtest/gtest.h>

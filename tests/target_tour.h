@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The targets' tour helpers: an edition's real archive loaded in-process, a fresh first-scene
 // round, the view, in-game frames with the cursor resting or shooting, and where a shot lands.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first scene's two chains on the real archives of each edition: the tree, the key and the
 // box that bring the megagun, the gate and the sign that open the way to the second scene, and
 // the snail with its apple. Shots go through the real in-game frame; a tour shoots every target

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first scene's characters on the real archives of each edition: the hedgehogs' card game,
 // the beekeeper and its swarm, the kite and its chicken, the flower, the barrel, the cornfield
 // and the oil barrel. Shots go through the real in-game frame at places found on each target's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yard's targets (edition XXL) on the real data of the XXL archive, driven through the
 // round's own frame: a tour that shoots every target and checks the events and points that
 // reach the event log, the silencing and breaking rules, the grave's slab and the ghost's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first scene's scenery characters on the real archives of each edition: the postbox, the
 // pumpkin, the stove, the front chicken, the sheep rider, the pan chicken, the lake with its
 // chicken and the safe, the outhouse and the car with its parts. Shots go through the real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small helpers shared by the tests: scratch folders, files, and runs of the real game binary.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The font definition, glyph packing and text drawing through the draw list.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The UTF-16 text table: numbering, quotes, comments, the byte-order mark and bad lines.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload dialog in this process, played by dialog lines of a headless script, against a
 // local responder: the request bodies, the rules for "Senden", the links, the HTML view and its
 // failures, and servers that answer badly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real upload dialog (GTK, with its WebKit view) on a virtual X server, typed into and sent
 // by xdotool as a player would: a name, Tab, a password, Enter, then Escape. The last reply tries
 // to make the view save a file; nothing lands on the disk, and WebKit keeps no data there either.

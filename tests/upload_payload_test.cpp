@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The md record and the payload encoding, each encoding undone by the server's decoder.
 #include <gtest/gtest.h>
 

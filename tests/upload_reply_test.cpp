@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reply grammar: keys, values, line ends, overrides, and the rooms values are cut to.
 #include <gtest/gtest.h>
 

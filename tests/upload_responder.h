@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small HTTP responder for the upload tests: it listens on a free port of 127.0.0.1, reads
 // each request (head and body) and answers with the next of the answers it was given, then
 // closes the connection. Answers can also misbehave the ways a real server might: stall,

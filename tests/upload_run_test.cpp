@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The send button of the real game binary after a round, headless: the dialog played by the
 // script's dialog lines against a local responder, what travelled, and the game going on with
 // its display built again. And a server nobody listens on.

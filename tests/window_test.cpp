@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window procedure and the keyboard table, driven through the headless backend.
 #include <gtest/gtest.h>
 

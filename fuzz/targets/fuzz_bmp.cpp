@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BMP decoder: any file image decodes or fails cleanly, and a decoded picture has every pixel.
 #include <cstddef>
 #include <cstdint>

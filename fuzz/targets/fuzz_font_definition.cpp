@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Font definition parser: any file gives at most 1024 glyphs and a map that points only at them.
 #include <cstddef>
 #include <cstdint>

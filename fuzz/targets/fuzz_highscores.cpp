@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Highscore file loader: any file is either accepted or falls back to the defaults with the
 // penalty, never reading outside its bytes; afterwards every name ends inside its room.
 #include <cstddef>

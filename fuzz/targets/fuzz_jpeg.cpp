@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // JPEG pictures of the archive, decoded through libjpeg into display pixels row by row: any
 // file either decodes into a picture with every pixel or fails cleanly with nothing kept.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An Ogg effect decoded from any bytes, with and without keep stereo: the decoder reads only
 // the image, and what comes out is whole frames of the format it states.
 #include <cstdint>

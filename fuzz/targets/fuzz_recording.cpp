@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The replay file ("lastgame.rec", or any file given to -replay): any bytes are either refused
 // with a reason or read within their length into counts the re-simulation can hold. Each input
 // is read as it is and once more with its checksum made right, so the reader past the checksum

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore server's reading of a request body, as far as a hostile client can take it
 // before a re-simulation: the form fields and the two requests, the upload payload's inverse,
 // the md record, the event record and the replay text. Every piece is either refused or read

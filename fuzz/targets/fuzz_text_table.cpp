@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text table parser: any file fills the table without overflow, and every defined text ends
 // inside the pool.
 #include <cstddef>

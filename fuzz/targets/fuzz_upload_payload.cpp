@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload payload's inverse on raw values: the first byte picks the log type, the md value
 // runs to the first line break and "el" is the rest. Every value is either refused or decoded
 // within its bytes into a record of its fixed length with its three insertions.

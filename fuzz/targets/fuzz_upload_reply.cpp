@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore server's reply grammar: any body parses to one of the three actions and one of
 // the three log types, never reading outside its bytes, and every text it keeps ends inside
 // its room.

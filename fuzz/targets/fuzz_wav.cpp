@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV chunk scan on any bytes: whatever it finds lies inside the image, and the samples it
 // hands out can be read to their end.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the fuzzed decoders need from the rest of the game: a fixed 565 pixel format, and a
 // fatal exit without a platform to stop (libFuzzer reports a target that exits). The log goes
 // nowhere: its path is empty, so every line is dropped at a failed open, without a write.

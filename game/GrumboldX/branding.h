@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start branding of edition XS (state 8): a full-screen picture shown for 3 seconds before
 // the round starts.
 #pragma once

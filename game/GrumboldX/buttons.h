@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The menu buttons: six pictures with three frames each (0 normal, 1 under the cursor, 2 under
 // the cursor while the left button is held), sprite 57 + index, placed where the sprite
 // catalogue put them (gfx::button_places). A screen shows the buttons of its list; a press over

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: "-nohtml", "-XS", "-XL", "-XXL", "-vsync", found anywhere in the line,
 // case-sensitive.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exit screen (state 7): shown before the program ends. Edition XXL scrolls the credits
 // (texts from 100 up to "*ENDE*") and ends when they have left the screen or on a click; editions
 // XS and XL show link pictures (and invisible areas) whose click chooses a web address that opens

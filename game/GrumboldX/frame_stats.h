@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame statistics for tuning, on when GRUMBOLDX_STATS=1 is in the environment: once a second of
 // real time the log gets the median and the worst time of each part of a frame (composing: the
 // dispatcher with the draw-list flush; presenting: the flip, the upload and the display's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the game reads its archive and writes its files. Started in a folder that holds
 // "grumboldX.dat" (as ./play does), or anywhere else that is not an installation, everything is
 // in the working folder, as always. An installed game (the editions' archives in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/GrumboldX/help_screen.h"
 
 #include "game/GrumboldX/buttons.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help page (state 6): texts 50 to 59 centred under each other and the menu button.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check strings of the highscore file: three crypt(3) strings of 11 characters for every
 // place, made from the entry's name, its score, its place and a date key taken from the time of
 // saving, with salts that depend on the score and the place. Loading computes them again and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore screen: the table of eight (state 2), with the name entry of a new entry
 // (state 3) and its prompt (text 14), the score line after a round, and its music.
 #pragma once

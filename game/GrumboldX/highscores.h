@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore table: the eight best results of this computer, best first, and its file
 // "highscores.txt" in the working folder. The file is UTF-16 little-endian text without a
 // byte-order mark, every line ending in the single unit 0x000A:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's entry point: the backend is chosen here, once, before anything else runs.
 #include <cstdlib>
 

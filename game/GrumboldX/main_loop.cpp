@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/GrumboldX/main_loop.h"
 
 #include "game/GrumboldX/branding.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main loop: one window message when one waits, else one frame while the window is active.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The name entry of a new highscore (state 3): typed characters go into the edit buffer (at most
 // ten, only those the font's code page and the font itself have), Backspace removes the last
 // one, Enter puts the name into the table and saves it.

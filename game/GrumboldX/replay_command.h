@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "-replay FILE": a recorded game played again. Headless it runs as fast as it can and prints
 // the event log it reaches ("event CODE VALUE" a line, then "score N"); in a window it plays at
 // the recorded pace, with the recorded input, shows its final score for two seconds and returns to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round inside the application: a game starts from the title (or the branding of edition
 // XS), runs one in-game frame each frame in state 1, and ends in the highscore table or, broken
 // off, on the title.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The send button of the highscore screen: what the dialog needs is made ready, the display is
 // given up for the desktop while the dialog runs, and built again afterwards.
 #include "game/GrumboldX/send_highscore.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's start: log, command line, window and display, archive, loading, main loop.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The title menu (state 0): the title card, the buttons start, help, highscore, exit, and the
 // version "V1.1".
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window, the display set-up and its release, and the window procedure.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's globals and their start values (reset() gives them again).
 #include "game/app/app.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's globals: edition, screens, timing, input and the highscore penalty. They live for
 // the whole run, at the bottom of the game's modules, so the world and the front end both read
 // them. Times are 16.16 fixed-point seconds (65536 = 1 s, 655 = 0.01 s, 1092 = 1/60 s).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frame timing: the stamp ring, the smoothed frame time and the round clock's run-down.
 #pragma once
 

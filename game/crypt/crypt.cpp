@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // crypt(3): 25 DES encryptions of an all-zero block under a key made from the password, the
 // salt perturbing the expansion of every round, the 64-bit result written as 11 characters.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The traditional DES-based password hash of Unix, crypt(3), on UTF-16 strings. The highscore
 // file's check strings are made with it (see game/GrumboldX/highscore_check.h).
 //

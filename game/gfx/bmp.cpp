@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture decoding without files: the colour rules, the dither generator, the graphics
 // fingerprint and the BMP decoder.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprite catalogue: every animation the game loads at start-up, in load order, with the
 // menu buttons, the loading screen, the background layers, the full-screen pictures and the
 // exit-screen pictures. The loader, the data generator and the data tests all read this table.

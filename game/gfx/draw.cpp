@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The draw list, its blitters, the screen transition and the pixel tests.
 #include "game/gfx/draw.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-frame draw list. During a frame every module adds entries (a source surface, a source
 // rectangle, a screen position and a depth); at the end of the frame flush_draw_list draws them
 // from the back band (63) to the front band (0) with a colour-keyed copy, a colour-keyed stretch

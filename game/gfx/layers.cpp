@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Background layers and full-screen pictures.
 #include "game/gfx/layers.h"
 

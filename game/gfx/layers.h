@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Background layers and full-screen pictures. Scene 1 has five wide layers (front to back) that
 // scroll sideways at their own speed; each lives in an 800 × 600 surface used as a ring (picture
 // column X in surface column X mod 800), so a scroll by d columns copies only d new columns.

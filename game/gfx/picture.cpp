@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture loading from the archive: JPEG through libjpeg, masks, and the choice of file.
 #include "game/gfx/picture.h"
 

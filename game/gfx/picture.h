@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Picture loading: BMP (1, 8 and 24 bit, uncompressed) and JPEG files of the data archive become
 // blocks of 16-bit display pixels, or palette indices for 8-bit BMPs read as such. The colour
 // rules: near-black is lifted to (8, 8, 8) so it stays visible, the magenta key becomes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colour rules of picture.h over whole rows of 8-bit triplets: the near-black lift, the key
 // test, and the reduction to five bits per channel with running remainders. The loaders' two
 // key tests have fast paths (sixteen pixels at a time where the processor has SSSE3); any other

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run-length packing of sprite frame rows.
 #include "game/gfx/rle.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Run-length packing of sprite frames. Every row of a frame's visible box is stored as its
 // length (including the length unit itself) followed by runs until the box width is covered.
 // A run starts with a control unit whose top bit marks a literal run (the count of values that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprite table, its loaders and the loading screen.
 #include "game/gfx/sprites.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sprite table: every animation of the game, loaded once at start-up behind the loading
 // screen. An animation is one picture cut into a grid of equal cells, one frame per cell (row by
 // row); every frame is trimmed to its visible box and kept either as its own colour-keyed surface

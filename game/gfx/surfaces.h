@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 16-bit display pixel format and the inventory of surfaces.
 #pragma once
 

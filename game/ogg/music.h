@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Streamed music: one Ogg Vorbis piece at a time, decoded into a looping two-second buffer by a
 // periodic timer, faded out over about half a second, switched off and on with M. The module
 // also reads Ogg files from the archive into memory and decodes them there, for the music and

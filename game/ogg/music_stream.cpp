@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Music streaming: a piece is read whole into memory and decoded bit by bit by a 100 ms timer on
 // its own thread into a two-second ring buffer that plays looped, kept 0.5 to 1.5 s ahead of the
 // play position. The main thread starts and stops pieces, fades them out and switches music off

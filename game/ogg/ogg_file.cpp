@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ogg files from the archive: read whole into memory, for the music and for the Ogg effects.
 #include "game/ogg/music.h"
 #include "game/resources/archive.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ogg Vorbis decoding from an image in memory, and the whole-file decoding of the effects.
 #include <vorbis/vorbisfile.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The common death of a chicken: the multi-hit ring, the points, the falling or heart-attack
 // animation and the sound.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chickens' size classes and the sounds chickens make outside their own deaths.
 #include "game/app/app.h"
 #include "game/qzX/chickens.h"

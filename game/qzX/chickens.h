@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chickens, the main quarry: flying chickens of four sizes (kind 1), side runners that run in
 // along the ground and take off, and field runners that cross the field behind the scenery
 // (kind 24). Every chicken spawned raises the round's live-chicken counter.

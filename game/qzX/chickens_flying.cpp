@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Flying chickens: spawning outside the view, the course changes, panic and turn-arounds after
 // near misses, leaving the scene, and the two dying states (falling, heart attack).
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ground chickens (kind 24): side runners come running in along the ground from outside the view
 // and take off into flying chickens; field runners cross the field behind the scenery on one
 // of three paths.

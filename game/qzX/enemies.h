@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The object slots: everything that moves or can be shot during a round (chickens, scenery
 // targets, score popups, bonus texts, ejected shells, the megagun) lives in one fixed table of
 // 1000 records. A behaviour is a spawn function that takes a slot and fills it, and an update and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event log: its block, the start of a recording, scoring events, the ten-second ticks with
 // their noise blocks, the counters the upload's check words come from, and the score
 // accumulators.

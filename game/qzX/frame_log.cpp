@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The frame log: one entry per in-game frame with the frame time and the player's input, enough
 // for the server to run the round again frame by frame.
 #include "game/qzX/little_endian.h"

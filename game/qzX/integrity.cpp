@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The integrity values: five checksums over the tables and settings that drive play, computed
 // at every first-scene set-up and sent behind the graphics fingerprint, so the server can tell a
 // game whose rules were changed in memory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The byte order of everything the game records and reads back: the event and frame logs, the
 // replay text, lastgame.rec and the server's view of an upload. Little-endian, whatever the
 // machine's own order.

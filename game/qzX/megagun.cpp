@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The megagun: it slides in when the box is opened, fires once for 2.6 s killing one chicken
 // every 0.1 s while the screen shakes, and slides out again.
 #include "game/app/app.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-frame object pass and the shot resolution.
 #include <cstdint>
 

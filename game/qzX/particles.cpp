@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Particles: sparks and splinters, 512 at most, in a table of their own.
 #include <cmath>
 

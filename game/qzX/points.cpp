@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Points: the score changes, score popups, bonus texts and the multi-hit bonus.
 #include <cstdio>
 

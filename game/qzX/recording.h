@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a game records for the online upload: the event log (one entry per scoring event, plus the
 // ten-second markers and noise blocks), the frame log (one entry per in-game frame with the
 // frame time and the player's input), the score accumulators and the five integrity values over

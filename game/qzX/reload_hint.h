@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reload hint of the head-up display: after a click on an empty magazine a short line says
 // how to reload, until the gun is loaded again or the hint has been shown for two seconds. It
 // only draws: it draws no random number, records nothing and no rule of the round reads it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replays. After every finished game its recording is kept in a file of our own ("lastgame.rec"):
 // the frame log (frame time and packed input of every in-game frame), the start time, the noise
 // state and, beyond what the upload carries, the round clock of every frame and the frame's real

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a running game keeps for its replay beside the upload's logs.
 #include "game/app/app.h"
 #include "game/qzX/replay.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "lastgame.rec", little-endian:
 //   8 bytes  magic "GXREC\r\n\x1a"
 //   u32 version, i32 edition, u32 flags (bit 0: highscore penalty), u32 start seconds,

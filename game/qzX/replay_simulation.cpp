@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The re-simulation of a recorded game, and recordings made from upload data.
 #include "game/app/app.h"
 #include "game/gfx/draw.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The texts the upload carries: the replay text (the frame log, compressed and scrambled, in hex)
 // and the scrambled event record; the keystream that scrambles both, and the inverses that the
 // replays and the server use.

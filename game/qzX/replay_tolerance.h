@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How closely an upload's event log must agree with the re-simulation of its frame log.
 //
 // The upload does not carry the round clock, which the game runs on the real frame lengths; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The miss handler: a shot that hits no object may ricochet off the first scene's metal.
 #include "game/app/app.h"
 #include "game/gfx/layers.h"

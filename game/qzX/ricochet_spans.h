@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first scene's metal: 38 rectangles in layer-1 coordinates off which a missed shot
 // ricochets. The round tests them; the data generator outlines them over its scene preview to
 // show that each lies on metal in the picture.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round: one timed game in one scene. The set-up, the in-game frame (input, scrolling, the
 // object pass, shots, the magazine, chicken spawning, the head-up display, the end), and the
 // rules that belong to the player: points and their guard, score popups, bonus texts, the

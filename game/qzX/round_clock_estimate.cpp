@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round clock of a game known only from its frame log. The clock runs on the frames' real
 // lengths, which the log lacks; it has the frame times (smoothed lengths, about 40/41 of the
 // real ones), and every frame's whole seconds and time-over bit. Each change of the whole

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The in-game frame, step by step.
 #include "game/app/app.h"
 #include "game/gfx/draw.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round's state, its set-up and the stop of its sounds.
 #include <cstring>
 

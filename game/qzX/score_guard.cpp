@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The running score is kept twice: the plain value, and a scrambled copy in storage of its own.
 // A change made to one copy alone (a memory editor) shows as a mismatch and ends the program.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Screen shake: the draw list adds the offsets to every sprite.
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sprite numbers the round and the chickens draw, named by their catalogue pictures like every
 // target's (gfx::find_sprite). A scaled object adds 1, 2 or 3 to its base number for the half,
 // quarter and eighth size, and 4 for the mirrored row, so one base number names a whole family

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sines and cosines for the world's logic as tables of whole numbers, worked out by the compiler
 // from their series: the game and the server's re-simulation get the same numbers on every
 // platform, whatever maths library or floating-point unit they run on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data archive grumboldX.dat: a directory of up to 500 entries of 64 bytes (name up to 47
 // characters, offset, length, reserved) followed by the stored files. Entry 0 carries the
 // edition magic; the directory ends at the first entry of length 0. Stored files are named by

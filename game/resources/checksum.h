@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The weighted byte checksum used over loaded pictures, the round set-up and the upload.
 #pragma once
 

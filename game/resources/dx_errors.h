@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Readable log lines for display and sound result codes. Each returns false for success (0)
 // and writes nothing; any other code is logged with its name and the caller's place, and true
 // is returned so the caller treats the call as failed.

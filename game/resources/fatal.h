@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The one way out after an unrecoverable error (no memory, a surface that cannot be created or
 // locked, a missing picture or font definition, no data archive).
 #pragma once

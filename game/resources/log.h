@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagnostic log "debug.txt": truncated once at start, then every line is appended with its
 // own open, write, flush and close, so the file is complete on disk after every call.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Guarded allocation: never returns null. When the heap is exhausted the failure is logged with
 // the caller's source file and line and the process ends with exit code 1.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's random numbers: one generator of its own, the same on every platform, so that a
 // seed and the per-frame input decide a round completely.
 #pragma once

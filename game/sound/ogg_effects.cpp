@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Ogg Vorbis effects: decoded whole when they are loaded (game/ogg), at half the file's rate.
 #include "game/ogg/music.h"
 #include "game/resources/archive.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sound effects by number (0..119): loaded once at start, one buffer each, played once or
 // looped, stopped, asked about, and (for buffers made with volume control) set in volume
 // 0..10000. Every operation on a number without a sound, or while no sound device is available,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound device's life: made at start and after every display rebuild, one buffer per sound
 // plus the music's streaming buffer, released before the display goes and at the end, and
 // rebuilt whole when a buffer is lost.

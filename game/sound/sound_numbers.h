@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every sound effect's number, named after its file ("data\\sfx\\hit_wood1" is sfx_hit_wood1).
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playing sounds by number. A number plays in one buffer only, so playing it again restarts it;
 // a buffer found lost rebuilds the whole sound system first.
 #include "game/resources/dx_errors.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sound table and the game's list of sounds: which file each number loads, in which order,
 // and where the loading bar moves on.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV effects: the file is read whole from the archive, scanned for its chunks, and its samples
 // copied into a block of their own.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The WAV chunk scan: whole 4-byte groups compared at steps of 4, the format record taken as the
 // file states it, the samples never reaching past the image.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap font and text drawing.
 #include "game/text/font.h"
 

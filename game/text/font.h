@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap font: one picture "data\gfx\font_crunched" with the glyphs packed side by side in
 // rows (the first row at the bottom of the picture), and the definition "data\qzt.fnt":
 //   line 1  "<unused> <country code>"     Windows code page of the language

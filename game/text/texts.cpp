@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text table: parsing and lookup.
 #include "game/text/texts.h"
 

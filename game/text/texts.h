@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text table: every word the game shows comes from the UTF-16 little-endian file
 // "data\text.txt", one text per line, addressed by its index 1..599:
 //   42 "text"     text 42 is everything between the first and the last double quote

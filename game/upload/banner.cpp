@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The banner over the upload dialog: an evening sky over two rows of green hills, drawn for
 // whatever size the dialog gives it.
 #include <cmath>

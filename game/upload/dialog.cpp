@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload dialog: its controls, and what each message to it does (the links' hover rules,
 // the buttons, closing).
 #include "game/app/app.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialog's texts from the text table, as the 8-bit characters the dialog shows.
 #include <cstdio>
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Web addresses: the dialog's three links on the redirect server, and the addresses replies
 // ask the game to open.
 #include <cstring>

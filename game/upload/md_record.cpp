@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The md record: a block of 60 characters with the upload's plain fields, then the check text.
 #include <cstdio>
 #include <cstring>

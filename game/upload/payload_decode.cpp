@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The inverse of the upload's payload encoding (the layout is in payload_decode.h).
 #include "game/upload/payload_decode.h"
 

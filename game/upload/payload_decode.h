@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload's payload as the highscore server reads it: the inverse of the game's encoding,
 // shared by the game's tests and the server.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The upload's payload: the md value, and for log types normal and full the event text with
 // random bytes inserted and a checksum over the encoded record appended
 // (game/upload/payload_decode.h describes the layout the server undoes).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The exchange with the highscore server: two form POSTs to "qzt/uploadhandler.php" on one
 // connection kept for the whole run, each reply read into a block of reply_room bytes.
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The redirect server: every web address the game hands to the browser (the exit screen's links
 // and the upload dialog's links) is this base followed by a path on the server. Change it
 // here and nowhere else. The reference highscore server answers on this address too.

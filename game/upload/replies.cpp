@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two replies of an exchange, read from the last reply body with the default texts.
 #include <cstdio>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reply grammar: lines of "key=value"; everything else is skipped.
 #include <cstring>
 

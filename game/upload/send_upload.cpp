@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Senden": authenticate, show the reply, and upload when the server says Continue.
 #include <cstdio>
 

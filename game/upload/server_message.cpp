@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A reply in the message area: the HTML view when html is enabled, the plain text otherwise or
 // once the view has failed.
 #include <cstring>

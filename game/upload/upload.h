@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sending a result to the online highscore server: the send button's preparations, the modal
 // upload dialog, the two requests of an exchange (authentication, then the upload of the md
 // record and, as far as the server asks, the event text and the replay text), the encoding of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The round's event record as hexadecimal text for the upload, and the check words beside it.
 #include "game/resources/memory.h"
 #include "game/upload/upload.h"

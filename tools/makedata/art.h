@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The registry of every drawn picture: its cell size, file format and a drawing function
 // that paints one frame into a cell whose top left corner is the origin.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Chickens in flight, falling, running, taking off and having a heart attack; their shadows.
 #include <cmath>
 

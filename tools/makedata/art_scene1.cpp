@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Targets of the first scene: the scenery that reacts to shots and the characters hiding in it.
 // Cell origins are the targets' positions in the scene, so the hit boxes the game tests land
 // on the parts they name.

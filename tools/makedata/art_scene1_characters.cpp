@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The characters of the first scene: chickens hiding in flowers, stoves, barrels, the car, the
 // lake and the outhouse, and their props.
 #include <cmath>

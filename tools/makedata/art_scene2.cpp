@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second scene (a farmyard at dusk): its hiding places, scenery targets and the three
 // fixed layers, drawn together so that every chicken comes out of the right window or barrel.
 #include <algorithm>

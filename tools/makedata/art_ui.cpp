@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Menu buttons, the mouse cursor, the exit button and the loading bar.
 #include <cmath>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scene layers, full-screen pictures, the loading picture, the exit-screen link pictures and
 // the scene preview.
 #include <cmath>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chicken character, drawn in any pose. Unit size: a body about 110 px from beak to tail.
 #pragma once
 

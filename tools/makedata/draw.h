@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Drawing helpers of the house style: flat cartoon shapes with a dark outline, one soft
 // gradient lit from the upper left and one highlight per shape.
 #pragma once

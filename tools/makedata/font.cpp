@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bitmap font: Comic Neue Bold rendered with a dark outline, glyphs packed side by side in
 // rows that are stored from the bottom of the picture upwards, and its definition file.
 #include <algorithm>

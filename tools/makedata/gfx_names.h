@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which animation pictures each edition loads, with their frame counts, from the catalogue.
 #pragma once
 

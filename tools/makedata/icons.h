@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's icon: a chicken's head on a round piece of sky behind a crosshair, drawn at every
 // size the desktop asks for (PNG 16 to 256 and an SVG for the hicolor theme), and a 64 × 64 BMP
 // with alpha that the game sets as its window's icon.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pictures in memory and the file formats the game reads: BMP (24-bit with the magenta key,
 // 8-bit palette, 1-bit mask) and baseline JPEG.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // makedata: draws every picture of the game, builds the font and writes the texts, as the
 // data tree that packdat turns into one archive per edition:
 //   <out>/common/...   files all editions share

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rendering drawn art into pictures, and the developer views (contact sheet, scene preview).
 #pragma once
 

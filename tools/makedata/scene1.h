@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first scene: five layers that scroll at different speeds, painted to fit the targets.
 // Layer 1 ("olul") is the reference: positions of targets at depth 1 are its picture columns.
 #pragma once

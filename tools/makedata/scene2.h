@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second scene's buildings and props, shared by its targets and its layers. Everything
 // is in screen pixels (the scene does not scroll).
 #pragma once

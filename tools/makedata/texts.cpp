@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The text table "data\text.txt": UTF-16 little-endian with a byte-order mark, one text a line
 // as <index> "<text>"; lines numbered 100 count up from 100 (the credits), 9999 ends the file.
 #include <string>
@@ -90,9 +91,27 @@ constexpr const char* credits[] = {
     "zlib (zlib-Lizenz)",
     "libpng (libpng-Lizenz)",
     "",
+    "#Fenster, Dialog und Netz",
+    "GTK 3 (LGPL 2.1 oder später)",
+    "WebKitGTK (LGPL 2.1 und BSD-Lizenz)",
+    "fontconfig (MIT-Lizenz)",
+    "Liberation-Schriften (SIL OFL 1.1)",
+    "libcurl (curl-Lizenz)",
+    "OpenSSL (Apache 2.0)",
+    "",
+    "#Highscore-Server",
+    "cpp-httplib (MIT-Lizenz)",
+    "SQLite (gemeinfrei)",
+    "libpqxx (BSD-Lizenz)",
+    "libxcrypt (LGPL 2.1 oder später)",
+    "",
     "#Prüfstand",
     "GoogleTest (BSD-Lizenz)",
     "Google Benchmark (Apache 2.0)",
+    "",
+    "#Lizenz",
+    "GrumboldX ist freie Software:",
+    "GNU GPL 3.0 oder später",
     "",
     "#Besonderer Dank",
     "an alle Hühner vom Hof:",

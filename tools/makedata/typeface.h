@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's typeface (Comic Neue Bold from Debian's fonts-comic-neue) for FreeType and cairo.
 #pragma once
 

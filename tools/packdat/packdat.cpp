@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // packdat: builds, lists and extracts the game's data archive.
 //
 //   packdat --edition XS|XL|XXL --out FILE ROOT...   store every file under the roots

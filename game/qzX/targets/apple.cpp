@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The apple the snail is after. It shows the snail's bites as they are taken; shot, it bursts
 // (-10) and is gone, and a snail that was eating it idles again.
 #include "game/gfx/catalogue_table.h"

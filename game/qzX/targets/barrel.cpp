@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The barrel chicken (editions XL and XXL): every few seconds it rises out of its drum, looks
 // around for 1.5 s and ducks again; only its comb shows while it hides. Once the oil barrel in
 // front of the drum has fallen over it stays down for the rest of the round.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The beekeeper and the bee swarm. The beekeeper, a chicken holding a hive on a pole, runs a
 // cycle: hand up, turn, knock on the hive (bees come out), hand down, rest. Once nearly 60 bees
 // are out, or when the hive is shot, the swarm attacks: it closes in on the player's aim and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The iron box that holds the megagun. Every shot rings on its metal. The key opens it at the
 // first shot and shows a hidden message; without the key the 90th shot breaks the lock off.
 // Either way it is worth 25 points and the megagun comes.

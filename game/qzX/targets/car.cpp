@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chicken in the car. Every 2.0 to 11.9 s it drives up into the windscreen with a honk,
 // looks about, blinks, turns to the player and away again and goes down. In XS a hit knocks it
 // out. In XL and XXL it is shy while the car is whole: it comes up only while the cursor is far

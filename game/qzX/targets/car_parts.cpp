@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The car's metal parts: the front light (every edition), the door and the bumper (XL and XXL).
 // In XL and XXL each part takes one shot for 10 points, shows its damage and is done; once all
 // three are shot the car chicken can be hit. In XS the front only rings under fire.

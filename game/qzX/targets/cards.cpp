@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The card game to 21 on the hedgehogs' table (editions XL and XXL). Each shot on the deck costs
 // 5 points and deals a card that flies up out of the deck, turns over and lands on the table;
 // its face decides its value. Exactly 21 scores 50, more is a bust; either way the hand stays on

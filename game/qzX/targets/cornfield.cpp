@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The cornfield: somewhere along it, at random, either a chicken looks out of the corn (worth
 // points) or a white flag is waved (which costs points when shot).
 #include "game/app/app.h"

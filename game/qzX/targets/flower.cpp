@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The flower in the front grass: now and then a chicken rises in it, blinks a while (the only
 // time it can be shot) and sinks again.
 #include "game/app/app.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chicken at the front of the screen (editions XL and XXL). Now and then, while the megagun
 // is idle, it rises from the bottom edge somewhere along the scene, knocks three times on the
 // screen and holds up a board with 4 to 7 pictures in turn, each one of five cards. A shot on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yard gate: the first shot swings it open for 10 points and it stays open (in XXL one of
 // the two conditions for the second scene).
 #include "game/gfx/catalogue_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two hedgehogs playing cards at their table (editions XL and XXL). Shooting either player
 // ends the card game for the round: both leave and the cards fly off the table. Shooting the
 // table stands on the hand's total when the game allows it: 17 to 20 score that many, 21 scores

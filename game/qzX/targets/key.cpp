@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key to the box: hidden in the tree's crown at one of four places until the tree first
 // laughs, then it fades in. Shot, it goes to the player (the display shows it) for 25 points.
 #include "game/app/app.h"

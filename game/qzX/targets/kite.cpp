@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The kite with a chicken hanging from its tail (editions XL and XXL), far off on layer 3. Every
 // few seconds it comes in from the right, drifting up and down, and both vanish past the left
 // edge. Shooting the kite breaks it and drops the chicken; the chicken can be hit while it hangs

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lake and the chicken swimming in it. The chicken goes through a fixed round of playing,
 // blinking, diving and coming up again, with short pauses between; it can be shot while it is
 // above the water, and once shot it is gone for the round. In editions XL and XXL it now and

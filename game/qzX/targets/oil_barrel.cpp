@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The oil barrel in front of the chicken's drum (editions XL and XXL): one shot knocks it over
 // into a spreading pool of oil, and the barrel chicken no longer rises for the rest of the round.
 #include "game/gfx/catalogue_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chicken with the frying pan. It turns between admiring itself in its pan and watching the
 // player, holding the pan before it as a shield. Shots on the pan are repelled, and so is every
 // shot while it faces the player; shots on the chicken count while it is turned away, and the

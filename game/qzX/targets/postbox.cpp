@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The postbox at the front of the yard: one shot on its metal scores 5 and it is done.
 #include "game/gfx/catalogue_table.h"
 #include "game/qzX/targets/target_helpers.h"

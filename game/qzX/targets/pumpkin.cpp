@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pumpkin on the hay bales, carved in six stages. Each stage rests on the first frame of the
 // animation that carves the next feature, with a chalk mark where the cut goes; a shot in that
 // spot plays the carving and the pumpkin rests in the next stage. After the sixth it glows and is

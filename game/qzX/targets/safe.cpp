@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The safe (editions XL and XXL). It waits out of sight until the lake chicken has climbed out
 // and howled, then drops on it at 1000 px/s and lands with a crash that shakes the screen for
 // 50 points. After that it is only iron to shoot at.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The three barrels in front of the barn: a shot breaks the barrel under the cursor (once
 // each), costs points, silences the chicken in it and sends one that is just popping out back
 // down. With all three broken the barrels no longer take shots.

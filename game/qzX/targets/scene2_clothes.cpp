@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The laundry on the line behind the yard: the first shot tears a piece half off its pegs, the
 // second takes it down. Each shot scores.
 #include "game/gfx/catalogue_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ghost of the open grave: every 14 to 16 s it fades in over the grave, rises out of the
 // screen swaying from side to side and moaning. Hits push it sideways; the fourteenth lays it
 // to rest for good.

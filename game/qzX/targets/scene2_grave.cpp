@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The grave in front of the yard: only shots on its stone slab count, and the sixth opens it.
 // Once it is open the ghost may come out of it, and each time it does the pit lights up for a
 // moment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The house's open door: only the part of the leaf that stands out from the doorway takes a
 // shot (once); the leaf jolts and swings shut, and the shot costs points.
 #include "game/gfx/catalogue_table.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yard's hiding places: after a random wait a chicken pops out of a barrel, the chimney, a
 // window, a corner, the woodpile, the trough, the big barrel or the door, lingers on its pause
 // frame and goes back in. It can be shot only while it is out (its frame window); a hit plays

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yard's one-shot scenery: the doghouse, the two chimney pots, the frame of the barn's upper
 // window, the little apple tree, the axe in the chopping block and the shovel leaning on the
 // barn. The first shot scores, plays the piece's animation once and ends its part in shot

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second scene's target list and its round flags.
 #include "game/qzX/targets/scene2_targets.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second scene (the yard, edition XXL): its round flags, its hiding places, its one-shot
 // scenery and the spawn operations of its targets. Each target lives in a scene2_<name>.cpp of
 // its own, except the two families of alike targets, one row each: the hiding places

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The trampoline behind the fence: now and then a chicken bounces up from it on a half sine and
 // drops back out of sight. A hit turns it into a stunned chicken that finishes the jump; shots
 // during the rest of that jump are caught but do nothing more.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The casement over the barn's big window: a shot anywhere on its glass cracks it (once) and
 // costs points. The glass is clear, so the shot is tested against the glass's box, not the
 // picture's pixels.

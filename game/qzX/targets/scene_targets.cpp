@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The first scene's target list; the second scene's is in scene2_targets.cpp.
 #include "game/app/app.h"
 #include "game/qzX/targets/targets.h"

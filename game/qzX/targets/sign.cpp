@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The signpost: a shot on the resting board sets it spinning. The spin bounces between the two
 // edge-on frames of a full turn, using one half-turn at each bounce, and slows down. When the
 // half-turns run out on the way forward the board stops on its far side ("sign turned", 10

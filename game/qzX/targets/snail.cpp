@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The snail: it idles on its way to the apple. A shot on its tail pushes it on (a small push
 // near the tip, a big one further in); at x 1559 it reaches the apple and eats it in four bites
 // of 25 points, and is then content. A shot anywhere else on it kills it for -50. A snail still

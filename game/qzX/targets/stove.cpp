@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stove in the yard. Now and then its door swings open and shut; a shot into the open door
 // puts a chicken in, which roasts for 3 s and comes out as a roast worth 50. While the stove
 // rests every shot costs 5, and a shot on its knob opens the door at once. Other shots ring on

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/qzX/targets/target_helpers.h"
 
 #include "game/gfx/layers.h"

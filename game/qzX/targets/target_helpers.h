@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What many targets share: their usual flags, hits on metal with sparks, the particles at the
 // shot, points with their event, the spots a shot is told by, the window of frames in which a
 // character shows its chicken, and the slot by which a target's neighbours reach it.

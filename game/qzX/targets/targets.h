@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The scenery targets of both scenes: where the round set-up spawns them, and the round steps
 // that belong to them. Each target lives in a file of its own beside this header, named after
 // it (the snail in snail.cpp), with its spawn, update and hit operations; scene_targets.cpp

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outhouse with a chicken inside. The hut stands around the doorway; the door, the inside
 // and the chicken are drawn in the doorway by a second object. A shot on the door's latch breaks
 // the door open; any other shot rattles the hut for a point less. Once the door is falling a shot

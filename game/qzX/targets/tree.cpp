@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tree: grumpy until it is shot in a steady rhythm. Every shot costs a point; in XL and XXL
 // a shot that follows the previous one within a second cheers it up, most when the two are half
 // a second apart. Its mood sinks by half a point a second. From mood 1 it smiles, above 4 it

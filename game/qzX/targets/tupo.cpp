@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The chicken riding a sheep on the hill (editions XL and XXL). Shots at the rider spur the ride
 // on by 0.2 up to 1.1, and it slows again by itself; the first time it reaches full speed the
 // rider is happy for 25 points. A shot lower down hits the sheep and ends the ride.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sample buffers, random numbers, filters and level tools the sound generator builds on.
 // Everything runs at one rate (44100 Hz) on float samples in -1..1.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The game's sound effects: one synthesis recipe per file, with its storage format.
 #pragma once
 

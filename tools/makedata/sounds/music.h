@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two pieces of music, composed as note tables and played by a small sequencer
 // (plucked strings, bass, whistle, brushes) into seamless 44100 Hz stereo loops.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encodes sounds as Ogg Vorbis files (variable bit rate) through libvorbisenc.
 #pragma once
 

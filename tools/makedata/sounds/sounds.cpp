@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/makedata/sounds/sounds.h"
 
 #include <atomic>

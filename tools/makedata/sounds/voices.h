@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Synthesiser voices the effects and the music are built from: animal calls, struck
 // materials, mechanical clicks, noises and the instruments of the music.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes 16-bit PCM WAV files in the standard 44-byte-header layout.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sounds_preview: generates every sound into a scratch tree and draws each one as a PNG
 // (waveform above, spectrogram below) so that sound work can be checked by eye.
 //   sounds_preview OUT_DIR [NAME_PART...]   only files whose name contains a part, if given

@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the Debian packages grumboldx (the game), grumboldx-server (the highscore server as a
+# systemd service) and grumboldx-data (the archives both use) from a clean copy of the source,
+# then checks them with lintian: an error fails, warnings are printed.
+#   scripts/package.sh [OUT_DIR]     (default: dist-packages/)
+# Installs what is missing first (the build's packages, debhelper and lintian). The copy holds the
+# work tree as it is, committed or not, without build trees and ignored files. Two cores, as the
+# rest of the build: GRUMBOLDX_JOBS=N changes that.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+out=${1:-dist-packages}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+
+missing=()
+while read -r pkg; do
+  [[ -z "$pkg" || "$pkg" == \#* ]] && continue
+  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$pkg")
+  fi
+done < <(cat scripts/packages/server.txt scripts/packages/desktop.txt; printf '%s\n' debhelper lintian)
+if ((${#missing[@]})); then
+  echo "package: installing ${missing[*]}"
+  if [[ $(id -u) -eq 0 ]]; then as_root=(); elif command -v sudo >/dev/null; then as_root=(sudo); else
+    echo "package: need root or sudo to install: ${missing[*]}" >&2; exit 1
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  "${as_root[@]}" apt-get update -qq || true
+  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+started=$SECONDS
+version=$(dpkg-parsechangelog -S Version)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+src=$scratch/grumboldx-$version
+mkdir "$src"
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  # Tracked and new files that .gitignore does not exclude; a tracked file deleted in the work
+  # tree stays out.
+  git ls-files -z --cached --others --exclude-standard |
+    while IFS= read -r -d '' f; do [[ -e "$f" || -L "$f" ]] && printf '%s\0' "$f"; done |
+    tar --null -T - -cf - | tar -xf - -C "$src"
+else
+  tar --exclude=./.git --exclude='./build' --exclude='./build-*' --exclude=./run \
+    --exclude=./dist-packages -cf - . | tar -xf - -C "$src"
+fi
+
+echo "package: building grumboldx $version in $src"
+(cd "$src" && DEB_BUILD_OPTIONS="parallel=${GRUMBOLDX_JOBS:-2} noddebs" \
+   dpkg-buildpackage -us -uc -b > "$scratch/build.log" 2>&1) || {
+  tail -n 60 "$scratch/build.log" >&2
+  echo "package: dpkg-buildpackage failed (the last lines of its log are above)" >&2
+  exit 1
+}
+rm -f "$out"/grumboldx*_*.deb
+debs=()
+for deb in "$scratch"/*.deb; do
+  cp "$deb" "$out/"
+  debs+=("$out/$(basename "$deb")")
+done
+echo "package: built in $((SECONDS - started)) s"
+
+echo "package: lintian"
+status=0
+lintian --fail-on error "${debs[@]}" || status=$?
+printf '%-44s %10s %14s\n' package "size" "installed size"
+for deb in "${debs[@]}"; do
+  printf '%-44s %7d KiB %10d KiB\n' "$(basename "$deb")" $(($(stat -c %s "$deb") / 1024)) \
+    "$(dpkg-deb -f "$deb" Installed-Size)"
+done
+if ((status)); then
+  echo "package: lintian found errors" >&2
+  exit 1
+fi
+echo "package: the packages are in $out"
