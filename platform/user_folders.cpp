@@ -49,3 +49,20 @@ bool make_folders(const std::string& path) {
 }
 
 }  // namespace plat
+
+namespace plat {
+
+std::string user_language() {
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (!value || !*value) continue;
+    const auto letter = [](char c) { return c >= 'a' && c <= 'z'; };
+    const std::string v = value;
+    if (v.size() >= 2 && letter(v[0]) && letter(v[1]) && (v.size() == 2 || v[2] == '_' || v[2] == '.' || v[2] == '@'))
+      return v.substr(0, 2);
+    return "";  // C, POSIX or a setting in another form: the game's own language
+  }
+  return "";
+}
+
+}  // namespace plat

@@ -13,6 +13,9 @@ std::string program_folder();
 std::string user_data_home();   // "" when neither the variable nor HOME is set
 std::string user_state_home();
 bool file_exists(const std::string& path);
+// The language of the user's locale: the first of LC_ALL, LC_MESSAGES and LANG that is set and
+// not empty, as its two lower-case letters ("en_GB.UTF-8" → "en"); "" for C, POSIX or none.
+std::string user_language();
 // Makes the folder and its missing parents (mode 0700 for new ones); true when it is there.
 bool make_folders(const std::string& path);
 

@@ -11,6 +11,7 @@
 #include "game/gfx/sprites.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
+#include "game/upload/upload.h"
 #include "game/upload/redirect_server.h"
 
 namespace front {
@@ -147,7 +148,7 @@ bool run_exit_screen() {
       if (!holds_cursor(area)) continue;
       hover = true;
       if (may_click) {
-        redirect_address(links[k].path, exit_link, sizeof exit_link);  // the last one wins
+        redirect_address(upload::language_path(links[k].path).c_str(), exit_link, sizeof exit_link);  // the last one wins
         quit = true;
       }
     }

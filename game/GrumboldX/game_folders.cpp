@@ -57,8 +57,10 @@ bool enter_game_folders(const GameFolders& f, std::string& error) {
 
 std::string help_text(const GameFolders& f) {
   std::string t =
-      "usage: grumboldx [-XS | -XL | -XXL] [-nohtml] [-vsync] [-replay FILE]\n"
+      "usage: grumboldx [-XS | -XL | -XXL] [-lang CODE] [-nohtml] [-vsync] [-replay FILE]\n"
       "  -XS, -XL, -XXL  the edition to play (installed: XXL unless one is given)\n"
+      "  -lang CODE      the language: de (German) or en (English); without it the locale's\n"
+      "                  (LC_ALL, LC_MESSAGES, LANG) when the game has it, else German\n"
       "  -nohtml         the upload dialog shows the server's answers as plain text\n"
       "  -vsync          wait for the screen's refresh before each picture\n"
       "  -replay FILE    play a recording (lastgame.rec) back; headless, the exit code tells\n"

@@ -9,6 +9,7 @@
 #include "game/GrumboldX/command_line.h"
 #include "game/GrumboldX/game_folders.h"
 #include "game/GrumboldX/highscores.h"
+#include "game/GrumboldX/language.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/replay_command.h"
 #include "game/GrumboldX/window.h"
@@ -26,6 +27,7 @@
 #include "game/text/texts.h"
 #include "platform/platform.h"
 #include "platform/upload_ui.h"
+#include "platform/user_folders.h"
 
 namespace front {
 
@@ -34,6 +36,12 @@ int game_main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     if (i > 1) line += ' ';
     line += argv[i];
+  }
+  std::string language, language_error;
+  if (!language_option(argc, argv, language, language_error)) {
+    std::fprintf(stderr, "GrumboldX: %s\n", language_error.c_str());
+    plat::shutdown();
+    return 2;
   }
   const GameFolders folders = find_game_folders(line.c_str());
   plat::set_window_icon(folders.window_icon);
@@ -84,7 +92,14 @@ int game_main(int argc, char** argv) {
     res::fatal_exit(1);
   }
 
-  text::load_texts();
+  if (!choose_language(language, plat::user_language(), language_error)) {
+    std::fprintf(stderr, "GrumboldX: %s\n", language_error.c_str());
+    res::debug_log("ERROR: %s\n", language_error.c_str());
+    res::xfdone();
+    plat::shutdown();
+    return 2;
+  }
+  text::load_texts(app::language.c_str());
   set_default_highscores();
   load_highscores();
   res::random_seed(static_cast<std::uint32_t>(plat::wall_time_seconds()));

@@ -9,6 +9,7 @@ namespace app {
 
 int edition = edition_xl;
 std::string player_folder;
+std::string language = "de";
 bool html_enabled = true;
 std::atomic<bool> app_active = false;
 int game_state = state_title;
@@ -30,6 +31,7 @@ std::string player_file(const char* name) { return player_folder + name; }
 void reset() {
   edition = edition_xl;
   player_folder.clear();
+  language = "de";
   html_enabled = true;
   app_active = false;
   game_state = state_title;

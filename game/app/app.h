@@ -25,6 +25,8 @@ extern int edition;        // 1 XS, 2 XL, 3 XXL; the archive header wins over th
 // The folder of the player's files (highscores.txt, lastgame.rec), ending in '/'; empty: the
 // working folder.
 extern std::string player_folder;
+// The language the game speaks: "de", or another language's code that the archive holds.
+extern std::string language;
 // A player's file by its name: in player_folder.
 std::string player_file(const char* name);
 extern bool html_enabled;  // false after "-nohtml"

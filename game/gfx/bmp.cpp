@@ -20,6 +20,7 @@ std::uint32_t dither = 12345;
 
 std::uint32_t fingerprint_ring[32];
 int fingerprint_position = 0;
+bool fingerprint_paused = false;
 char fingerprint_written[257];
 FingerprintChecksum fingerprint_checksum = res::weighted_sum;
 
@@ -60,7 +61,10 @@ std::uint32_t dither_random() {
 std::uint32_t dither_state() { return dither; }
 void set_dither_state(std::uint32_t state) { dither = state; }
 
+void set_fingerprint_paused(bool paused) { fingerprint_paused = paused; }
+
 void fingerprint_add(const void* data, int length) {
+  if (fingerprint_paused) return;
   const std::int32_t sum = fingerprint_checksum(0, data, length, 7, 5);
   fingerprint_ring[fingerprint_position] ^= static_cast<std::uint32_t>(sum);
   fingerprint_position = (fingerprint_position + 1) % 32;
@@ -84,6 +88,7 @@ void write_graphics_fingerprint() { fingerprint_text(fingerprint_written); }
 void reset_fingerprint() {
   std::memset(fingerprint_ring, 0, sizeof fingerprint_ring);
   fingerprint_position = 0;
+  fingerprint_paused = false;
   fingerprint_written[0] = '\0';
 }
 

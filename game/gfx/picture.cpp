@@ -124,9 +124,40 @@ void load_bmp_file(const char* name, Picture& out, bool keep_indices) {
   }
 }
 
+char picture_language[8] = "";
+
+bool load_picture_file(const char* base, Picture& out, bool want_indices);
+
 }  // namespace
 
+void set_picture_language(const char* code) {
+  const bool german = code == nullptr || std::strcmp(code, "de") == 0 || std::strlen(code) >= sizeof picture_language;
+  std::snprintf(picture_language, sizeof picture_language, "%s", german ? "" : code);
+}
+
 bool load_picture(const char* base, Picture& out, bool want_indices) {
+  char copy[256];
+  const bool has_copy = picture_language[0] && std::strncmp(base, "data\\", 5) == 0 &&
+                        std::snprintf(copy, sizeof copy, "data\\%s\\%s", picture_language, base + 5) < 256 &&
+                        (res::xfexist(copy, ".bmp") || res::xfexist(copy, ".jpg"));
+  if (!has_copy) return load_picture_file(base, out, want_indices);
+  const std::uint32_t before = dither_state();
+  Picture german;
+  const bool german_ok = load_picture_file(base, german, want_indices);
+  free_picture(german);
+  const std::uint32_t after = dither_state();
+  set_dither_state(before);
+  set_fingerprint_paused(true);
+  const bool ok = load_picture_file(copy, out, want_indices);
+  set_fingerprint_paused(false);
+  set_dither_state(after);
+  if (!german_ok && ok) free_picture(out);
+  return german_ok && ok;
+}
+
+namespace {
+
+bool load_picture_file(const char* base, Picture& out, bool want_indices) {
   out = Picture{};
   char name[256];
   if (res::xfexist(base, ".bmp")) {
@@ -158,5 +189,7 @@ bool load_picture(const char* base, Picture& out, bool want_indices) {
   res::debug_log("file %s not found\n", base);
   res::fatal_exit(1);
 }
+
+}  // namespace
 
 }  // namespace gfx

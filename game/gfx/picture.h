@@ -69,6 +69,9 @@ void set_dither_state(std::uint32_t state);
 
 // One fingerprint step: the chunk's weighted sum is XORed into the ring at the write position.
 void fingerprint_add(const void* data, int length);
+// While paused, fingerprint_add does nothing (a language's copy of a picture is read after the
+// German picture itself has been summed).
+void set_fingerprint_paused(bool paused);
 // The checksum fingerprint_add sums each chunk with: weighted_sum, unless a test or tool puts
 // another implementation of the same rule in its place to compare them on real pictures (null
 // puts weighted_sum back).
@@ -101,6 +104,12 @@ bool decode_jpeg(std::FILE* stream, Picture& out);
 // Where the mask is 0 the picture becomes 0; a mask of another size is logged and applied only
 // where both pictures overlap.
 void apply_mask(Picture& picture, const Picture& mask);
+
+// The language pictures are shown in: "" (German) or a code such as "en". A picture that the
+// language has a copy of ("data\<code>\<rest>" beside "data\<rest>") is shown from that copy,
+// while the German picture is still read for the fingerprint and the dither generator: both come
+// out as in German, and so does every picture loaded after it.
+void set_picture_language(const char* code);
 
 // Loads "<base>.bmp", or "<base>.jpg" with its optional "<base>mask.bmp". want_indices: an 8-bit
 // BMP keeps its indices (picture.indexed tells). A missing picture or a bad BMP is logged and

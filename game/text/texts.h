@@ -23,8 +23,9 @@ extern std::uint16_t text_index[text_index_count];
 
 // Fills the table from a whole file image (bytes as stored, byte-order mark optional).
 void parse_text_table(const std::uint8_t* bytes, std::size_t size);
-// Reads "data\text.txt" from the archive; a missing file leaves every text undefined.
-void load_texts();
+// Reads "data\text.txt" from the archive, or another language's "data\<code>\text.txt" (null or
+// "de": German); a missing file leaves every text undefined.
+void load_texts(const char* language = nullptr);
 // The text with that index, or "Can't find text!" (logged) when it is not defined.
 const char16_t* get_text(int index);
 // Number of units before the terminating 0.

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The upload dialog: its controls, and what each message to it does (the links' hover rules,
 // the buttons, closing).
+#include <string>
+
 #include "game/app/app.h"
 #include "game/resources/log.h"
+#include "game/text/texts.h"
 #include "game/upload/upload.h"
 #include "platform/platform.h"
 
@@ -39,6 +42,28 @@ constexpr plat::DialogTemplate dialog = {
     "Grumbold X - Upload", 274, 314, font_family, 8,
     controls, static_cast<int>(sizeof controls / sizeof controls[0]), paint_banner,
 };
+
+// The texts of the labels, buttons and links, and the caption, come from the text table in the
+// game's language; a table without them keeps the texts above.
+struct TableText {
+  int control;
+  int text;
+};
+constexpr TableText table_texts[] = {
+    {1001, text_user_label},         {1002, text_user_label + 1},    {1004, text_user_label + 2},
+    {id_back, text_user_label + 3},  {id_send, text_user_label + 4}, {id_help_link, text_user_label + 5},
+    {id_register_link, text_user_label + 6}, {id_list_link, text_user_label + 7},
+};
+constexpr int text_caption = text_user_label + 8;
+constexpr int control_count = static_cast<int>(sizeof controls / sizeof controls[0]);
+
+// A text of the table as the dialog shows it, or the built-in one when the table lacks it.
+std::string table_text(int index, const char* built_in) {
+  if (text::text_index[index] == text::text_undefined) return built_in;
+  char text[dialog_text_room];
+  dialog_text(index, text);
+  return text;
+}
 
 // Cell heights in pixels, normal weight.
 constexpr int status_height = 36;
@@ -132,7 +157,21 @@ bool run_upload_dialog() {
   hover_font = plat::font_create(font_family, link_height, normal_weight, true);
   save_upload_hex();
   plat::window_show(false);
-  const bool shown = plat::dialog_run(dialog, upload_dialog_proc) >= 0;
+  std::string texts[control_count];
+  plat::ControlTemplate shown_controls[control_count];
+  for (int i = 0; i < control_count; ++i) {
+    shown_controls[i] = controls[i];
+    for (const TableText& t : table_texts)
+      if (controls[i].id == t.control) {
+        texts[i] = table_text(t.text, controls[i].text);
+        shown_controls[i].text = texts[i].c_str();
+      }
+  }
+  const std::string caption = table_text(text_caption, dialog.caption);
+  plat::DialogTemplate shown_dialog = dialog;
+  shown_dialog.caption = caption.c_str();
+  shown_dialog.controls = shown_controls;
+  const bool shown = plat::dialog_run(shown_dialog, upload_dialog_proc) >= 0;
   if (!shown) res::debug_log("ERROR: the upload dialog could not be shown\n");
   plat::window_show(true);
   plat::font_delete(status_font);

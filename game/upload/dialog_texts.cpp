@@ -15,6 +15,24 @@ void dialog_text(int index, char* out) {
     out[i] = static_cast<char>(text[i]);
 }
 
+int language_number() {
+  // Four hexadecimal digits; a table without them is German's.
+  const char16_t* text = text::text_index[text_language_number] == text::text_undefined
+                             ? nullptr
+                             : text::get_text(text_language_number);
+  int number = 0;
+  for (int i = 0; text && i < 4; ++i) {
+    const char16_t c = text[i];
+    const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                      : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                      : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                               : -1;
+    if (digit < 0) return german_language_number;
+    number = number * 16 + digit;
+  }
+  return text && text[4] == 0 && number > 0 ? number : german_language_number;
+}
+
 void status_text(std::int32_t score, char* out, std::size_t room) {
   if (room == 0) return;
   char format[dialog_text_room];

@@ -36,12 +36,24 @@ constexpr LinkPaths link_paths[link_count] = {
 
 }  // namespace
 
+std::string language_path(const char* path) {
+  std::string p = path;
+  const std::string& code = app::language;
+  if (code.size() != 2 || code == "de") return p;
+  const std::size_t folder = p.find("/de/");
+  if (folder != std::string::npos) p.replace(folder + 1, 2, code);
+  const std::size_t from = p.find("DE-", p.find("?from="));
+  if (from != std::string::npos)
+    for (int k = 0; k < 2; ++k) p[from + k] = static_cast<char>(code[k] - 'a' + 'A');
+  return p;
+}
+
 void link_address(int link_id, int edition, char* out, std::size_t room) {
   if (room == 0) return;
   out[0] = 0;
   const int e = edition < app::edition_xs ? 0 : edition > app::edition_xxl ? 2 : edition - 1;
   for (const LinkPaths& l : link_paths)
-    if (l.id == link_id) redirect_address(l.path[e], out, room);
+    if (l.id == link_id) redirect_address(language_path(l.path[e]).c_str(), out, room);
 }
 
 void open_reply_address(const char* value) {

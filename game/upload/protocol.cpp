@@ -26,7 +26,6 @@ bool timed_out = false;
 constexpr const char* handler = "qzt/uploadhandler.php";
 constexpr const char* form_header = "Content-Type: application/x-www-form-urlencoded\r\n";
 constexpr const char* version = "V1.1";
-constexpr int language = 7;
 
 // A request body that starts with request_room bytes and grows when a field needs more (a long
 // replay text); never written past.
@@ -118,7 +117,7 @@ bool authenticate(const char* user, const char* password, const char* parameter)
   body.add("&version=", escaped);
   body.add("&vtype=", app::edition);
   char language_code[8];
-  std::snprintf(language_code, sizeof language_code, "%04x", language);
+  std::snprintf(language_code, sizeof language_code, "%04x", language_number());
   body.add("&lang=", language_code);
   body.add("&score=", score_to_send);
   body.add("&ienv=", check_word_1);

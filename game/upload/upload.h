@@ -5,6 +5,8 @@
 // that record, the server's replies and how they are shown.
 #pragma once
 
+#include <string>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -51,6 +53,9 @@ int upload_dialog_proc(plat::DialogMessage message, int id);
 void paint_banner(int width, int height, std::uint8_t* rgb);
 // The address a link of the dialog opens in the edition's browser, cut to room - 1.
 void link_address(int link_id, int edition, char* out, std::size_t room);
+// A redirect path in the game's language: its "/de/" folder and the "DE" of its from= value
+// become the language's code ("/grumbold/qzt/en/...Ver1.1EN-UF").
+std::string language_path(const char* path);
 // A reply's "url" value: opened when it is an http or https address (a trailing line end cut
 // off), else logged and skipped.
 void open_reply_address(const char* value);
@@ -70,10 +75,16 @@ enum DialogText : int {
   text_no_text = 82,
   text_no_html = 83,
   text_status = 84,
+  text_user_label = 85,  // 85..93: the dialog's labels, buttons, links and title
+  text_language_number = 98,
 };
 // Text index as 8-bit characters: each unit below 256 becomes its byte, and the text ends
 // before the first unit of 256 or more (out holds dialog_text_room bytes, zeroed first).
 void dialog_text(int index, char* out);
+// The upload's language number: text 98 of the table (four hexadecimal digits), or German's
+// when the table has none.
+constexpr int german_language_number = 7;
+int language_number();
 // Text 84 with its "%d" replaced by the score ("%%" gives "%"; nothing else is a format).
 void status_text(std::int32_t score, char* out, std::size_t room);
 

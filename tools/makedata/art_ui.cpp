@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "tools/makedata/art.h"
+#include "tools/makedata/language.h"
 #include "tools/makedata/outputs.h"
 #include "tools/makedata/typeface.h"
 
@@ -10,6 +11,7 @@ namespace makedata {
 
 void draw_label(cairo_t* cr, const char* utf8, double x, double y, double size, Col fill, double outline,
                 bool centre) {
+    utf8 = word(utf8);
     cairo_save(cr);
     cairo_set_font_face(cr, typeface_cairo());
     cairo_set_font_size(cr, size);
@@ -35,6 +37,7 @@ void draw_label(cairo_t* cr, const char* utf8, double x, double y, double size, 
 }
 
 double label_size_to_fit(cairo_t* cr, const char* utf8, double size, double width, double outline) {
+    utf8 = word(utf8);
     cairo_save(cr);
     cairo_set_font_face(cr, typeface_cairo());
     cairo_set_font_size(cr, size);

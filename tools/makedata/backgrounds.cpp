@@ -5,6 +5,7 @@
 #include <string>
 
 #include "game/gfx/catalogue_table.h"
+#include "tools/makedata/language.h"
 #include "game/qzX/ricochet_spans.h"
 #include "tools/makedata/gfx_names.h"
 #include "tools/makedata/image.h"
@@ -262,8 +263,10 @@ void paint_screen_picture(cairo_t* cr, int number, int edition, cairo_surface_t*
         }
         // the mascot with a sign on the left (a link area in some editions)
         box(cr, 40, 140, 250, 150, 14, hex(0xe6b04a), 3);
-        draw_label(cr, "Auf Wiedersehen!", 165, 205, 28, hex(0xc8322a), 1.5);
-        draw_label(cr, "Bis bald auf dem Hof", 165, 250, 22, hex(0x5a2a10), 0);
+        draw_label(cr, "Auf Wiedersehen!", 165, 205, label_size_to_fit(cr, "Auf Wiedersehen!", 28, 230, 1.5),
+                   hex(0xc8322a), 1.5);
+        draw_label(cr, "Bis bald auf dem Hof", 165, 250, label_size_to_fit(cr, "Bis bald auf dem Hof", 22, 230, 0),
+                   hex(0x5a2a10), 0);
         stick(cr, 160, 290, 160, 420, 10, pal::wood_dark, 2);
         ChickenPose hen;
         hen.x = 170;
@@ -407,10 +410,17 @@ void paint_loading_screen(cairo_t* cr) {
 }
 
 bool write_backgrounds(const Roots& roots, std::string& error) {
+    // German writes every picture; a language's pass only those it has words of its own in.
+    const bool german = picture_language() == nullptr;
+    auto wanted = [german]() {
+        const bool translated = take_translated_word();
+        return german || translated;
+    };
     // scene 1 layers
     Image layers[5];
     for (int i = 0; i < 5; ++i) {
         layers[i] = scene1_layer(i);
+        if (!wanted()) continue;
         const bool ok = i == 4 ? write_jpeg(archive_path(roots.common, gfx::scene1_layers[i], ".jpg"), layers[i],
                                             jpeg_quality, error)
                                : write_masked_jpeg(roots.common, gfx::scene1_layers[i], layers[i], error);
@@ -419,6 +429,7 @@ bool write_backgrounds(const Roots& roots, std::string& error) {
     // scene 2 layers (XXL only)
     for (int i = 0; i < 3; ++i) {
         const Image image = paint(800, 600, [i](cairo_t* cr) { paint_scene2_layer(cr, i); });
+        if (!wanted()) continue;
         const bool ok = i == 2 ? write_jpeg(archive_path(roots.edition[2], gfx::scene2_layers[i], ".jpg"), image,
                                             jpeg_quality, error)
                                : write_masked_jpeg(roots.edition[2], gfx::scene2_layers[i], image, error);
@@ -430,18 +441,18 @@ bool write_backgrounds(const Roots& roots, std::string& error) {
     for (int n = 0; n < 6 && ok; ++n) {
         if (n == 3) continue;
         const Image image = paint(800, 600, [&](cairo_t* cr) { paint_screen_picture(cr, n, 0, scene); });
-        ok = write_jpeg(archive_path(roots.common, gfx::screen_pictures[n], ".jpg"), image, 90, error);
+        if (wanted()) ok = write_jpeg(archive_path(roots.common, gfx::screen_pictures[n], ".jpg"), image, 90, error);
     }
     // the exit screen of each edition, with its link pictures (XS: three, XL: one) painted over it
     for (int edition = 0; edition < 3 && ok; ++edition) {
         const Image exit = paint(800, 600, [&](cairo_t* cr) { paint_screen_picture(cr, 3, edition, scene); });
-        ok = write_jpeg(archive_path(roots.edition[edition], gfx::screen_pictures[3], ".jpg"), exit, 90, error);
+        if (wanted()) ok = write_jpeg(archive_path(roots.edition[edition], gfx::screen_pictures[3], ".jpg"), exit, 90, error);
         cairo_surface_t* backdrop = surface_from_image(exit);
         for (const LinkPicture& l : link_pictures) {
             if (l.edition != edition || !ok) continue;
             const Image image = paint(
                 l.w, l.h, [&](cairo_t* cr) { paint_link_picture(cr, backdrop, l.x, l.y, l.w, l.h, l.line1, l.line2); });
-            ok = write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(l.number), ".jpg"),
+            if (wanted()) ok = write_jpeg(archive_path(roots.edition[edition], "data\\gfx\\ad" + std::to_string(l.number), ".jpg"),
                             image, 90, error);
         }
         cairo_surface_destroy(backdrop);

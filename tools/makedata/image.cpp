@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/makedata/image.h"
+#include "tools/makedata/language.h"
 
 #include <jpeglib.h>
 
@@ -305,7 +306,7 @@ std::filesystem::path archive_path(const std::filesystem::path& root, const std:
                                    const char* extension) {
     std::filesystem::path p = root;
     std::string part;
-    for (char c : name) {
+    for (char c : language_name(name)) {
         if (c == '\\') {
             p /= part;
             part.clear();

@@ -47,7 +47,8 @@ bool write_mask(const std::filesystem::path& path, const Image& image, std::stri
 // Baseline JPEG of the colours (transparent pixels as they are stored).
 bool write_jpeg(const std::filesystem::path& path, const Image& image, int quality, std::string& error);
 
-// Files of an edition tree: the archive name "data\gfx\x" (without extension) as a path under root.
+// Files of an edition tree: the archive name "data\gfx\x" (without extension) as a path under root,
+// in the folder of the language pictures are being drawn in (see language.h).
 std::filesystem::path archive_path(const std::filesystem::path& root, const std::string& name,
                                    const char* extension);
 

@@ -3,11 +3,14 @@
 // data tree that packdat turns into one archive per edition:
 //   <out>/common/...   files all editions share
 //   <out>/XS|XL|XXL/... pictures and texts that differ by edition
-// Options: --out DIR, --contact-sheet FILE.png [--only TEXT], --preview-scene DIR.
+// Options: --out DIR [--languages DIR], --contact-sheet FILE.png [--only TEXT], --preview-scene DIR.
+// Every language of the languages folder (lang/ of the source tree unless given) gets its text
+// table and its copies of the pictures with words under data\<code>\ of each edition.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "tools/makedata/art.h"
 #include "tools/makedata/gfx_names.h"
 #include "tools/makedata/image.h"
+#include "tools/makedata/language.h"
 #include "tools/makedata/outputs.h"
 #include "tools/makedata/render.h"
 #include "tools/makedata/sounds/sounds.h"
@@ -27,8 +31,12 @@ namespace {
 
 constexpr const char* edition_dirs[3] = {"XS", "XL", "XXL"};
 
-bool write_picture(const fs::path& root, const std::string& name, const Art& art, int frames, std::string& error) {
+// Renders one animation and writes it; a language's pass writes only pictures with words of its own.
+bool write_picture(const fs::path& root, const std::string& name, const Art& art, int frames, bool& worded,
+                   std::string& error) {
     const Image image = render_art(art, frames);
+    worded = take_translated_word();
+    if (picture_language() && !worded) return true;
     switch (art.format) {
     case Format::bmp24:
         return write_bmp24(archive_path(root, name, ".bmp"), image, error);
@@ -40,21 +48,30 @@ bool write_picture(const fs::path& root, const std::string& name, const Art& art
     return false;
 }
 
-bool write_animations(const Roots& roots, const ArtTable& table, std::string& error) {
+// German draws every animation and notes those with words a language translates; a language's
+// pass draws only those again.
+bool write_animations(const Roots& roots, const ArtTable& table, std::set<std::string>& worded, std::string& error) {
+    const bool german = picture_language() == nullptr;
     for (const PlannedAnimation& a : planned_animations()) {
+        if (!german && worded.count(a.name) == 0) continue;
         const auto it = table.find(a.name);
         if (it == table.end()) {
             error = "no drawing for " + a.name;
             return false;
         }
+        bool has_words = false;
         const bool shared = a.rows[0] > 0 && a.rows[0] == a.rows[1] && a.rows[1] == a.rows[2];
         if (shared) {
-            if (!write_picture(roots.common, a.name, it->second, a.rows[0], error)) return false;
-            continue;
+            if (!write_picture(roots.common, a.name, it->second, a.rows[0], has_words, error)) return false;
+        } else {
+            for (int e = 0; e < 3; ++e) {
+                bool edition_words = false;
+                if (a.rows[e] > 0 && !write_picture(roots.edition[e], a.name, it->second, a.rows[e], edition_words, error))
+                    return false;
+                has_words = has_words || edition_words;
+            }
         }
-        for (int e = 0; e < 3; ++e)
-            if (a.rows[e] > 0 && !write_picture(roots.edition[e], a.name, it->second, a.rows[e], error))
-                return false;
+        if (german && has_words) worded.insert(a.name);
     }
     return true;
 }
@@ -88,6 +105,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: makedata [--out DIR] [--contact-sheet FILE.png] [--preview-scene DIR] [--icons DIR]\n"
                  "  --out DIR            write the data tree (DIR/common, DIR/XS, DIR/XL, DIR/XXL)\n"
+                 "  --languages DIR      the translations (<code>.txt) to build beside German\n"
                  "  --contact-sheet FILE every animation frame by frame in one PNG\n"
                  "  --only TEXT          the contact sheet shows only names containing TEXT\n"
                  "  --preview-scene DIR  the first scene assembled at several scroll positions\n"
@@ -102,7 +120,7 @@ int usage() {
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
 
 int main(int argc, char** argv) {
-    fs::path out, sheet, preview, icons;
+    fs::path out, sheet, preview, icons, languages_dir = GRUMBOLDX_LANGUAGES_DIR;
     std::string only;
     for (int i = 1; i < argc; ++i) {
         const bool has_value = i + 1 < argc;
@@ -114,6 +132,8 @@ int main(int argc, char** argv) {
             only = argv[++i];
         } else if (std::strcmp(argv[i], "--preview-scene") == 0 && has_value) {
             preview = argv[++i];
+        } else if (std::strcmp(argv[i], "--languages") == 0 && has_value) {
+            languages_dir = argv[++i];
         } else if (std::strcmp(argv[i], "--icons") == 0 && has_value) {
             icons = argv[++i];
         } else {
@@ -149,9 +169,19 @@ int main(int argc, char** argv) {
         std::error_code ec;
         fs::create_directories(roots.common, ec);
         for (const fs::path& p : roots.edition) fs::create_directories(p, ec);
-        if (!write_animations(roots, table, error) || !write_backgrounds(roots, error) ||
-            !write_font(roots.common, error) || !write_texts(roots, error))
+        std::vector<text::Translation> languages;
+        if (!read_translations(languages_dir, languages, error)) return fail();
+        set_languages(&languages);
+        std::set<std::string> worded;
+        if (!write_animations(roots, table, worded, error) || !write_backgrounds(roots, error) ||
+            !write_font(roots.common, error) || !write_texts(roots, languages, error))
             return fail();
+        for (const text::Translation& language : languages) {
+            set_picture_language(&language);
+            const bool ok = write_animations(roots, table, worded, error) && write_backgrounds(roots, error);
+            set_picture_language(nullptr);
+            if (!ok) return fail();
+        }
         if (!sounds::make_sounds(roots.common, error) || !check_tree(roots, error)) return fail();
     }
     if (!sheet.empty() && !write_contact_sheet(table, sheet, only, error)) return fail();

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/text/translations.h"
 #include "tools/makedata/art.h"
 #include "tools/makedata/image.h"
 
@@ -39,8 +40,9 @@ struct FontPicture {
 bool build_font(FontPicture& font, std::string& error);
 // "data\qzt.fnt" and "data\gfx\font_crunched".
 bool write_font(const std::filesystem::path& root, std::string& error);
-// "data\text.txt" of each edition (the help names the edition's round length).
-bool write_texts(const Roots& roots, std::string& error);
+// "data\text.txt" of each edition (the help names the edition's round length), and each
+// language's "data\<code>\text.txt" beside it.
+bool write_texts(const Roots& roots, const std::vector<text::Translation>& languages, std::string& error);
 // The text table as the game reads it in an edition (0 XS, 1 XL, 2 XXL): index → UTF-16 text.
 std::vector<std::pair<int, std::u16string>> text_table(int edition);
 

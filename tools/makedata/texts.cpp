@@ -6,6 +6,7 @@
 
 #include "game/gfx/catalogue_table.h"
 #include "tools/makedata/image.h"
+#include "tools/makedata/language.h"
 #include "tools/makedata/outputs.h"
 
 namespace makedata {
@@ -18,8 +19,10 @@ struct Text {
 };
 
 // Bonus texts, the reload hint, card game, bee sting, score line, the name entry's prompt,
-// default names, help (a one-character line is a small gap), upload messages. "%s" in the help's
-// first line is the round's length, which differs by edition.
+// default names, help (a one-character line is a small gap), the upload dialog's messages, labels,
+// links and title, and the upload's language number (98). "%s" in the help's first line is the
+// round's length, which differs by edition. Other languages replace these by number and the
+// credits as a whole (lang/<code>.txt); a text a language leaves out stays German.
 constexpr Text texts[] = {
     {1, "Dreifach-Treffer!"},
     {2, "Vierfach-Treffer!"},
@@ -56,6 +59,16 @@ constexpr Text texts[] = {
     {82, "Der Server hat keine Nachricht geschickt."},
     {83, "<html><body style='font-family:sans-serif'><p>Der Server hat keine Nachricht geschickt.</p></body></html>"},
     {84, "Dein Ergebnis: %d Punkte"},
+    {85, "Benutzername:"},
+    {86, "Passwort:"},
+    {87, "Parameter:"},
+    {88, "Zurück zum Spiel"},
+    {89, "Senden"},
+    {90, "> Hier klicken, um Hilfe zu erhalten <"},
+    {91, "> Hier registrieren, falls noch nicht geschehen <"},
+    {92, "> Hier geht's zur Internet-Highscore-Liste <"},
+    {93, "Grumbold X - Upload"},
+    {98, "0007"},
 };
 
 // Whole seconds of a round's first scene by edition (0 XS, 1 XL, 2 XXL).
@@ -145,47 +158,65 @@ std::string edition_text(const char* utf8, int edition) {
     return text;
 }
 
-}  // namespace
-
-std::vector<std::pair<int, std::u16string>> text_table(int edition) {
-    std::vector<std::pair<int, std::u16string>> out;
+// The table's lines in a language (null: German), as UTF-8.
+std::vector<std::pair<int, std::string>> table_lines(int edition, const text::Translation* language) {
+    std::vector<std::pair<int, std::string>> out;
     for (const Text& t : texts) {
-        std::u16string u;
-        append_utf16(u, edition_text(t.utf8, edition).c_str());
-        out.emplace_back(t.index, u);
+        const char* utf8 = t.utf8;
+        if (language) {
+            const auto it = language->texts.find(t.index);
+            if (it != language->texts.end() && !it->second.empty()) utf8 = it->second.c_str();
+        }
+        out.emplace_back(t.index, edition_text(utf8, edition));
     }
-    int next = 100;
-    for (const char* line : credits) {
-        std::u16string u;
-        append_utf16(u, line);
-        out.emplace_back(next++, u);
+    if (language && !language->credits.empty()) {
+        for (const std::string& line : language->credits) out.emplace_back(100, line);
+    } else {
+        for (const char* line : credits) out.emplace_back(100, line);
     }
     return out;
 }
 
-bool write_texts(const Roots& roots, std::string& error) {
-    for (int edition = 0; edition < 3; ++edition) {
-        std::u16string body;
-        body.push_back(u'\xFEFF');
-        append_utf16(body, "# GrumboldX texts: <index> \"<text>\"; index 100 counts up for the credits\r\n");
-        for (const Text& t : texts) {
-            append_utf16(body, (std::to_string(t.index) + " \"").c_str());
-            append_utf16(body, edition_text(t.utf8, edition).c_str());
-            append_utf16(body, "\"\r\n");
-        }
-        for (const char* line : credits) {
-            append_utf16(body, "100 \"");
-            append_utf16(body, line);
-            append_utf16(body, "\"\r\n");
-        }
-        append_utf16(body, "9999\r\n");
+bool write_table(const std::filesystem::path& file, int edition, const text::Translation* language,
+                 std::string& error) {
+    std::u16string body;
+    body.push_back(u'\xFEFF');
+    append_utf16(body, "# GrumboldX texts: <index> \"<text>\"; index 100 counts up for the credits\r\n");
+    for (const auto& [index, line] : table_lines(edition, language)) {
+        append_utf16(body, (std::to_string(index) + " \"").c_str());
+        append_utf16(body, line.c_str());
+        append_utf16(body, "\"\r\n");
+    }
+    append_utf16(body, "9999\r\n");
+    std::vector<std::uint8_t> bytes;
+    for (char16_t u : body) {
+        bytes.push_back(std::uint8_t(u & 0xFF));
+        bytes.push_back(std::uint8_t(u >> 8));
+    }
+    return write_file(file, bytes, error);
+}
 
-        std::vector<std::uint8_t> bytes;
-        for (char16_t u : body) {
-            bytes.push_back(std::uint8_t(u & 0xFF));
-            bytes.push_back(std::uint8_t(u >> 8));
+}  // namespace
+
+std::vector<std::pair<int, std::u16string>> text_table(int edition) {
+    std::vector<std::pair<int, std::u16string>> out;
+    int next = 100;
+    for (const auto& [index, line] : table_lines(edition, nullptr)) {
+        std::u16string u;
+        append_utf16(u, line.c_str());
+        out.emplace_back(index == 100 ? next++ : index, u);
+    }
+    return out;
+}
+
+bool write_texts(const Roots& roots, const std::vector<text::Translation>& languages, std::string& error) {
+    for (int edition = 0; edition < 3; ++edition) {
+        if (!write_table(archive_path(roots.edition[edition], gfx::text_file, ""), edition, nullptr, error))
+            return false;
+        for (const text::Translation& language : languages) {
+            const std::string name = "data\\" + language.code + "\\text.txt";
+            if (!write_table(archive_path(roots.edition[edition], name, ""), edition, &language, error)) return false;
         }
-        if (!write_file(archive_path(roots.edition[edition], gfx::text_file, ""), bytes, error)) return false;
     }
     return true;
 }
