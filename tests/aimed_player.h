@@ -58,6 +58,17 @@ void open_the_yard();
 std::function<void(int)> yard_opener(int& yard_frame);
 std::function<void(int)> yard_opener_at(int yard_frame);
 
+// A round the aimed player plays on the frames of a recorded round (its frame times and round
+// clock), in this process: its inputs frame by frame, its events, its score and the first frame
+// that scored. The edition's catalogue must be loaded.
+struct AimedRound {
+  std::vector<std::uint32_t> inputs;
+  std::vector<qzx::EventEntry> events;
+  std::int32_t score = 0;
+  int first_kill_frame = -1;
+};
+AimedRound play_aimed(const qzx::Recording& timing);
+
 // Recorded inputs as lines of the game binary's input script: the start button pressed before
 // start_frame (the round's first frame), then per frame the moves, button presses and releases
 // and arrow keys.

@@ -3,6 +3,7 @@
 // many frames, the packed groups, the buttons, the loading screen and the fingerprint.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 #include "game/app/app.h"
 #include "game/gfx/draw.h"
 #include "game/gfx/layers.h"
+#include "game/gfx/picture.h"
 #include "game/gfx/sprites.h"
 #include "game/gfx/surfaces.h"
 #include "platform/platform.h"
@@ -113,6 +115,44 @@ TEST_P(CatalogueTest, LoadsEveryAnimationOfTheEdition) {
   EXPECT_EQ(gfxtest::read_log().find("ERROR"), std::string::npos);
   hide_loading_screen();
   EXPECT_EQ(frame_count(loading_sprite), 0);
+}
+
+// Another language's copy of a picture is what the player sees; the fingerprint and the dither
+// generator come out of the load as in German, so the upload's check text and every later
+// picture do not depend on the language.
+TEST_P(CatalogueTest, ALanguagesCopyIsShownWhileFingerprintAndDitherStayGermans) {
+  app::edition = GetParam();
+  auto load = [this](const char* language) {
+    for (int i = 0; i < sprite_slots; ++i) release_sprite(i);
+    release_layer_pictures();
+    reset_fingerprint();
+    set_dither_state(12345);
+    set_picture_language(language);
+    load_catalogue();
+    set_picture_language(nullptr);
+  };
+  load(nullptr);
+  const std::string german = graphics_fingerprint();
+  const std::uint32_t german_dither = dither_state();
+  const std::uint16_t first_button = sprite_pixel(button_first_sprite, 0, 1, 1);
+  const std::uint16_t second_button = sprite_pixel(button_first_sprite + 1, 0, 1, 1);
+
+  // The first button in English: the same cells with a yellow blob.
+  std::vector<unsigned> px(8 * 24, key);
+  for (int k = 0; k < 3; ++k)
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 2; ++x) px[static_cast<std::size_t>(k * 8 + k % 6 + y) * 8 + k % 6 + x] = 0xF8F800;
+  const std::string name = menu_buttons[0].name;
+  std::filesystem::create_directories(files.root / "data" / "en" / "gfx");
+  files.write("data\\en\\" + name.substr(5) + ".bmp", gfxtest::make_bmp(24, 8, 24, px));
+
+  load("en");
+  EXPECT_EQ(graphics_fingerprint(), german);
+  EXPECT_EQ(dither_state(), german_dither);
+  EXPECT_NE(sprite_pixel(button_first_sprite, 0, 1, 1), first_button) << "the English copy is shown";
+  EXPECT_EQ(sprite_pixel(button_first_sprite + 1, 0, 1, 1), second_button) << "a picture without a copy";
+  load("fr");  // a language without copies loads German
+  EXPECT_EQ(sprite_pixel(button_first_sprite, 0, 1, 1), first_button);
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, CatalogueTest, ::testing::Values(1, 2, 3));

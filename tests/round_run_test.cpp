@@ -80,38 +80,6 @@ std::string table_text(const std::filesystem::path& file) {
   return text;
 }
 
-struct AimedRound {
-  std::vector<std::uint32_t> inputs;
-  std::vector<qzx::EventEntry> events;
-  std::int32_t score = 0;
-  int first_kill_frame = -1;
-};
-
-// The aimed player on the frames of a recorded round: its frame times and round clock.
-AimedRound play_aimed(const qzx::Recording& timing) {
-  reset_app_state();
-  app::edition = timing.edition;
-  AimedRound out;
-  AimedPlayer player;
-  app::cursor_x = player.cursor_x;
-  app::cursor_y = player.cursor_y;
-  qzx::begin_replay(timing);
-  for (std::size_t i = 0; i < timing.frames.size(); ++i) {
-    const qzx::RecordedFrame& f = timing.frames[i];
-    app::frame_time = f.frame_time;
-    const std::uint32_t input = aimed_input(player, f.round_time);
-    out.inputs.push_back(input);
-    const std::int32_t before = qzx::score();
-    const qzx::RoundOutcome o = qzx::replay_frame(f.frame_time, input, f.round_time);
-    if (out.first_kill_frame < 0 && qzx::score() > before) out.first_kill_frame = static_cast<int>(i);
-    if (o == qzx::RoundOutcome::game_over) break;
-  }
-  out.score = qzx::score();
-  for (int i = 0; i < qzx::event_count(); ++i) out.events.push_back(qzx::event_at(i));
-  qzx::end_replay();
-  return out;
-}
-
 TEST_F(RoundRun, AnAimedRoundScoresEndsInTheNameEntryAndReplaysExactly) {
   // 1. The round without a shot: its frame times and round clock.
   const int round_frames_limit = 91 * 1000 / 30 + 200;

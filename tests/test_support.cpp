@@ -82,11 +82,15 @@ void make_archive(const fs::path& file, const std::string& magic,
 namespace {
 
 // The process's environment with the additions, as execve wants it.
+// The inherited environment without the locale's language settings (a child speaks German unless
+// a test gives it another), with the additions.
 std::vector<std::string> environment_with(const std::map<std::string, std::string>& additions) {
   std::vector<std::string> out;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
-    if (!additions.count(entry.substr(0, entry.find('=')))) out.push_back(entry);
+    const std::string name = entry.substr(0, entry.find('='));
+    if (name == "LC_ALL" || name == "LC_MESSAGES" || name == "LANG") continue;
+    if (!additions.count(name)) out.push_back(entry);
   }
   for (const auto& [name, value] : additions) out.push_back(name + "=" + value);
   return out;

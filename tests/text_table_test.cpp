@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "game/text/texts.h"
+#include "game/text/translations.h"
 #include "tests/gfx_fixture.h"
 
 using namespace text;
@@ -138,3 +139,58 @@ TEST_F(TextTable, MissingFileLeavesEveryTextUndefined) {
 }
 
 }  // namespace
+
+// ---- translation files ---------------------------------------------------------------------------
+
+TEST(Translation, AWholeFileIsReadSectionBySection) {
+  const std::string file =
+      "\xEF\xBB\xBF# a comment\n"
+      "[language]\ncode = fr\nname = Français\nupload = 000c\n\n"
+      "[texts]\n13 = Vos points : %d\n50 = But = tout\n"
+      "[credits]\n#GrumboldX\n\nLe jeu\n\n\n"
+      "[words]\nHilfe = Aide\n"
+      "[server]\r\nZu viele Anfragen = Trop de requêtes\r\n";
+  Translation t;
+  std::string error;
+  ASSERT_TRUE(parse_translation(file, t, error)) << error;
+  EXPECT_EQ(t.code, "fr");
+  EXPECT_EQ(t.name, "Français");
+  EXPECT_EQ(t.upload_code, 0x0c);
+  EXPECT_EQ(t.texts.at(13), "Vos points : %d");
+  EXPECT_EQ(t.texts.at(50), "But = tout") << "the key ends at the first \" = \"";
+  // Credits keep "#" lines and inner gaps as they stand; the blank lines before the next section go.
+  EXPECT_EQ(t.credits, (std::vector<std::string>{"#GrumboldX", "", "Le jeu"}));
+  EXPECT_EQ(translated(t.words, "Hilfe"), "Aide");
+  EXPECT_EQ(translated(t.words, "Ende"), "Ende") << "a word without translation stays German";
+  EXPECT_EQ(translated(t.server, "Zu viele Anfragen"), "Trop de requêtes");
+}
+
+TEST(Translation, AMalformedFileIsRefusedWithItsLine) {
+  const std::string head = "[language]\ncode = fr\nname = Français\nupload = 000c\n";
+  const struct {
+    std::string file;
+    std::string error;
+  } cases[] = {
+      {head + "[menus]\n", "line 5: unknown section [menus]"},
+      {head + "[texts]\n13 Vos points\n", "line 6: expected \"key = text\" in a section"},
+      {"code = fr\n" + head, "line 1: expected \"key = text\" in a section"},
+      {head + "[texts]\n0 = zéro\n", "line 6: a text's number is 1 to 99"},
+      {head + "[texts]\n100 = cent\n", "line 6: a text's number is 1 to 99"},
+      {head + "[texts]\nx1 = un\n", "line 6: a text's number is 1 to 99"},
+      {"[language]\ncode = fr\nname = F\nupload = c\n", "line 4: upload is four hexadecimal digits"},
+      {"[language]\ncode = fr\nname = F\nupload = 00zz\n", "line 4: upload is four hexadecimal digits"},
+      {"[language]\ncolour = red\n", "line 2: unknown key colour"},
+      {"[language]\ncode = de\nname = Deutsch\nupload = 0007\n", "[language] needs a code of two lower-case letters other than de"},
+      {"[language]\ncode = FR\nname = F\nupload = 000c\n", "[language] needs a code of two lower-case letters other than de"},
+      {"[language]\ncode = fra\nname = F\nupload = 000c\n", "[language] needs a code of two lower-case letters other than de"},
+      {"[language]\ncode = fr\nupload = 000c\n", "[language] needs a name and an upload number"},
+      {head + "[words]\nHilfe = A\xC3\n", "not UTF-8"},
+      {head + "[words]\nHilfe = \xC0\xAF\n", "not UTF-8"},
+  };
+  for (const auto& c : cases) {
+    Translation t;
+    std::string error;
+    EXPECT_FALSE(parse_translation(c.file, t, error)) << c.file;
+    EXPECT_EQ(error, c.error) << c.file;
+  }
+}
