@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The game in each of its languages. In this process: how the language is chosen from the option
 // and the locale, what it changes in the upload (its language number, the links), and that the
-// English table has every text the German one has. Through the real binary, headless (XL): title,
+// English table has every text the German one has, in characters the font holds. Through the real binary, headless (XL): title,
 // help, table, a round with hits, the name entry and the exit screen, each compared with the stored
 // picture of that language; the same scripted round records the very same game in both.
 //
@@ -26,6 +26,7 @@
 #include "game/gfx/sprites.h"
 #include "game/qzX/replay.h"
 #include "game/resources/archive.h"
+#include "game/text/font.h"
 #include "game/text/texts.h"
 #include "game/upload/upload.h"
 #include "platform/user_folders.h"
@@ -227,6 +228,15 @@ TEST_F(LanguageRun, TheEnglishTableHasEveryTextAndTellsTheUploadItsLanguage) {
       EXPECT_NE(std::u16string(text::get_text(index)), text) << "text " << index << " is German";
     }
   }
+  // The game's font has every character of the texts it draws (the dialog's, 80 to 97, are the
+  // desktop's).
+  text::load_font();
+  for (int i = 1; i < text::text_index_count; ++i) {
+    if (text::text_index[i] == text::text_undefined || (i >= 80 && i < 98)) continue;
+    for (const char16_t* c = text::get_text(i); *c; ++c)
+      EXPECT_TRUE(*c == u' ' || text::char_available(*c)) << "text " << i << ": character " << int(*c);
+  }
+  text::release_font();
   text::load_texts();
 }
 
