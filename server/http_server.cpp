@@ -12,7 +12,9 @@
 #include "server/accounts.h"
 #include "server/connection_gate.h"
 #include "server/editions.h"
+#include "server/languages.h"
 #include "server/log.h"
+#include "server/messages.h"
 #include "server/pages.h"
 
 namespace server {
@@ -67,6 +69,53 @@ std::string json_escape(const std::string& text) {
     }
   }
   return out;
+}
+
+// A path or a query's part as it goes into a link: every byte but the unreserved ones (and "/" in
+// a path) escaped.
+std::string url_escaped(std::string_view text, bool path) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : text) {
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+        c == '_' || c == '~' || (path && c == '/')) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += digits[c >> 4];
+      out += digits[c & 15];
+    }
+  }
+  return out;
+}
+
+// A page's language: a lang parameter that names one picks it and keeps it in a cookie for the
+// pages after; otherwise the cookie or the browser's languages choose, and the page says that it
+// varies with them.
+const Language& page_language(const httplib::Request& req, httplib::Response& res, std::string_view parameter,
+                              bool keep) {
+  const LanguageChoice choice =
+      choose_language(parameter, req.get_header_value("Cookie"), req.get_header_value("Accept-Language"));
+  if (!choice.from_parameter)
+    res.set_header("Vary", "Accept-Language, Cookie");
+  else if (keep)
+    res.set_header("Set-Cookie", "lang=" + choice.language->code + "; Path=/; Max-Age=31536000; SameSite=Lax");
+  return *choice.language;
+}
+
+// A page answering a GET: its language from the request, and its address (the query without
+// lang) for the language switch.
+PageContext page_context(const httplib::Request& req, httplib::Response& res) {
+  PageContext c;
+  c.language = &page_language(req, res, req.get_param_value("lang"), true);
+  // A path that is not this server's own ("//host/...") would lead elsewhere.
+  c.path = req.path.starts_with('/') && !req.path.starts_with("//") ? url_escaped(req.path, true) : "/";
+  for (const auto& [key, value] : req.params) {
+    if (key == "lang") continue;
+    if (!c.query.empty()) c.query += '&';
+    c.query += url_escaped(key, false) + "=" + url_escaped(value, false);
+  }
+  return c;
 }
 
 // An Origin header ("https://host:port", or "null") against the Host the request was sent to.
@@ -126,25 +175,25 @@ class GateStream : public httplib::Stream {
 }  // namespace
 
 std::string redirect_target(const std::string& path) {
-  static const std::regex dialog_link(R"(/grumbold/qzt/de/(xs|xl|xxl)-uplb-(help|reg|high)_redirect\.php)");
-  static const std::regex exit_link(R"(/grumbold/qzt/de/(xs|xl)_c([1-4])_redirect\.php)");
+  static const std::regex dialog_link(R"(/grumbold/qzt/([a-z]{2})/(xs|xl|xxl)-uplb-(help|reg|high)_redirect\.php)");
+  static const std::regex exit_link(R"(/grumbold/qzt/([a-z]{2})/(xs|xl)_c([1-4])_redirect\.php)");
   std::smatch m;
-  if (std::regex_match(path, m, dialog_link)) {
-    const std::string slug = m[1];
-    if (m[2] == "help") return "/help/" + slug;
-    if (m[2] == "reg") return "/register/" + slug;
-    return "/list/" + slug;
-  }
-  if (std::regex_match(path, m, exit_link)) {
+  const bool dialog = std::regex_match(path, m, dialog_link);
+  if (!dialog && !std::regex_match(path, m, exit_link)) return "";
+  const Language* language = language_by_code(m[1].str());
+  if (!language) return "";
+  const std::string slug = m[2];
+  std::string target = "/";
+  if (dialog) {
+    target = (m[3] == "help" ? "/help/" : m[3] == "reg" ? "/register/" : "/list/") + slug;
+  } else {
     // The exit screen's pictures: the online list, more games (the start page), help; the
     // invisible areas lead to the start page.
-    const std::string slug = m[1];
-    const int picture = std::stoi(m[2]);
-    if (picture == 1) return "/list/" + slug;
-    if (slug == "xs" && picture == 3) return "/help/xs";
-    return "/";
+    const int picture = std::stoi(m[3]);
+    if (picture == 1) target = "/list/" + slug;
+    if (slug == "xs" && picture == 3) target = "/help/xs";
   }
-  return "";
+  return with_language(target, *language);
 }
 
 HttpServer::HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers)
@@ -207,108 +256,115 @@ void HttpServer::stop() {
 void HttpServer::add_routes() {
   httplib::Server& s = *http_;
 
-  // Every address but the health address counts against the caller's rate.
+  // Every address but the health address counts against the caller's rate. The game's posts are
+  // counted by their handler, which has read the body and so knows the language to answer in.
   s.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-    if (req.path == "/health" || rate_.allow(req.remote_addr)) return httplib::Server::HandlerResponse::Unhandled;
-    res.status = 429;
+    if (req.path == "/health" || (req.path == "/qzt/uploadhandler.php" && req.method == "POST") ||
+        rate_.allow(req.remote_addr))
+      return httplib::Server::HandlerResponse::Unhandled;
     res.set_header("Retry-After", std::to_string(rate_.wait_seconds(req.remote_addr)));
-    if (req.path == "/qzt/uploadhandler.php") {
-      Reply r;
-      r.action = Action::retry;
-      r.text = "Zu viele Anfragen von deiner Adresse. Bitte warte einen Moment und sende dann noch einmal.";
-      res.set_content(write_reply(r), game_reply_type);
-    } else {
-      send_page(res, 429, error_page("Zu viele Anfragen", "Bitte warte einen Moment."));
-    }
+    send_page(res, 429, trouble_page(page_context(req, res), Trouble::too_many_requests));
     return httplib::Server::HandlerResponse::Handled;
   });
 
   // The body is whole here: the gate read it within its length and time bounds.
   s.Post("/qzt/uploadhandler.php", [this](const httplib::Request& req, httplib::Response& res) {
+    if (!rate_.allow(req.remote_addr)) {
+      res.status = 429;
+      res.set_header("Retry-After", std::to_string(rate_.wait_seconds(req.remote_addr)));
+      res.set_content(write_reply(too_many_requests_reply(request_language(req.body))), game_reply_type);
+      return;
+    }
     const Reply r = service_.handle(req.body, req.remote_addr, base_url(req.get_header_value("Host")));
     res.set_content(write_reply(r), game_reply_type);
   });
 
-  s.Get(R"(/grumbold/qzt/de/[A-Za-z0-9_.-]+\.php)", [](const httplib::Request& req, httplib::Response& res) {
+  s.Get(R"(/grumbold/qzt/[a-z]{2}/[A-Za-z0-9_.-]+\.php)", [](const httplib::Request& req, httplib::Response& res) {
     const std::string target = redirect_target(req.path);
     if (target.empty()) {
-      send_page(res, 404, not_found_page());
+      send_page(res, 404, not_found_page(page_context(req, res)));
       return;
     }
     res.set_redirect(target, 302);
   });
 
-  s.Get("/", [this](const httplib::Request&, httplib::Response& res) {
+  s.Get("/", [this](const httplib::Request& req, httplib::Response& res) {
     std::vector<int> editions;
     for (int e = 1; e <= 3; ++e)
       if (verifiers_.facts(e)) editions.push_back(e);
-    send_page(res, 200, index_page(editions));
+    send_page(res, 200, index_page(page_context(req, res), editions));
   });
   s.Get("/style.css", [](const httplib::Request&, httplib::Response& res) {
     res.set_header("Cache-Control", "max-age=3600");
     res.set_content(style_sheet(), "text/css; charset=utf-8");
   });
   s.Get(R"(/help/(xs|xl|xxl))", [](const httplib::Request& req, httplib::Response& res) {
-    send_page(res, 200, help_page(edition_from_slug(req.matches[1].str())));
+    send_page(res, 200, help_page(page_context(req, res), edition_from_slug(req.matches[1].str())));
   });
   s.Get(R"(/register/(xs|xl|xxl))", [](const httplib::Request& req, httplib::Response& res) {
-    send_page(res, 200, register_page(edition_from_slug(req.matches[1].str()), "", ""));
+    send_page(res, 200,
+              register_page(page_context(req, res), edition_from_slug(req.matches[1].str()), FormError::none, ""));
   });
   s.Post("/register", [this](const httplib::Request& req, httplib::Response& res) {
     // Only our own form may register: a browser names the page a post comes from, and one from
     // another site is refused. The form sends its fields in the body; a password in the address
     // would end up in logs and histories, so an address with a query is refused too.
+    // The answer speaks the form's language (its lang field); its switch leads back to the form.
+    const int edition = edition_from_slug(req.get_param_value("edition"));
+    PageContext c;
+    c.language = &page_language(req, res, req.get_param_value("lang"), false);
+    c.path = std::string("/register/") + edition_slug(edition ? edition : 2);
     const std::string origin = req.get_header_value("Origin");
     if (!origin.empty() && !same_origin(origin, req.get_header_value("Host"))) {
       server_log("%s: registration from another site (%s) refused", req.remote_addr.c_str(), origin.c_str());
-      send_page(res, 403, error_page("Nicht erlaubt", "Die Anmeldung geht nur über das Formular dieser Seite."));
+      send_page(res, 403, trouble_page(c, Trouble::foreign_form));
       return;
     }
     if (req.target.find('?') != std::string::npos) {
-      send_page(res, 400, error_page("Nicht erlaubt", "Das Formular schickt seine Felder nicht in der Adresse."));
+      send_page(res, 400, trouble_page(c, Trouble::fields_in_address));
       return;
     }
     const std::string name = req.get_param_value("name");
     const std::string password = req.get_param_value("password");
-    const int edition = edition_from_slug(req.get_param_value("edition"));
-    std::string error;
+    FormError error = FormError::none;
     if (!valid_user_name(name))
-      error = "Der Benutzername braucht 2 bis 15 Zeichen: Buchstaben, Ziffern, _ - oder .";
+      error = FormError::name;
     else if (!valid_password(password))
-      error = "Das Passwort braucht 4 bis 12 Zeichen, ohne Leerzeichen und ohne & = + % # ?";
+      error = FormError::password;
     else if (password != req.get_param_value("password2"))
-      error = "Die beiden Passwörter sind verschieden.";
-    if (!error.empty()) {
-      send_page(res, 400, register_page(edition, error, valid_user_name(name) ? name : ""));
+      error = FormError::mismatch;
+    if (error != FormError::none) {
+      send_page(res, 400, register_page(c, edition, error, valid_user_name(name) ? name : ""));
       return;
     }
     const std::string hash = hash_password(password);
     try {
       if (hash.empty()) throw StoreError("no password hash");
       if (!store_.create_account(name, hash, static_cast<std::int64_t>(std::time(nullptr)))) {
-        send_page(res, 409, register_page(edition, "Diesen Benutzernamen gibt es schon.", ""));
+        send_page(res, 409, register_page(c, edition, FormError::name_taken, ""));
         return;
       }
     } catch (const StoreError& e) {
       server_log("%s: registration failed: %s", req.remote_addr.c_str(), e.what());
       service_.writes().failed(static_cast<std::int64_t>(std::time(nullptr)), e.what());
-      send_page(res, 503, error_page("Server beschäftigt", "Bitte versuche es gleich noch einmal."));
+      send_page(res, 503, trouble_page(c, Trouble::busy));
       return;
     }
     service_.writes().succeeded();
     server_log("%s: account %s registered", req.remote_addr.c_str(), name.c_str());
-    send_page(res, 201, registered_page(edition, name));
+    send_page(res, 201, registered_page(c, edition, name));
   });
   s.Get(R"(/list/(xs|xl|xxl))", [this](const httplib::Request& req, httplib::Response& res) {
     const int edition = edition_from_slug(req.matches[1].str());
     const std::int64_t page = page_number(req);
+    const PageContext c = page_context(req, res);
     try {
       const std::int64_t total = store_.listed_count(edition);
       const auto entries = store_.list(edition, (page - 1) * list_page_size, list_page_size);
-      send_page(res, 200, list_page(edition, entries, page, total, list_page_size));
+      send_page(res, 200, list_page(c, edition, entries, page, total, list_page_size));
     } catch (const StoreError& e) {
       server_log("list: %s", e.what());
-      send_page(res, 503, error_page("Server beschäftigt", "Die Liste kann gerade nicht gelesen werden."));
+      send_page(res, 503, trouble_page(c, Trouble::list_unreadable));
     }
   });
 
@@ -347,12 +403,10 @@ void HttpServer::add_routes() {
     if (!res.body.empty()) return;  // a handler's own answer
     if (req.path == "/qzt/uploadhandler.php") {
       // A body that could not be read (too long, too slow): the game still gets a reply.
-      Reply r;
-      r.text = "Die Anfrage konnte nicht gelesen werden.";
-      res.set_content(write_reply(r), game_reply_type);
+      res.set_content(write_reply(unreadable_request_reply(request_language(req.body))), game_reply_type);
       return;
     }
-    if (res.status == 404) send_page(res, 404, not_found_page());
+    if (res.status == 404) send_page(res, 404, not_found_page(page_context(req, res)));
   });
   s.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr e) {
     try {

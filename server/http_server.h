@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The server's HTTP side: the connection gate (server/connection_gate.h) reads every request
 // whole within its bounds, and cpp-httplib's routing answers it on a worker: the upload handler,
-// the redirect addresses the game links to, the pages, the health address, a request rate per
-// address; HTTPS when a certificate and key are given.
+// the redirect addresses the game links to, the pages (each in the language the browser asks
+// for, languages.h), the health address, a request rate per address; HTTPS when a certificate
+// and key are given.
 #pragma once
 
 #include <memory>
@@ -50,7 +51,8 @@ class HttpServer {
 
 // Where a redirect address of the game leads on this server ("" for an unknown one): the
 // upload dialog's help, registration and list links of each edition, and the exit screen's
-// link pictures.
+// link pictures, each under the code of the game's language ("/grumbold/qzt/en/..."); the page
+// opens in that language.
 std::string redirect_target(const std::string& path);
 
 }  // namespace server

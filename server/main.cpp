@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "server/http_server.h"
+#include "server/languages.h"
 #include "server/log.h"
 #include "server/options.h"
 #include "server/service.h"
@@ -30,6 +31,11 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.verifier_archive.empty()) return server::run_verifier(options.verifier_archive.c_str());
+  // The built-in translations are read now: a faulty one stops the server before it serves.
+  if (!server::language_error().empty()) {
+    std::fprintf(stderr, "grumboldx-server: %s\n", server::language_error().c_str());
+    return 1;
+  }
 
   // SIGINT and SIGTERM are taken by one thread that stops the server in order; every other
   // thread (the workers start later) inherits the blocked mask.

@@ -11,32 +11,56 @@ namespace server {
 
 namespace {
 
-std::string frame(const std::string& title, const std::string& body) {
+// Each language by its own name; the page's own is no link.
+std::string language_switch(const PageContext& c) {
+  if (languages().size() < 2) return "";
+  std::string out = "<nav class=\"languages\">";
+  for (const Language& l : languages()) {
+    const std::string code = html_escape(l.code);
+    if (l.code == c.language->code) {
+      out += "<span lang=\"" + code + "\">" + html_escape(l.name) + "</span>";
+      continue;
+    }
+    const std::string href = c.path + "?" + (c.query.empty() ? "" : c.query + "&") + "lang=" + l.code;
+    out += "<a href=\"" + html_escape(href) + "\" hreflang=\"" + code + "\" lang=\"" + code + "\">" +
+           html_escape(l.name) + "</a>";
+  }
+  return out + "</nav>";
+}
+
+std::string frame(const PageContext& c, const std::string& title, const std::string& body) {
+  const Language& l = *c.language;
   std::string nav;
   for (int e = 1; e <= 3; ++e)
     nav += std::string("<a href=\"/list/") + edition_slug(e) + "\">" + edition_name(e) + "</a>";
-  return "<!DOCTYPE html>\n<html lang=\"de\"><head><meta charset=\"utf-8\">"
+  return "<!DOCTYPE html>\n<html lang=\"" + html_escape(l.code) +
+         "\"><head><meta charset=\"utf-8\">"
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
          "<title>" +
          html_escape(title) +
          " – GrumboldX</title><link rel=\"stylesheet\" href=\"/style.css\"></head><body>"
          "<header><a class=\"brand\" href=\"/\">GrumboldX</a><nav>" +
-         nav + "<a href=\"/help/xl\">Hilfe</a><a href=\"/register/xl\">Registrieren</a></nav></header><main>" + body +
-         "</main><footer>Jedes Ergebnis in den Listen wurde vom Server nachgespielt und geprüft.</footer>"
-         "</body></html>\n";
+         nav + "<a href=\"/help/xl\">" + tr(l, "Hilfe") + "</a><a href=\"/register/xl\">" + tr(l, "Registrieren") +
+         "</a></nav>" + language_switch(c) + "</header><main>" + body + "</main><footer>" +
+         tr(l, "Jedes Ergebnis in den Listen wurde vom Server nachgespielt und geprüft.") + "</footer></body></html>\n";
 }
 
-std::string edition_or_default(int edition) { return edition_name(edition >= 1 && edition <= 3 ? edition : 2); }
+std::string error_page(const PageContext& c, const std::string& heading, const std::string& text) {
+  return frame(c, heading, "<h1>" + html_escape(heading) + "</h1><p>" + html_escape(text) + "</p>");
+}
+
+int edition_or_default(int edition) { return edition >= 1 && edition <= 3 ? edition : 2; }
 
 }  // namespace
 
-std::string date_text(std::int64_t seconds) {
+std::string date_text(std::int64_t seconds, const Language& language) {
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm utc{};
   gmtime_r(&t, &utc);
-  char out[16];
-  std::strftime(out, sizeof out, "%d.%m.%Y", &utc);
-  return out;
+  char out[64];
+  // The format is the language's own: a translation of the German one.
+  const std::string format = tr(language, "%d.%m.%Y");
+  return std::strftime(out, sizeof out, format.c_str(), &utc) ? out : "";
 }
 
 std::string style_sheet() {
@@ -48,6 +72,8 @@ header a{color:#f6e7c8;text-decoration:none}
 header a:hover{text-decoration:underline}
 .brand{font-weight:700;font-size:1.2rem;color:#fff}
 nav{display:flex;flex-wrap:wrap;gap:1rem}
+.languages{margin-left:auto;gap:.7rem}
+.languages span{color:#fff;font-weight:600}
 main{max-width:46rem;margin:0 auto;padding:1rem 1.2rem 2rem}
 h1{font-size:1.5rem;margin:.6rem 0 .8rem}
 h2{font-size:1.15rem;margin:1.4rem 0 .4rem}
@@ -70,116 +96,168 @@ footer{max-width:46rem;margin:0 auto;padding:0 1.2rem 1.5rem;color:var(--soft);f
 )";
 }
 
-std::string index_page(const std::vector<int>& editions) {
+std::string index_page(const PageContext& c, const std::vector<int>& editions) {
+  const Language& l = *c.language;
   std::string lists;
   for (int e : editions)
-    lists += std::string("<li><a href=\"/list/") + edition_slug(e) + "\">Bestenliste " + edition_name(e) + "</a></li>";
-  return frame("Highscores",
-               "<h1>GrumboldX – Online-Bestenlisten</h1>"
-               "<p>Hier stehen die besten Ergebnisse aller Spieler, je Ausgabe des Spiels eine Liste. "
-               "Jedes Ergebnis spielt der Server aus der mitgeschickten Aufzeichnung nach, bevor es in eine "
-               "Liste kommt.</p><ul>" +
-                   lists +
-                   "</ul><p><a href=\"/register/xl\">Konto anlegen</a> · <a href=\"/help/xl\">So funktioniert "
-                   "das Hochladen</a></p>");
+    lists += std::string("<li><a href=\"/list/") + edition_slug(e) + "\">" +
+             tr(l, "Bestenliste {}", {edition_name(e)}) + "</a></li>";
+  return frame(c, tr(l, "Highscores"),
+               "<h1>" + tr(l, "GrumboldX – Online-Bestenlisten") + "</h1><p>" +
+                   tr(l,
+                      "Hier stehen die besten Ergebnisse aller Spieler, je Ausgabe des Spiels eine Liste. Jedes "
+                      "Ergebnis spielt der Server aus der mitgeschickten Aufzeichnung nach, bevor es in eine Liste "
+                      "kommt.") +
+                   "</p><ul>" + lists + "</ul><p><a href=\"/register/xl\">" + tr(l, "Konto anlegen") +
+                   "</a> · <a href=\"/help/xl\">" + tr(l, "So funktioniert das Hochladen") + "</a></p>");
 }
 
-std::string help_page(int edition) {
-  const std::string name = edition_or_default(edition);
-  const std::string slug = edition_slug(edition >= 1 && edition <= 3 ? edition : 2);
-  return frame("Hilfe",
-               "<h1>Hilfe zum Hochladen (" + name +
-                   ")</h1>"
-                   "<h2>1. Konto anlegen</h2><p>Lege einmal ein <a href=\"/register/" +
-                   slug +
-                   "\">Konto</a> an: ein Benutzername (2 bis 15 Buchstaben, Ziffern, <code>_</code>, "
-                   "<code>-</code> oder <code>.</code>) und ein Passwort (4 bis 12 Zeichen).</p>"
-                   "<h2>2. Ergebnis senden</h2><p>Nach einer Runde, deren Ergebnis in deine Highscore-Tabelle "
-                   "kommt, klickst du dort auf den Senden-Knopf. Im Fenster „Grumbold X - Upload“ gibst du "
-                   "Benutzername und Passwort ein und drückst „Senden“. Das Feld „Parameter“ bleibt leer.</p>"
-                   "<h2>3. Die Prüfung</h2><p>Das Spiel schickt mit dem Ergebnis eine Aufzeichnung deiner "
-                   "Eingaben. Der Server spielt die Runde damit nach und vergleicht Punkte und Ereignisse. "
-                   "Stimmen sie überein, kommt das Ergebnis in die <a href=\"/list/" +
-                   slug +
-                   "\">Liste</a>. Weil das Spiel die genaue Rundenuhr nicht mitschickt, darf ein "
-                   "Mehrfachtreffer-Bonus oder eine Zehn-Sekunden-Marke beim Nachspielen um ein Bild verrutschen; "
-                   "solche Ergebnisse tragen in der Liste das Zeichen ≈, alle anderen ein ✓.</p>"
-                   "<h2>Wenn etwas nicht klappt</h2><ul>"
-                   "<li><b>Unbekannter Benutzer</b>: zuerst ein Konto anlegen.</li>"
-                   "<li><b>Falsches Passwort</b>: noch einmal eingeben und erneut senden.</li>"
-                   "<li><b>Nicht angenommen</b>: die Aufzeichnung passte nicht zum Ergebnis, oder dasselbe Spiel "
-                   "steht schon in der Liste.</li>"
-                   "<li><b>Server beschäftigt</b>: einen Moment warten und erneut senden.</li></ul>");
+// The help's texts hold their own markup: they come from the code and the built-in translations.
+std::string help_page(const PageContext& c, int edition) {
+  const Language& l = *c.language;
+  const int e = edition_or_default(edition);
+  const std::string slug = edition_slug(e);
+  return frame(c, tr(l, "Hilfe"),
+               "<h1>" + tr(l, "Hilfe zum Hochladen ({})", {edition_name(e)}) + "</h1><h2>" + tr(l, "1. Konto anlegen") +
+                   "</h2><p>" +
+                   tr(l,
+                      "Lege einmal ein <a href=\"{}\">Konto</a> an: ein Benutzername (2 bis 15 Buchstaben, Ziffern, "
+                      "<code>_</code>, <code>-</code> oder <code>.</code>) und ein Passwort (4 bis 12 Zeichen).",
+                      {"/register/" + slug}) +
+                   "</p><h2>" + tr(l, "2. Ergebnis senden") + "</h2><p>" +
+                   tr(l,
+                      "Nach einer Runde, deren Ergebnis in deine Highscore-Tabelle kommt, klickst du dort auf den "
+                      "Senden-Knopf. Im Fenster „Grumbold X - Upload“ gibst du Benutzername und Passwort ein und "
+                      "drückst „Senden“. Das Feld „Parameter“ bleibt leer.") +
+                   "</p><h2>" + tr(l, "3. Die Prüfung") + "</h2><p>" +
+                   tr(l,
+                      "Das Spiel schickt mit dem Ergebnis eine Aufzeichnung deiner Eingaben. Der Server spielt die "
+                      "Runde damit nach und vergleicht Punkte und Ereignisse. Stimmen sie überein, kommt das Ergebnis "
+                      "in die <a href=\"{}\">Liste</a>. Weil das Spiel die genaue Rundenuhr nicht mitschickt, darf "
+                      "ein Mehrfachtreffer-Bonus oder eine Zehn-Sekunden-Marke beim Nachspielen um ein Bild "
+                      "verrutschen; solche Ergebnisse tragen in der Liste das Zeichen ≈, alle anderen ein ✓.",
+                      {"/list/" + slug}) +
+                   "</p><h2>" + tr(l, "Wenn etwas nicht klappt") + "</h2><ul><li>" +
+                   tr(l, "<b>Unbekannter Benutzer</b>: zuerst ein Konto anlegen.") + "</li><li>" +
+                   tr(l, "<b>Falsches Passwort</b>: noch einmal eingeben und erneut senden.") + "</li><li>" +
+                   tr(l,
+                      "<b>Nicht angenommen</b>: die Aufzeichnung passte nicht zum Ergebnis, oder dasselbe Spiel "
+                      "steht schon in der Liste.") +
+                   "</li><li>" + tr(l, "<b>Server beschäftigt</b>: einen Moment warten und erneut senden.") +
+                   "</li></ul>");
 }
 
-std::string register_page(int edition, const std::string& error, const std::string& name) {
-  const int e = edition >= 1 && edition <= 3 ? edition : 2;
+std::string register_page(const PageContext& c, int edition, FormError error, const std::string& name) {
+  const Language& l = *c.language;
+  const int e = edition_or_default(edition);
   std::string options;
   for (int k = 1; k <= 3; ++k)
     options += std::string("<option value=\"") + edition_slug(k) + "\"" + (k == e ? " selected" : "") + ">" +
                edition_name(k) + "</option>";
-  return frame("Registrieren",
-               "<h1>Konto anlegen</h1>" +
-                   (error.empty() ? std::string() : "<p class=\"error\">" + html_escape(error) + "</p>") +
-                   "<form method=\"post\" action=\"/register\">"
-                   "<label>Benutzername<input name=\"name\" maxlength=\"15\" required value=\"" +
-                   html_escape(name) +
-                   "\" autocomplete=\"username\"></label>"
-                   "<label>Passwort<input name=\"password\" type=\"password\" maxlength=\"12\" required "
-                   "autocomplete=\"new-password\"></label>"
-                   "<label>Passwort wiederholen<input name=\"password2\" type=\"password\" maxlength=\"12\" "
-                   "required autocomplete=\"new-password\"></label>"
-                   "<label>Ausgabe<select name=\"edition\">" +
-                   options +
-                   "</select></label><button type=\"submit\">Konto anlegen</button></form>"
-                   "<p class=\"soft\">Benutzername: 2 bis 15 Buchstaben, Ziffern, _ - oder . "
-                   "Passwort: 4 bis 12 Zeichen ohne Leerzeichen und ohne &amp; = + % # ?. Das Passwort "
-                   "speichert der Server nur als yescrypt-Hash.</p>");
+  // The password's forbidden characters go in as a value: " = " ends a translation's key.
+  const std::string forbidden = "& = + % # ?";
+  std::string message;
+  switch (error) {
+    case FormError::none: break;
+    case FormError::name:
+      message = tr(l, "Der Benutzername braucht 2 bis 15 Zeichen: Buchstaben, Ziffern, _ - oder .");
+      break;
+    case FormError::password:
+      message = tr(l, "Das Passwort braucht 4 bis 12 Zeichen, ohne Leerzeichen und ohne {}", {forbidden});
+      break;
+    case FormError::mismatch: message = tr(l, "Die beiden Passwörter sind verschieden."); break;
+    case FormError::name_taken: message = tr(l, "Diesen Benutzernamen gibt es schon."); break;
+  }
+  return frame(c, tr(l, "Registrieren"),
+               "<h1>" + tr(l, "Konto anlegen") + "</h1>" +
+                   (message.empty() ? std::string() : "<p class=\"error\">" + html_escape(message) + "</p>") +
+                   "<form method=\"post\" action=\"/register\"><input type=\"hidden\" name=\"lang\" value=\"" +
+                   html_escape(l.code) + "\"><label>" + tr(l, "Benutzername") +
+                   "<input name=\"name\" maxlength=\"15\" required value=\"" + html_escape(name) +
+                   "\" autocomplete=\"username\"></label><label>" + tr(l, "Passwort") +
+                   "<input name=\"password\" type=\"password\" maxlength=\"12\" required "
+                   "autocomplete=\"new-password\"></label><label>" +
+                   tr(l, "Passwort wiederholen") +
+                   "<input name=\"password2\" type=\"password\" maxlength=\"12\" "
+                   "required autocomplete=\"new-password\"></label><label>" +
+                   tr(l, "Ausgabe") + "<select name=\"edition\">" + options +
+                   "</select></label><button type=\"submit\">" + tr(l, "Konto anlegen") +
+                   "</button></form><p class=\"soft\">" +
+                   fill_in(html_escape(tr(l,
+                                          "Benutzername: 2 bis 15 Buchstaben, Ziffern, _ - oder . Passwort: 4 bis "
+                                          "12 Zeichen ohne Leerzeichen und ohne {}. Das Passwort speichert der "
+                                          "Server nur als yescrypt-Hash.")),
+                           {html_escape(forbidden)}) +
+                   "</p>");
 }
 
-std::string registered_page(int edition, const std::string& name) {
-  const int e = edition >= 1 && edition <= 3 ? edition : 2;
-  return frame("Konto angelegt", "<h1>Willkommen, " + html_escape(name) +
-                                     "!</h1><p class=\"notice\">Dein Konto ist angelegt. Sende dein Ergebnis jetzt "
-                                     "aus dem Spiel.</p><p><a href=\"/list/" +
-                                     edition_slug(e) + "\">Zur Bestenliste " + edition_name(e) + "</a></p>");
+std::string registered_page(const PageContext& c, int edition, const std::string& name) {
+  const Language& l = *c.language;
+  const int e = edition_or_default(edition);
+  return frame(c, tr(l, "Konto angelegt"),
+               "<h1>" + tr(l, "Willkommen, {}!", {html_escape(name)}) + "</h1><p class=\"notice\">" +
+                   tr(l, "Dein Konto ist angelegt. Sende dein Ergebnis jetzt aus dem Spiel.") +
+                   "</p><p><a href=\"/list/" + edition_slug(e) + "\">" +
+                   tr(l, "Zur Bestenliste {}", {edition_name(e)}) + "</a></p>");
 }
 
-std::string list_page(int edition, const std::vector<ListEntry>& entries, std::int64_t page, std::int64_t total,
-                      std::int64_t page_size) {
+std::string list_page(const PageContext& c, int edition, const std::vector<ListEntry>& entries, std::int64_t page,
+                      std::int64_t total, std::int64_t page_size) {
+  const Language& l = *c.language;
   const std::string slug = edition_slug(edition);
   const std::int64_t pages = total == 0 ? 1 : (total + page_size - 1) / page_size;
   std::string rows;
   for (const ListEntry& e : entries) {
     const std::string rank = std::to_string(e.rank);
     rows += "<tr id=\"r" + rank + "\"><td class=\"num\">" + rank + "</td><td>" + html_escape(e.name) +
-            "</td><td class=\"num\">" + std::to_string(e.score) + "</td><td>" + date_text(e.created) + "</td><td>" +
-            (e.exact ? "<span class=\"mark\" title=\"nachgespielt: alle Ereignisse und die Punkte stimmen\">✓</span>"
-                     : "<span class=\"mark\" title=\"nachgespielt: ein Bonus oder eine Marke lag um ein Bild "
-                       "anders\">≈</span>") +
-            "</td></tr>";
+            "</td><td class=\"num\">" + std::to_string(e.score) + "</td><td>" + date_text(e.created, l) +
+            "</td><td><span class=\"mark\" title=\"" +
+            html_escape(e.exact ? tr(l, "nachgespielt: alle Ereignisse und die Punkte stimmen")
+                                : tr(l, "nachgespielt: ein Bonus oder eine Marke lag um ein Bild anders")) +
+            "\">" + (e.exact ? "✓" : "≈") + "</span></td></tr>";
   }
-  if (rows.empty()) rows = "<tr><td colspan=\"5\" class=\"soft\">Noch keine geprüften Ergebnisse.</td></tr>";
+  if (rows.empty())
+    rows = "<tr><td colspan=\"5\" class=\"soft\">" + tr(l, "Noch keine geprüften Ergebnisse.") + "</td></tr>";
   std::string nav = "<div class=\"pages\"><span>";
-  if (page > 1) nav += "<a href=\"/list/" + slug + "?page=" + std::to_string(page - 1) + "\">« Bessere</a>";
-  nav += "</span><span class=\"soft\">Seite " + std::to_string(page) + " von " + std::to_string(pages) +
-         " · " + std::to_string(total) + " Ergebnisse</span><span>";
-  if (page < pages) nav += "<a href=\"/list/" + slug + "?page=" + std::to_string(page + 1) + "\">Weitere »</a>";
+  if (page > 1)
+    nav += "<a href=\"/list/" + slug + "?page=" + std::to_string(page - 1) + "\">" + tr(l, "« Bessere") + "</a>";
+  nav +=
+      "</span><span class=\"soft\">" +
+      tr(l, "Seite {} von {} · {} Ergebnisse", {std::to_string(page), std::to_string(pages), std::to_string(total)}) +
+      "</span><span>";
+  if (page < pages)
+    nav += "<a href=\"/list/" + slug + "?page=" + std::to_string(page + 1) + "\">" + tr(l, "Weitere »") + "</a>";
   nav += "</span></div>";
-  return frame(std::string("Bestenliste ") + edition_name(edition),
-               std::string("<h1>Bestenliste ") + edition_name(edition) +
-                   "</h1><table><thead><tr><th class=\"num\">Platz</th><th>Name</th><th class=\"num\">Punkte</th>"
-                   "<th>Datum</th><th title=\"vom Server nachgespielt\">Geprüft</th></tr></thead><tbody>" +
-                   rows + "</tbody></table>" + nav);
+  const std::string heading = tr(l, "Bestenliste {}", {edition_name(edition)});
+  return frame(c, heading,
+               "<h1>" + heading + "</h1><table><thead><tr><th class=\"num\">" + tr(l, "Platz") + "</th><th>" +
+                   tr(l, "Name") + "</th><th class=\"num\">" + tr(l, "Punkte") + "</th><th>" + tr(l, "Datum") +
+                   "</th><th title=\"" + html_escape(tr(l, "vom Server nachgespielt")) + "\">" + tr(l, "Geprüft") +
+                   "</th></tr></thead><tbody>" + rows + "</tbody></table>" + nav);
 }
 
-std::string not_found_page() {
-  return frame("Nicht gefunden", "<h1>Nicht gefunden</h1><p>Diese Seite gibt es nicht. <a href=\"/\">Zur "
-                                 "Startseite</a></p>");
+std::string not_found_page(const PageContext& c) {
+  const Language& l = *c.language;
+  return frame(c, tr(l, "Nicht gefunden"),
+               "<h1>" + tr(l, "Nicht gefunden") + "</h1><p>" + tr(l, "Diese Seite gibt es nicht.") + " <a href=\"/\">" +
+                   tr(l, "Zur Startseite") + "</a></p>");
 }
 
-std::string error_page(const std::string& heading, const std::string& text) {
-  return frame(heading, "<h1>" + html_escape(heading) + "</h1><p>" + html_escape(text) + "</p>");
+std::string trouble_page(const PageContext& c, Trouble trouble) {
+  const Language& l = *c.language;
+  switch (trouble) {
+    case Trouble::too_many_requests:
+      return error_page(c, tr(l, "Zu viele Anfragen"), tr(l, "Bitte warte einen Moment."));
+    case Trouble::foreign_form:
+      return error_page(c, tr(l, "Nicht erlaubt"), tr(l, "Die Anmeldung geht nur über das Formular dieser Seite."));
+    case Trouble::fields_in_address:
+      return error_page(c, tr(l, "Nicht erlaubt"), tr(l, "Das Formular schickt seine Felder nicht in der Adresse."));
+    case Trouble::busy:
+      return error_page(c, tr(l, "Server beschäftigt"), tr(l, "Bitte versuche es gleich noch einmal."));
+    case Trouble::list_unreadable:
+      return error_page(c, tr(l, "Server beschäftigt"), tr(l, "Die Liste kann gerade nicht gelesen werden."));
+  }
+  return not_found_page(c);
 }
 
 }  // namespace server

@@ -17,6 +17,13 @@ bool read_integer(const std::string& text, std::int64_t lowest, std::int64_t hig
   return ec == std::errc() && rest == end && out >= lowest && out <= highest;
 }
 
+// The lang field: up to four hexadecimal digits; an empty one leaves the default.
+bool read_language(const std::string& text, int& out) {
+  if (text.size() > 4 || !is_hex(text)) return false;
+  if (!text.empty()) out = static_cast<int>(std::stoul(text, nullptr, 16));
+  return true;
+}
+
 // A field that must be there, with at most most characters.
 const std::string* required(const Form& form, const char* key, std::size_t most, std::string& error) {
   const std::string* v = form.find(key);
@@ -42,7 +49,7 @@ bool parse_authenticate(const Form& form, AuthenticateRequest& a, std::string& e
   if (!noyb) return false;
   const std::string* lang = form.find("lang");
   const std::string* opt = form.find("opt");
-  if ((lang && (lang->size() > 4 || !is_hex(*lang))) || (opt && opt->size() > max_parameter)) {
+  if ((lang && !read_language(*lang, a.language)) || (opt && opt->size() > max_parameter)) {
     error = "field lang or opt malformed";
     return false;
   }
@@ -94,6 +101,11 @@ bool parse_upload(const Form& form, UploadRequest& u, std::string& error) {
   }
   const std::string* el = form.find("el");
   const std::string* replay = form.find("replay");
+  const std::string* lang = form.find("lang");
+  if (lang && !read_language(*lang, u.language)) {
+    error = "field lang malformed";
+    return false;
+  }
   if ((el != nullptr) != (u.log_type != LogType::none) || (replay != nullptr) != (u.log_type == LogType::full)) {
     error = "fields el and replay do not match the log type";
     return false;

@@ -38,6 +38,7 @@ struct AuthenticateRequest {
   std::int32_t score = 0;
   std::int64_t check_word_1 = 0, check_word_2 = 0;
   std::string parameter;
+  int language = 0x0007;  // the lang field's number (German when the field is missing)
 };
 
 struct UploadRequest {
@@ -45,6 +46,7 @@ struct UploadRequest {
   std::string el;       // the event text (empty for log type none)
   std::string replay;   // the replay text (empty unless log type full)
   LogType log_type = LogType::none;
+  int language = 0;     // a lang field's number, 0 without one (the game sends none)
 };
 
 struct Request {

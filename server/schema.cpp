@@ -85,6 +85,9 @@ const Migration migrations[] = {
         UPDATE results SET listed_score = LEAST(score, simulated_score);
         DROP INDEX results_by_list;
         CREATE INDEX results_by_list ON results(edition, verified, listed_score DESC, created, id))"},
+    // Version 3: the language of an authentication, which the upload's reply is written in.
+    {3, R"(ALTER TABLE authentications ADD COLUMN language TEXT NOT NULL DEFAULT 'de')",
+     R"(ALTER TABLE authentications ADD COLUMN language TEXT NOT NULL DEFAULT 'de')"},
 };
 const int migration_count = static_cast<int>(sizeof migrations / sizeof migrations[0]);
 

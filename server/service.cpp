@@ -8,63 +8,25 @@
 #include "game/upload/payload_decode.h"
 #include "game/upload/upload.h"
 #include "server/editions.h"
+#include "server/form.h"
 #include "server/judge.h"
 #include "server/log.h"
+#include "server/messages.h"
 #include "server/upload_record.h"
 
 namespace server {
 
 namespace {
 
-// The message area of the game's dialog is small: one heading, one paragraph.
-std::string page(const char* tone, const std::string& heading, const std::string& body) {
-  return "<html><head><style>body{font-family:sans-serif;font-size:13px;margin:6px;color:#222}"
-         "h3{margin:0 0 4px;font-size:15px}.ok{color:#1a7f37}.no{color:#b42318}.wait{color:#9a6700}"
-         "a{color:#0b57d0}</style></head><body><h3 class=\"" +
-         std::string(tone) + "\">" + html_escape(heading) + "</h3><p>" + body + "</p></body></html>";
-}
-
-std::string link(const std::string& url, const std::string& label) {
-  return "<a href=\"" + html_escape(url) + "\">" + html_escape(label) + "</a>";
-}
-
-Reply make(Action action, std::string text, std::string html) {
-  Reply r;
-  r.action = action;
-  r.text = std::move(text);
-  r.html = std::move(html);
-  return r;
-}
-
-Reply malformed() {
-  const std::string text = "Die Anfrage war unvollständig oder fehlerhaft und wurde nicht angenommen.";
-  return make(Action::abort, text, page("no", "Fehlerhafte Anfrage", html_escape(text)));
-}
-
-Reply try_again(const std::string& heading, const std::string& text) {
-  return make(Action::retry, text, page("wait", heading, html_escape(text)));
-}
-
-const char* reason_text(const std::string& code) {
-  if (code == reason::claim) return "Punktzahl oder Ausgabe weichen von der Anmeldung ab.";
-  if (code == reason::version) return "diese Version des Spiels wird nicht unterstützt.";
-  if (code == reason::fingerprint) return "die Grafikdaten gehören nicht zu dieser Ausgabe des Spiels.";
-  if (code == reason::integrity) return "die Spielregeln des Spiels sind verändert.";
-  if (code == reason::event_log) return "das Ereignisprotokoll des Spiels ist nicht stimmig.";
-  if (code == reason::check_words) return "die Zähler des Spiels passen nicht zur Anmeldung.";
-  if (code == reason::score) return "die Punktzahl passt nicht zum nachgespielten Spiel.";
-  if (code == reason::events) return "die Ereignisse passen nicht zum nachgespielten Spiel.";
-  if (code == reason::replay) return "die Aufzeichnung des Spiels ist nicht lesbar oder passt nicht zum Ergebnis.";
-  if (code == reason::duplicate) return "dieses Spiel steht schon in der Liste.";
-  return "es hat die Prüfung nicht bestanden.";
-}
-
 // An account held back after too many wrong passwords: no hash is run, the game may try later.
-Reply guessing(const std::string& address, const std::string& name) {
+Reply held_back(const std::string& address, const std::string& name, const Language& l) {
   server_log("%s: %s is held back after too many wrong passwords", address.c_str(), name.c_str());
-  return try_again("Zu viele Versuche",
-                   "Für dieses Konto kamen zu viele falsche Passwörter. Bitte warte eine Minute und versuche "
-                   "es dann noch einmal.");
+  return too_many_tries_reply(l);
+}
+
+const Language& language_of(const Authentication& a) {
+  const Language* l = language_by_code(a.language);
+  return l ? *l : german();
 }
 
 // The open authentication an upload belongs to: the newest one of its edition and score whose
@@ -99,6 +61,14 @@ WriteHealth::Failure WriteHealth::last_failure() const {
   return last_;
 }
 
+const Language& request_language(std::string_view body) {
+  Form form;
+  std::string error;
+  const std::string* lang = parse_form(body, form, error) ? form.find("lang") : nullptr;
+  if (!lang || lang->empty() || lang->size() > 4 || !is_hex(*lang)) return german();
+  return language_for_upload(static_cast<int>(std::stoul(*lang, nullptr, 16)));
+}
+
 std::string list_path(int edition, std::int64_t rank) {
   std::string path = std::string("/list/") + edition_slug(edition);
   if (rank > 0) {
@@ -119,7 +89,7 @@ Reply Service::handle(std::string_view body, const std::string& address, const s
   if (!parse_request(body, request, error)) {
     ++counters_.malformed;
     server_log("%s: malformed request: %s", address.c_str(), error.c_str());
-    return malformed();
+    return malformed_request_reply(request_language(body));
   }
   try {
     if (request.type == Request::Type::authenticate) return authenticate(request.authenticate, address, base_url);
@@ -127,41 +97,28 @@ Reply Service::handle(std::string_view body, const std::string& address, const s
   } catch (const StoreError& e) {
     server_log("%s: database: %s", address.c_str(), e.what());
     writes_.failed(now_(), e.what());
-    return try_again("Server beschäftigt",
-                     "Der Server kann dein Ergebnis gerade nicht speichern. Bitte versuche es gleich noch einmal.");
+    return server_busy_reply(request_language(body));
   }
 }
 
 Reply Service::authenticate(const AuthenticateRequest& a, const std::string& address, const std::string& base_url) {
   ++counters_.authentications;
+  const Language& l = language_for_upload(a.language);
   if (a.version != "V1.1") {
     server_log("%s: authentication with version %s refused", address.c_str(), a.version.c_str());
-    const std::string text = "Diese Version des Spiels wird vom Highscore-Server nicht unterstützt.";
-    return make(Action::abort, text, page("no", "Version nicht unterstützt", html_escape(text)));
+    return unsupported_version_reply(l);
   }
-  if (!verifiers_.facts(a.edition)) {
-    const std::string text = std::string("Ergebnisse der Ausgabe ") + edition_name(a.edition) +
-                             " nimmt dieser Server nicht an.";
-    return make(Action::abort, text, page("no", "Ausgabe nicht unterstützt", html_escape(text)));
-  }
-  const std::string register_url = base_url + "/register/" + edition_slug(a.edition);
+  if (!verifiers_.facts(a.edition)) return unsupported_edition_reply(l, a.edition);
   const std::optional<Account> account = valid_user_name(a.user) ? store_.find_account(a.user) : std::nullopt;
   if (!account) {
     server_log("%s: authentication for an unknown user", address.c_str());
-    const std::string text = "Den Benutzernamen \"" + a.user +
-                             "\" kennt der Highscore-Server nicht. Registriere dich unter " + register_url +
-                             " und sende dein Ergebnis dann noch einmal.";
-    return make(Action::abort, text,
-                page("no", "Unbekannter Benutzer",
-                     "Den Benutzernamen &quot;" + html_escape(a.user) + "&quot; kennt der Server nicht. " +
-                         link(register_url, "Hier registrieren") + ", dann das Ergebnis noch einmal senden."));
+    return unknown_user_reply(l, a.user, with_language(base_url + "/register/" + edition_slug(a.edition), l));
   }
   const PasswordCheck check = check_password(credentials_, account->name, a.password, account->password_hash);
-  if (check == PasswordCheck::wait) return guessing(address, account->name);
+  if (check == PasswordCheck::wait) return held_back(address, account->name, l);
   if (check == PasswordCheck::wrong) {
     server_log("%s: wrong password for %s", address.c_str(), account->name.c_str());
-    return try_again("Falsches Passwort",
-                     "Das Passwort passt nicht zum Benutzernamen " + account->name + ". Bitte versuche es noch einmal.");
+    return wrong_password_reply(l, account->name);
   }
   Authentication auth;
   auth.account_id = account->id;
@@ -171,13 +128,12 @@ Reply Service::authenticate(const AuthenticateRequest& a, const std::string& add
   auth.check_word_2 = a.check_word_2;
   auth.created = now_();
   auth.address = address;
+  auth.language = l.code;
   store_.add_authentication(auth, authentication_lifetime);
   writes_.succeeded();
   server_log("%s: %s authenticated for %d points in %s", address.c_str(), account->name.c_str(), a.score,
              edition_name(a.edition));
-  const std::string text = "Hallo " + account->name + "! Dein Ergebnis von " + std::to_string(a.score) +
-                           " Punkten wird jetzt übertragen und durch Nachspielen geprüft.";
-  Reply r = make(Action::proceed, text, page("ok", "Angemeldet", html_escape(text)));
+  Reply r = authenticated_reply(l, account->name, a.score);
   r.logtype = log_type_word(LogType::full);
   return r;
 }
@@ -203,12 +159,14 @@ void Service::forget_old_addresses(std::int64_t now) {
 }
 
 Reply Service::judge_upload(const UploadRequest& u, const std::string& address, const std::string& base_url) {
+  // The game names its language in the authentication only: the reply speaks the language of the
+  // authentication the upload belongs to, or the upload's own lang field where it has one.
+  const Language* asked = u.language ? &language_for_upload(u.language) : nullptr;
+  const Language* l = asked ? asked : &german();
   if (u.log_type != LogType::full) {
     ++counters_.malformed;
     server_log("%s: upload with log type %s refused", address.c_str(), log_type_word(u.log_type));
-    const std::string text = "Das Spiel hat die Aufzeichnung der Runde nicht mitgeschickt; ohne sie kann der "
-                             "Server das Ergebnis nicht prüfen.";
-    return make(Action::abort, text, page("no", "Keine Aufzeichnung", html_escape(text)));
+    return no_recording_reply(*l);
   }
   // The game's own inverse of its encoding; both checksums must hold.
   upload::DecodedPayload payload;
@@ -216,53 +174,46 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
       !payload.event_checksum_ok || !payload.final_checksum_ok) {
     ++counters_.malformed;
     server_log("%s: upload encoding broken or checksums wrong", address.c_str());
-    const std::string text = "Die Daten des Ergebnisses sind beschädigt und wurden nicht angenommen.";
-    return make(Action::abort, text, page("no", "Beschädigte Daten", html_escape(text)));
+    return damaged_data_reply(*l);
   }
   MdRecord md;
   std::string error;
   if (!read_md_record(std::string_view(payload.md_record, md_record_size), md, error)) {
     ++counters_.malformed;
     server_log("%s: upload md record: %s", address.c_str(), error.c_str());
-    return malformed();
+    return malformed_request_reply(*l);
   }
   const std::optional<Account> account = valid_user_name(md.user) ? store_.find_account(md.user) : std::nullopt;
   const PasswordCheck check = account ? check_password(credentials_, account->name, md.password, account->password_hash)
                                       : PasswordCheck::wrong;
-  if (check == PasswordCheck::wait) return guessing(address, account->name);
+  if (check == PasswordCheck::wait) return held_back(address, account->name, *l);
   if (check == PasswordCheck::wrong) {
     ++counters_.malformed;
     server_log("%s: upload with an unknown user or a wrong password", address.c_str());
-    const std::string text = "Benutzername oder Passwort des Ergebnisses passen nicht zu einem Konto.";
-    return make(Action::abort, text, page("no", "Anmeldung fehlgeschlagen", html_escape(text)));
+    return login_failed_reply(*l);
   }
   EventRecord events;
   const bool events_read = read_event_record(payload.event_text, events, error);
   const std::vector<Authentication> open =
       store_.open_authentications(account->id, now_() - authentication_lifetime, max_open_authentications);
   const Authentication* auth = authentication_for(open, md, events_read ? &events : nullptr);
+  if (!asked && !open.empty()) l = &language_of(auth ? *auth : open.front());
   if (!auth && !open.empty()) {
     // The account has games waiting, but none with this claim: it is refused, and their
     // authentications stay open for them.
     ++counters_.refused;
     server_log("%s: %s's upload of %d points in %s matches none of %zu open authentications", address.c_str(),
                account->name.c_str(), md.score, edition_name(md.edition), open.size());
-    const std::string text = "Dein Ergebnis von " + std::to_string(md.score) +
-                             " Punkten wurde nicht angenommen: " + reason_text(reason::claim);
-    return make(Action::abort, text,
-                page("no", "Nicht angenommen",
-                     "Dein Ergebnis von " + std::to_string(md.score) +
-                         " Punkten wurde nicht angenommen: " + html_escape(reason_text(reason::claim))));
+    return refused_reply(*l, md.score, reason::claim);
   }
   if (!auth) {
     // One that is older than its lifetime has run out; otherwise there was none, or it is used up
     // (a used one is gone).
-    const bool expired = !store_.open_authentications(account->id, 0, 1).empty();
+    const std::vector<Authentication> old = store_.open_authentications(account->id, 0, 1);
+    if (!asked && !old.empty()) l = &language_of(old.front());
     server_log("%s: upload by %s %s", address.c_str(), account->name.c_str(),
-               expired ? "after its authentication ran out" : "without an unused authentication");
-    return try_again("Bitte noch einmal senden",
-                     expired ? "Die Anmeldung zu diesem Ergebnis ist abgelaufen. Bitte sende es noch einmal."
-                             : "Zu diesem Ergebnis liegt keine offene Anmeldung vor. Bitte sende es noch einmal.");
+               old.empty() ? "without an unused authentication" : "after its authentication ran out");
+    return send_again_reply(*l, old.empty() ? SendAgain::none_open : SendAgain::expired);
   }
 
   Result result;
@@ -286,8 +237,7 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
     const Simulation s = verifiers_.simulate(auth->edition, penalty, u.replay);
     if (s.status == Simulation::Status::failed) {
       server_log("%s: no verifier answered for %s's upload", address.c_str(), account->name.c_str());
-      return try_again("Prüfung nicht möglich",
-                       "Dein Ergebnis konnte gerade nicht geprüft werden. Bitte versuche es gleich noch einmal.");
+      return cannot_check_reply(*l);
     }
     result.simulated_score = s.score;
     result.digest = s.digest;
@@ -307,8 +257,7 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   if (stored.outcome == StoredResult::Outcome::not_authenticated) {
     server_log("%s: %s's authentication was used by another upload meanwhile", address.c_str(),
                account->name.c_str());
-    return try_again("Bitte noch einmal senden",
-                     "Die Anmeldung zu diesem Ergebnis wurde schon verwendet. Bitte sende es noch einmal.");
+    return send_again_reply(*l, SendAgain::used_meanwhile);
   }
   if (stored.outcome == StoredResult::Outcome::duplicate) {
     // The player's own game sent again (the game gave up waiting, or "Senden" was pressed
@@ -318,13 +267,7 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
       ++counters_.verified;
       server_log("%s: %s's %d points in %s are listed already", address.c_str(), account->name.c_str(), md.score,
                  edition_name(result.edition));
-      const std::string list_url = base_url + list_path(result.edition);
-      const std::string text = "Geprüft! Dieses Ergebnis steht schon in der " +
-                               std::string(edition_name(result.edition)) + "-Liste. " + list_url;
-      return make(Action::proceed, text,
-                  page("ok", "Geprüft!",
-                       "Dieses Ergebnis steht schon in der " + html_escape(edition_name(result.edition)) +
-                           "-Liste. " + link(list_url, "Zur Liste")));
+      return listed_already_reply(*l, result.edition, with_language(base_url + list_path(result.edition), *l));
     }
     result.verified = false;
     result.reason = reason::duplicate;
@@ -333,37 +276,13 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
              edition_name(result.edition), result.verified ? "verified" : "refused", result.reason.c_str(),
              result.detail.empty() ? "" : ": ", result.detail.c_str());
 
-  const std::string list_url = base_url + list_path(result.edition, result.verified ? stored.rank : 0);
   if (!result.verified) {
     ++counters_.refused;
-    const std::string why = reason_text(result.reason);
-    const std::string text =
-        "Dein Ergebnis von " + std::to_string(md.score) + " Punkten wurde nicht angenommen: " + why;
-    return make(Action::abort, text,
-                page("no", "Nicht angenommen",
-                     "Dein Ergebnis von " + std::to_string(md.score) + " Punkten wurde nicht angenommen: " +
-                         html_escape(why)));
+    return refused_reply(*l, md.score, result.reason);
   }
   ++counters_.verified;
-  const std::string place = "Platz " + std::to_string(stored.rank) + " von " + std::to_string(stored.listed) +
-                            " der " + edition_name(result.edition) + "-Liste";
-  if (result.listed_score < result.score) {
-    const std::string listed = std::to_string(result.listed_score);
-    const std::string text = "Geprüft! Beim Nachspielen ergab dein Spiel " + listed + " statt " +
-                             std::to_string(md.score) + " Punkte (ein Bonus ließ sich nicht bestätigen); mit " +
-                             listed + " Punkten steht es auf " + place + ". " + list_url;
-    return make(Action::proceed, text,
-                page("ok", "Geprüft!",
-                     "Beim Nachspielen ergab dein Spiel <b>" + listed + "</b> statt " + std::to_string(md.score) +
-                         " Punkte (ein Bonus ließ sich nicht bestätigen); es steht auf <b>" + html_escape(place) +
-                         "</b>. " + link(list_url, "Zur Liste")));
-  }
-  const std::string text = "Geprüft! Dein Ergebnis von " + std::to_string(md.score) + " Punkten steht auf " +
-                           place + ". " + list_url;
-  return make(Action::proceed, text,
-              page("ok", "Geprüft!",
-                   "Dein Ergebnis von <b>" + std::to_string(md.score) + "</b> Punkten steht auf <b>" +
-                       html_escape(place) + "</b>. " + link(list_url, "Zur Liste")));
+  return verified_reply(*l, md.score, result.listed_score, stored.rank, stored.listed, result.edition,
+                        with_language(base_url + list_path(result.edition, stored.rank), *l));
 }
 
 }  // namespace server

@@ -3,7 +3,8 @@
 //
 // Authentication: an unknown user gets Abort with a link to the registration; a wrong password
 // gets Retry; a known user gets Continue with logtype=full, and the server keeps the
-// authentication (score, edition, check words) for the upload that follows within ten minutes.
+// authentication (score, edition, check words, language) for the upload that follows within ten
+// minutes. Every reply speaks the language of the game's lang field (messages.h).
 // Upload: the payload encoding is undone with the game's own inverse and both checksums are
 // checked; the md record's user and password must be the account's; then the result is judged
 // (judge.h) and kept as verified or refused with its reason, using up the authentication. A
@@ -19,6 +20,7 @@
 #include <string_view>
 
 #include "server/accounts.h"
+#include "server/languages.h"
 #include "server/protocol.h"
 #include "server/reply.h"
 #include "server/store.h"
@@ -87,5 +89,9 @@ class Service {
 
 // The list page that shows a rank ("/list/xl?page=2#r27").
 std::string list_path(int edition, std::int64_t rank = 0);
+
+// The language a request body names in its lang field, German without one: for a reply to a body
+// that is no request, or that failed before its own language was known.
+const Language& request_language(std::string_view body);
 
 }  // namespace server

@@ -16,7 +16,7 @@
 namespace server {
 
 // The schema this server writes; a database of a later version is refused.
-inline constexpr int schema_version = 2;
+inline constexpr int schema_version = 3;
 
 // Any failure of the database itself (connection lost, disk full, a newer schema).
 struct StoreError : std::runtime_error {
@@ -40,6 +40,7 @@ struct Authentication {
   std::int64_t check_word_1 = 0, check_word_2 = 0;
   std::int64_t created = 0;
   std::string address;
+  std::string language = "de";  // the code of the language the game asked in, for the upload's reply
 };
 
 struct Result {

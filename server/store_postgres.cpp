@@ -29,9 +29,9 @@ void prepare(pqxx::connection& c) {
   c.prepare("prune_authentications", "DELETE FROM authentications WHERE created < $1");
   c.prepare("insert_authentication",
             "INSERT INTO authentications (account_id, edition, score, check_word_1, check_word_2, created, "
-            "address) VALUES ($1, $2, $3, $4, $5, $6, $7) RETURNING id");
+            "address, language) VALUES ($1, $2, $3, $4, $5, $6, $7, $8) RETURNING id");
   c.prepare("open_authentications",
-            "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, address "
+            "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, address, language "
             "FROM authentications WHERE account_id = $1 AND created >= $2 ORDER BY created DESC, id DESC LIMIT $3");
   c.prepare("use_authentication", "DELETE FROM authentications WHERE id = $1");
   c.prepare("insert_result",
@@ -115,7 +115,7 @@ class PostgresStore final : public Store {
     return run([&](pqxx::work& w) {
       w.exec_prepared("prune_authentications", a.created - max_age);
       const pqxx::result r = w.exec_prepared("insert_authentication", a.account_id, a.edition, a.score,
-                                             a.check_word_1, a.check_word_2, a.created, a.address);
+                                             a.check_word_1, a.check_word_2, a.created, a.address, a.language);
       w.commit();
       return r[0][0].as<std::int64_t>();
     });
@@ -135,6 +135,7 @@ class PostgresStore final : public Store {
         a.check_word_2 = row[5].as<std::int64_t>();
         a.created = row[6].as<std::int64_t>();
         a.address = row[7].as<std::string>();
+        a.language = row[8].as<std::string>();
         out.push_back(std::move(a));
       }
       return out;

@@ -165,7 +165,7 @@ class SqliteStore final : public Store {
     s().prune_authentications.bind(a.created - max_age).run();
     s().insert_authentication
         .bind(a.account_id, a.edition, static_cast<std::int64_t>(a.score), a.check_word_1, a.check_word_2,
-              a.created, a.address)
+              a.created, a.address, a.language)
         .run();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
     t.commit();
@@ -187,6 +187,7 @@ class SqliteStore final : public Store {
       a.check_word_2 = q.integer(5);
       a.created = q.integer(6);
       a.address = q.text(7);
+      a.language = q.text(8);
       out.push_back(std::move(a));
     }
     return out;
@@ -293,10 +294,10 @@ class SqliteStore final : public Store {
           prune_authentications(db, "DELETE FROM authentications WHERE created < ?"),
           insert_authentication(db,
                                 "INSERT INTO authentications (account_id, edition, score, check_word_1, "
-                                "check_word_2, created, address) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+                                "check_word_2, created, address, language) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
           open_authentications(db,
                                "SELECT id, account_id, edition, score, check_word_1, check_word_2, created, "
-                               "address FROM authentications WHERE account_id = ? AND created >= ? "
+                               "address, language FROM authentications WHERE account_id = ? AND created >= ? "
                                "ORDER BY created DESC, id DESC LIMIT ?"),
           use_authentication(db, "DELETE FROM authentications WHERE id = ?"),
           insert_result(db,

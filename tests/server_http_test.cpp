@@ -185,6 +185,88 @@ TEST_F(ServerHttp, OnlyTheSitesOwnFormRegistersAndTheDatabaseIsTheServersAlone) 
             std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
+TEST_F(ServerHttp, PagesSpeakTheLanguageTheyAreAskedInAndSwitchOnTheSameAddress) {
+  const std::string keep = "lang=en; Path=/; Max-Age=31536000; SameSite=Lax";
+  struct Case {
+    const char* path;
+    httplib::Headers headers;
+    int status;
+    const char* language;
+    std::string cookie;  // the Set-Cookie header; empty: none and the page varies with the headers
+    const char* says;
+  } cases[] = {
+      {"/list/xl?page=2&lang=en", {{"Accept-Language", "de"}}, 200, "en", keep, "Page 2 of"},
+      {"/help/xs", {{"Cookie", "lang=en"}, {"Accept-Language", "de"}}, 200, "en", "", "Help with uploading (XS)"},
+      {"/", {{"Accept-Language", "en-GB,en;q=0.9,de;q=0.5"}}, 200, "en", "", "XXL High Scores"},
+      {"/register/xl?lang=de", {{"Cookie", "lang=en"}}, 200, "de", "lang=de; Path=/; Max-Age=31536000; SameSite=Lax",
+       "Konto anlegen"},
+      {"/nothing?lang=en", {}, 404, "en", keep, "Not found"},
+      {"/grumbold/qzt/fr/xl-uplb-help_redirect.php", {{"Accept-Language", "en"}}, 404, "en", "", "Not found"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto res = server_->client().Get(c.path, c.headers);
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, c.status);
+    EXPECT_NE(res->body.find(std::string("<html lang=\"") + c.language + "\">"), std::string::npos);
+    EXPECT_NE(res->body.find(c.says), std::string::npos) << res->body.substr(0, 400);
+    EXPECT_EQ(res->get_header_value("Set-Cookie"), c.cookie);
+    EXPECT_EQ(res->get_header_value("Vary"), c.cookie.empty() ? "Accept-Language, Cookie" : "");
+  }
+  // The switch leads to the same page, its query kept, in the other language; the page's own
+  // language is no link.
+  const auto list = server_->client().Get("/list/xl?page=2&lang=en");
+  ASSERT_TRUE(list);
+  EXPECT_NE(list->body.find("<span lang=\"en\">English</span>"), std::string::npos);
+  EXPECT_NE(list->body.find("<a href=\"/list/xl?page=2&amp;lang=de\" hreflang=\"de\" lang=\"de\">Deutsch</a>"),
+            std::string::npos);
+  EXPECT_EQ(list->body.find("lang=en\""), std::string::npos);
+
+  // The form's answer speaks the form's language.
+  const auto form = server_->client().Get("/register/xs?lang=en");
+  ASSERT_TRUE(form);
+  EXPECT_NE(form->body.find("<input type=\"hidden\" name=\"lang\" value=\"en\">"), std::string::npos);
+  const auto refused = server_->client().Post(
+      "/register", httplib::Params{{"name", "x"}, {"password", "secret12"}, {"password2", "secret12"},
+                                   {"edition", "xs"}, {"lang", "en"}});
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 400);
+  EXPECT_NE(refused->body.find("A user name needs 2 to 15 characters"), std::string::npos);
+  EXPECT_NE(refused->body.find("<a href=\"/register/xs?lang=de\""), std::string::npos);
+}
+
+TEST_F(ServerHttp, TheGamesLinksAndRepliesSpeakItsLanguage) {
+  httplib::Client c = server_->client();
+  const auto link = c.Get("/grumbold/qzt/en/xl-uplb-help_redirect.php?from=QZT_XL-Ver1.1EN-UF");
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->status, 302);
+  EXPECT_EQ(link->get_header_value("Location"), "/help/xl?lang=en");
+  c.set_follow_location(true);
+  const auto help = c.Get("/grumbold/qzt/en/xl-uplb-help_redirect.php?from=QZT_XL-Ver1.1EN-UF");
+  ASSERT_TRUE(help);
+  EXPECT_NE(help->body.find("Help with uploading (XL)"), std::string::npos);
+
+  const std::string english = "type=Authenticate&user=Newcomer&pass=secret12&version=V1.1&vtype=2&lang=0009"
+                              "&score=10&ienv=8876&noyb=40402&opt=";
+  const std::string register_url = server_->base() + "/register/xl?lang=en";
+  EXPECT_EQ(server_->post_game(english),
+            "Action=Abort\ntext=The highscore server does not know the user name \"Newcomer\". Register at " +
+                register_url + ", then send your result again.\nhtml=" +
+                "<html><head><style>body{font-family:sans-serif;font-size:13px;margin:6px;color:#222}h3{margin:0 0 "
+                "4px;font-size:15px}.ok{color:#1a7f37}.no{color:#b42318}.wait{color:#9a6700}a{color:#0b57d0}"
+                "</style></head><body><h3 class=\"no\">Unknown user</h3><p>The server does not know the user name "
+                "&quot;Newcomer&quot;. <a href=\"" +
+                register_url + "\">Register here</a>, then send your result again.</p></body></html>\n");
+  ASSERT_EQ(server_->register_account("Newcomer", "secret12"), 201);
+  const std::string welcome = server_->post_game(english);
+  EXPECT_EQ(welcome.rfind("Action=Continue\ntext=Hello Newcomer! Your result of 10 points is on its way now", 0), 0u)
+      << welcome;
+  // Another number than a language's is German's.
+  std::string other = english;
+  other.replace(other.find("lang=0009"), 9, "lang=0419");
+  EXPECT_EQ(server_->post_game(other).rfind("Action=Continue\ntext=Hallo Newcomer!", 0), 0u);
+}
+
 TEST_F(ServerHttp, AnOverlongBodyIsRefusedAndTheServerGoesOn) {
   const std::string body = "type=Upload&md=" + std::string(server::max_request_body, '0');
   const auto res = server_->client().Post("/qzt/uploadhandler.php", body, "application/x-www-form-urlencoded");

@@ -1,12 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The server's reading of the game's request bodies, its reply lines, the redirect addresses it
-// answers and its request rate per address.
+// answers, its request rate per address and its languages.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "server/form.h"
 #include "server/http_server.h"
+#include "server/judge.h"
+#include "server/languages.h"
+#include "server/messages.h"
+#include "server/pages.h"
 #include "server/protocol.h"
 #include "server/rate_limit.h"
 #include "server/reply.h"
@@ -171,6 +176,182 @@ TEST(ServerRateLimit, ABurstThenTheRate) {
   EXPECT_FALSE(limit.allow("10.0.0.1", t0 + std::chrono::milliseconds(500)));
   RateLimit open(0, 1);
   for (int i = 0; i < 100; ++i) EXPECT_TRUE(open.allow("10.0.0.1", t0));
+}
+
+// ---- languages -------------------------------------------------------------------------------
+
+TEST(ServerLanguages, APageSpeaksItsParameterElseItsCookieElseTheBrowsersLanguage) {
+  struct Case {
+    const char* parameter;
+    const char* cookie;
+    const char* accept;
+    const char* code;
+    bool from_parameter;
+  } cases[] = {
+      {"", "", "", "de", false},
+      {"en", "lang=de", "de", "en", true},
+      {"fr", "", "en-GB,de;q=0.5", "en", false},  // a language the server lacks is no choice
+      {"EN", "", "", "de", false},
+      {"", "theme=dark; lang=en; x=1", "de", "en", false},
+      {"", "lang=xx", "en", "en", false},
+      {"", "", "en-GB", "en", false},
+      {"", "", "EN_us;q=0.8, de;q=0.7", "en", false},
+      {"", "", "de;q=0.5, en;q=0.9", "en", false},
+      {"", "", "en, de", "en", false},  // equal liking: the first named
+      {"", "", "de, en", "de", false},
+      {"", "", "fr-CA, fr;q=0.9", "de", false},
+      {"", "", "fr, *;q=0.5", "de", false},
+      {"", "", "*, de;q=0", "en", false},
+      {"", "", "en;q=0, *", "de", false},
+      {"", "", "en-GB;q=0.3, en;q=0, de;q=0.2", "de", false},  // the language's own range wins
+      {"", "", "en;q=abc, de;q=0.1", "de", false},              // a range with a broken q-value is none
+      {"", "", "en;q=1.5", "de", false},
+      {"", "", " en ; q = 0.70 , de ; q=0.6", "en", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.parameter) + " | " + c.cookie + " | " + c.accept);
+    const LanguageChoice choice = choose_language(c.parameter, c.cookie, c.accept);
+    ASSERT_NE(choice.language, nullptr);
+    EXPECT_EQ(choice.language->code, c.code);
+    EXPECT_EQ(choice.from_parameter, c.from_parameter);
+  }
+}
+
+TEST(ServerLanguages, TheGameNamesItsLanguageByNumberAndItsLinksCarryIt) {
+  struct Number {
+    const char* field;
+    const char* code;
+  } numbers[] = {{"&lang=0009", "en"}, {"&lang=9", "en"}, {"&lang=0007", "de"}, {"&lang=0419", "de"},
+                 {"&lang=", "de"},     {"", "de"}};
+  for (const Number& n : numbers) {
+    Request r;
+    std::string error;
+    const std::string body =
+        "type=Authenticate&user=Gustav&pass=geheim12&version=V1.1&vtype=2" + std::string(n.field) + "&score=1&ienv=1&noyb=1";
+    ASSERT_TRUE(parse_request(body, r, error)) << error;
+    EXPECT_EQ(language_for_upload(r.authenticate.language).code, n.code) << n.field;
+  }
+  Request r;
+  std::string error;
+  EXPECT_FALSE(parse_request("type=Authenticate&user=a&pass=b&version=V1.1&vtype=2&lang=00g9&score=1&ienv=1&noyb=1",
+                             r, error));
+
+  const Language& en = *language_by_code("en");
+  struct Link {
+    const char* url;
+    const Language& language;
+    const char* becomes;
+  } links[] = {
+      {"http://h:1/register/xl", en, "http://h:1/register/xl?lang=en"},
+      {"/list/xl?page=2#r27", en, "/list/xl?page=2&lang=en#r27"},
+      {"/list/xl#r3", en, "/list/xl?lang=en#r3"},
+      {"/list/xl?page=2#r27", german(), "/list/xl?page=2#r27"},
+  };
+  for (const Link& l : links) EXPECT_EQ(with_language(l.url, l.language), l.becomes) << l.url;
+
+  // The game's links name its language in their path.
+  struct Redirect {
+    const char* path;
+    const char* target;
+  } redirects[] = {
+      {"/grumbold/qzt/en/xs-uplb-help_redirect.php", "/help/xs?lang=en"},
+      {"/grumbold/qzt/en/xxl-uplb-high_redirect.php", "/list/xxl?lang=en"},
+      {"/grumbold/qzt/en/xl_c1_redirect.php", "/list/xl?lang=en"},
+      {"/grumbold/qzt/en/xl_c2_redirect.php", "/?lang=en"},
+      {"/grumbold/qzt/fr/xs-uplb-help_redirect.php", ""},
+      {"/grumbold/qzt/EN/xs-uplb-help_redirect.php", ""},
+  };
+  for (const Redirect& d : redirects) EXPECT_EQ(redirect_target(d.path), d.target) << d.path;
+}
+
+// Every page and every reply the server has, in English: no text may fall back to German.
+TEST(ServerLanguages, EveryPageAndEveryReplyHasItsEnglish) {
+  const Language* en = language_by_code("en");
+  ASSERT_NE(en, nullptr);
+  forget_missing_translations();
+  const PageContext c{en, "/list/xl", "page=2"};
+  std::vector<std::string> said = {index_page(c, {1, 2, 3}), registered_page(c, 2, "Gustav"), not_found_page(c)};
+  for (int edition = 1; edition <= 3; ++edition) said.push_back(help_page(c, edition));
+  for (FormError e :
+       {FormError::none, FormError::name, FormError::password, FormError::mismatch, FormError::name_taken})
+    said.push_back(register_page(c, 2, e, "Gustav"));
+  for (Trouble t : {Trouble::too_many_requests, Trouble::foreign_form, Trouble::fields_in_address, Trouble::busy,
+                    Trouble::list_unreadable})
+    said.push_back(trouble_page(c, t));
+  const std::vector<ListEntry> entries = {{26, "Anna", 900, 1710201600, true}, {27, "Bert", 800, 1710201600, false}};
+  said.push_back(list_page(c, 2, entries, 2, 60, 25));  // with both neighbours' links
+  said.push_back(list_page(c, 1, {}, 1, 0, 25));
+  EXPECT_NE(said.back().find("<html lang=\"en\">"), std::string::npos);
+  EXPECT_NE(said[said.size() - 2].find("<td>2024-03-12</td>"), std::string::npos);
+
+  const std::string url = "http://h/list/xl?lang=en";
+  std::vector<Reply> replies = {malformed_request_reply(*en),
+                                unreadable_request_reply(*en),
+                                too_many_requests_reply(*en),
+                                server_busy_reply(*en),
+                                unsupported_version_reply(*en),
+                                unsupported_edition_reply(*en, 3),
+                                unknown_user_reply(*en, "Gustav", url),
+                                wrong_password_reply(*en, "Gustav"),
+                                too_many_tries_reply(*en),
+                                authenticated_reply(*en, "Gustav", 1234),
+                                no_recording_reply(*en),
+                                damaged_data_reply(*en),
+                                login_failed_reply(*en),
+                                cannot_check_reply(*en),
+                                listed_already_reply(*en, 2, url),
+                                verified_reply(*en, 900, 900, 3, 10, 2, url),
+                                verified_reply(*en, 920, 900, 3, 10, 2, url)};  // a bonus not confirmed
+  for (SendAgain why : {SendAgain::expired, SendAgain::none_open, SendAgain::used_meanwhile})
+    replies.push_back(send_again_reply(*en, why));
+  for (const char* code : {reason::claim, reason::version, reason::fingerprint, reason::integrity, reason::event_log,
+                           reason::check_words, reason::score, reason::events, reason::replay, reason::duplicate,
+                           "something else"})
+    replies.push_back(refused_reply(*en, 1234, code));
+  for (const Reply& r : replies) {
+    EXPECT_FALSE(r.text.empty());
+    said.push_back(r.text);
+    said.push_back(r.html);
+  }
+
+  EXPECT_EQ(missing_translations(), std::set<std::string>{});
+  // A text that never went through a lookup would still be German.
+  for (const std::string& text : said)
+    for (const char* german : {"ä", "ö", "ü", "ß", "Ä", "Ö", "Ü", "„", " und ", " der ", " nicht "})
+      EXPECT_EQ(text.find(german), std::string::npos) << german << " in " << text;
+}
+
+TEST(ServerLanguages, ATranslationIsOneMoreFileAndAFaultyOneIsNamedWithItsLine) {
+  const LanguageFile english{"lang/en.txt", "[language]\ncode = en\nname = English\nupload = 0009\n"};
+  const std::string french = "[language]\ncode = fr\nname = Français\nupload = 000c\n[server]\n";
+  const std::string good =
+      french + "Hilfe = Aide\nSeite {} von {} · {} Ergebnisse = Page {} sur {} · {} résultats\n";
+  std::string error;
+  const std::vector<Language> three = read_languages(std::vector<LanguageFile>{{"lang/fr.txt", good}, english}, error);
+  EXPECT_EQ(error, "");
+  ASSERT_EQ(three.size(), 3u);
+  EXPECT_EQ(three[0].code, "de");
+  EXPECT_EQ(three[1].code, "en");
+  EXPECT_EQ(three[2].name, "Français");
+  EXPECT_EQ(three[2].upload_code, 12);
+  EXPECT_EQ(tr(three[2], "Seite {} von {} · {} Ergebnisse", {"2", "3", "60"}), "Page 2 sur 3 · 60 résultats");
+
+  struct Case {
+    const char* path;
+    std::string text;
+    const char* says;
+  } cases[] = {
+      {"lang/fr.txt", french + "Hilfe Aide\n", "lang/fr.txt: line 6: "},
+      {"lang/fr.txt", french + "Hilfe = Aide\nSeite {} von {} = Page {}\n", "lang/fr.txt: line 7: "},
+      {"lang/fr.txt", "[language]\ncode = fr\n", "lang/fr.txt: [language] needs"},
+      {"lang/es.txt", good, "lang/es.txt: the code fr is not"},
+      {"lang/fr.txt", "[language]\ncode = fr\nname = Français\nupload = 0009\n", "lang/fr.txt: the upload number"},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Language> known = read_languages(std::vector<LanguageFile>{english, {c.path, c.text}}, error);
+    EXPECT_EQ(error.rfind(c.says, 0), 0u) << error;
+    EXPECT_EQ(known.size(), 2u) << c.says;
+  }
 }
 
 }  // namespace

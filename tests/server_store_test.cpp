@@ -64,8 +64,10 @@ class StoreTest : public testing::TestWithParam<Kind> {
     EXPECT_TRUE(store_->create_account(name, "$y$hash", 100));
     return store_->find_account(name)->id;
   }
-  std::int64_t authenticate(std::int64_t account_id, std::int64_t at = 1000, std::int32_t score = 500) {
+  std::int64_t authenticate(std::int64_t account_id, std::int64_t at = 1000, std::int32_t score = 500,
+                            const std::string& language = "de") {
     Authentication a;
+    a.language = language;
     a.account_id = account_id;
     a.edition = 2;
     a.score = score;
@@ -136,12 +138,14 @@ TEST_P(StoreTest, AnAuthenticationOpensOneUploadAndOldOnesGo) {
   EXPECT_EQ(open[0].check_word_1, 9000);
   EXPECT_TRUE(store_->open_authentications(gustav, 1701, 10).empty());
   // Several games may wait at once: newest first, as many as asked for.
-  const std::int64_t third = authenticate(gustav, 1705, 700);
+  const std::int64_t third = authenticate(gustav, 1705, 700, "en");
   open = store_->open_authentications(gustav, 0, 10);
   ASSERT_EQ(open.size(), 2u);
   EXPECT_EQ(open[0].id, third);
   EXPECT_EQ(open[0].score, 700);
+  EXPECT_EQ(open[0].language, "en");  // the upload's reply is written in it
   EXPECT_EQ(open[1].id, new_one);
+  EXPECT_EQ(open[1].language, "de");
   EXPECT_EQ(store_->open_authentications(gustav, 0, 1).size(), 1u);
 
   const StoredResult first = store_->store_result(result(gustav, 500, 1710, "aa"), new_one);

@@ -410,6 +410,21 @@ TEST_F(Uploads, EachUploadFindsItsOwnAuthenticationWhenSeveralWait) {
   EXPECT_TRUE(starts_with(reply_a, "Action=Continue\ntext=Gepr\xFC" "ft!")) << reply_a;
 }
 
+// The game names its language in the authentication only: the upload's reply speaks it.
+TEST_F(Uploads, AnUploadIsAnsweredInTheLanguageOfItsAuthentication) {
+  ASSERT_EQ(server_->register_account("English", "secret12"), 201);
+  server_test::UploadParts parts = server_test::honest_parts("English", "secret12", 500);
+  std::string authenticate = server_test::encode_upload(parts).authenticate;
+  authenticate.replace(authenticate.find("&lang=0007&"), 11, "&lang=0009&");
+  const std::string auth = server_->post_game(authenticate);
+  EXPECT_TRUE(starts_with(auth, "Action=Continue\ntext=Hello English!")) << auth;
+  parts.score = 505;  // not what the authentication claims
+  const std::string reply = server_->post_game(server_test::encode_upload(parts).upload);
+  EXPECT_TRUE(starts_with(reply, "Action=Abort\ntext=Your result of 505 points was not accepted: the score or the "
+                                 "edition differs from the sign-in.\n"))
+      << reply;
+}
+
 TEST_F(Uploads, WrongAccountsAndMalformedRequestsStoreNothing) {
   ASSERT_EQ(server_->register_account("Vorsicht", "geheim12"), 201);
   const qzx::Recording game = play(23);
