@@ -21,11 +21,8 @@
 
 #include "game/GrumboldX/language.h"
 #include "game/app/app.h"
-#include "game/gfx/layers.h"
 #include "game/gfx/picture.h"
-#include "game/gfx/sprites.h"
 #include "game/qzX/replay.h"
-#include "game/resources/archive.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
 #include "game/upload/upload.h"
@@ -128,17 +125,13 @@ void expect_stored_picture(const std::filesystem::path& shot, const std::string&
 class LanguageRun : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    const std::string path = (data_dir() / "XL" / "grumboldX.dat").string();
-    gfxtest::open_display();
-    res::use_data_archive = true;
-    ASSERT_EQ(res::xfinit(path.c_str()), 1);
+    app::edition = app::edition_xl;
+    gfxtest::load_archive(app::edition_xl);
   }
   static void TearDownTestSuite() {
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
+    gfxtest::unload_archive();
     gfx::set_picture_language(nullptr);
     app::reset();
-    res::xfdone();
   }
 
   // A scratch folder with the XL archive for one run of the binary.
@@ -230,13 +223,11 @@ TEST_F(LanguageRun, TheEnglishTableHasEveryTextAndTellsTheUploadItsLanguage) {
   }
   // The game's font has every character of the texts it draws (the dialog's, 80 to 97, are the
   // desktop's).
-  text::load_font();
   for (int i = 1; i < text::text_index_count; ++i) {
     if (text::text_index[i] == text::text_undefined || (i >= 80 && i < 98)) continue;
     for (const char16_t* c = text::get_text(i); *c; ++c)
       EXPECT_TRUE(*c == u' ' || text::char_available(*c)) << "text " << i << ": character " << int(*c);
   }
-  text::release_font();
   text::load_texts();
 }
 
@@ -288,9 +279,6 @@ TEST_F(LanguageRun, TheSameRoundRecordsTheSameGameInEachLanguage) {
   std::string error;
   ASSERT_TRUE(qzx::load_recording((dir / "quiet" / "lastgame.rec").string().c_str(), timing, error)) << error;
 
-  app::edition = app::edition_xl;
-  gfx::load_catalogue();
-  gfx::hide_loading_screen();
   const AimedRound aimed = play_aimed(timing);
   ASSERT_GT(aimed.score, 50) << "beats the last place of the default table";
   ASSERT_GE(aimed.first_kill_frame, 0);
