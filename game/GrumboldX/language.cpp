@@ -7,22 +7,15 @@
 #include "game/gfx/picture.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
+#include "game/text/translations.h"
 
 namespace front {
-
-namespace {
-
-bool two_letters(const std::string& code) {
-  return code.size() == 2 && code[0] >= 'a' && code[0] <= 'z' && code[1] >= 'a' && code[1] <= 'z';
-}
-
-}  // namespace
 
 bool language_option(int argc, char** argv, std::string& code, std::string& error) {
   code.clear();
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "-lang") != 0) continue;
-    if (i + 1 >= argc || !two_letters(argv[i + 1])) {
+    if (i + 1 >= argc || !text::is_language_code(argv[i + 1])) {
       error = "-lang needs a language code such as de or en";
       return false;
     }
@@ -33,7 +26,7 @@ bool language_option(int argc, char** argv, std::string& code, std::string& erro
 
 bool archive_has_language(const std::string& code) {
   if (code == "de") return true;
-  if (!two_letters(code)) return false;
+  if (!text::is_language_code(code)) return false;
   const std::string base = "data\\" + code + "\\text";
   return res::xfexist(base.c_str(), ".txt");
 }

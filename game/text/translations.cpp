@@ -28,6 +28,10 @@ bool valid_utf8(std::string_view s) {
 
 }  // namespace
 
+bool is_language_code(std::string_view code) {
+  return code.size() == 2 && code[0] >= 'a' && code[0] <= 'z' && code[1] >= 'a' && code[1] <= 'z';
+}
+
 bool parse_translation(std::string_view file, Translation& out, std::string& error) {
   out = Translation{};
   if (file.substr(0, 3) == "\xEF\xBB\xBF") file.remove_prefix(3);
@@ -94,9 +98,7 @@ bool parse_translation(std::string_view file, Translation& out, std::string& err
     }
   }
   while (!out.credits.empty() && out.credits.back().empty()) out.credits.pop_back();
-  const bool code_ok = out.code.size() == 2 && out.code[0] >= 'a' && out.code[0] <= 'z' && out.code[1] >= 'a' &&
-                       out.code[1] <= 'z';
-  if (!code_ok || out.code == "de") {
+  if (!is_language_code(out.code) || out.code == "de") {
     error = "[language] needs a code of two lower-case letters other than de";
     return false;
   }

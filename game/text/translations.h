@@ -31,6 +31,9 @@ struct Translation {
   std::map<std::string, std::string, std::less<>> server;
 };
 
+// A language's code: two lower-case ASCII letters ("de", "en").
+bool is_language_code(std::string_view code);
+
 // Reads a translation file's text; false with a message naming the line when it is malformed.
 bool parse_translation(std::string_view file, Translation& out, std::string& error);
 
