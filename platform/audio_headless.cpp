@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/audio_internal.h"
 #include "platform/backend.h"
@@ -27,6 +28,8 @@ std::uint64_t mixed_frames = 0;   // frames of virtual time mixed since the cloc
 int devices_opened = 0;
 bool lose_pending = false;
 std::uint32_t lose_at_ms = 0;
+
+SoundSink sound_sink;
 
 std::FILE* capture = nullptr;
 bool capture_tried = false;
@@ -88,6 +91,7 @@ void mix_frames(std::uint64_t until) {
     } else {
       for (int i = 0; i < n * mix_channels; ++i) frames[i] = 0;
     }
+    if (sound_sink) sound_sink(frames, n);
     if (capture) {
       // The samples are written little-endian, as the file format wants.
       unsigned char bytes[chunk_frames * mix_channels * 2];
@@ -145,7 +149,13 @@ void headless_time_passed(std::uint32_t from_ms, std::uint32_t to_ms) {
   headless_mix_until(to_ms);
 }
 
+void capture_sound(SoundSink sink) {
+  sound_sink = std::move(sink);
+  audio_set_focus(static_cast<bool>(sound_sink));
+}
+
 void headless_audio_shutdown() {
+  sound_sink = nullptr;
   if (capture) {
     write_header();
     std::fclose(capture);

@@ -51,8 +51,9 @@ constexpr const char* fault_names[] = {
 };
 
 class HeadlessBackend;
-// The backend whose script the upload dialog reads its lines from.
-HeadlessBackend* dialog_script_owner = nullptr;
+// The headless backend in use: the upload dialog reads its lines from its script, and a video
+// moves its clock.
+HeadlessBackend* the_headless = nullptr;
 
 class HeadlessBackend final : public Backend {
  public:
@@ -108,7 +109,7 @@ class HeadlessBackend final : public Backend {
       }
     }
     close_signal = 0;
-    dialog_script_owner = this;
+    the_headless = this;
     previous_int_ = std::signal(SIGINT, on_signal);
     previous_term_ = std::signal(SIGTERM, on_signal);
   }
@@ -116,7 +117,7 @@ class HeadlessBackend final : public Backend {
   // The signals go back to what they did before, so a program that started the layer (a test)
   // can again be stopped by them.
   ~HeadlessBackend() override {
-    if (dialog_script_owner == this) dialog_script_owner = nullptr;
+    if (the_headless == this) the_headless = nullptr;
     std::signal(SIGINT, previous_int_ == SIG_ERR ? SIG_DFL : previous_int_);
     std::signal(SIGTERM, previous_term_ == SIG_ERR ? SIG_DFL : previous_term_);
     close_signal = 0;
@@ -276,11 +277,14 @@ class HeadlessBackend final : public Backend {
 
   // Every move of the virtual clock: the sound device mixes the time that passed and the timers
   // tick at their moments in it.
+ public:
   void advance_clock(std::uint32_t to) {
     const std::uint32_t from = clock_;
     clock_ = to;
     headless_time_passed(from, to);
   }
+
+ private:
 
   // One frame a line, "LENGTH_MS FRAME_TIME"; '#' lines and blank lines are skipped.
   bool read_frame_times(const char* path, std::string& error) {
@@ -340,7 +344,13 @@ class HeadlessBackend final : public Backend {
 }  // namespace
 
 bool next_dialog_line(ScriptEvent& out) {
-  return dialog_script_owner && dialog_script_owner->next_dialog_line(out);
+  return the_headless && the_headless->next_dialog_line(out);
+}
+
+bool advance_headless_clock(std::uint32_t ms) {
+  if (!the_headless) return false;
+  the_headless->advance_clock(the_headless->time_ms() + ms);
+  return true;
 }
 
 std::unique_ptr<Backend> make_headless_backend(bool& ok) {

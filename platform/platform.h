@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/dx_results.h"
@@ -161,6 +162,15 @@ std::int64_t wall_time_ms();
 // frame's virtual time pass by its recorded length. Hands out the next frame's pair; false when
 // there is no recording or it is used up (the SDL backend never has one).
 bool next_recorded_frame(std::int32_t& length_ms, std::int32_t& frame_time);
+
+// Videos of a replay, on the headless backend: the clock is moved by each frame's length (the
+// timers tick and the sound device mixes that time, as in a frame's wait), and everything the
+// sound device mixes goes to the sink, 44100 stereo 16-bit frames a second, the device playing
+// as if the window had the focus. advance_headless_clock is false when the backend is not the
+// headless one; an empty sink ends the capture.
+bool advance_headless_clock(std::uint32_t ms);
+using SoundSink = std::function<void(const std::int16_t* samples, int frames)>;
+void capture_sound(SoundSink sink);
 
 // Measuring the program itself (frame statistics), with the real clock also in the headless
 // backend: microseconds since an arbitrary start, never going back; microseconds of processor

@@ -16,7 +16,9 @@ namespace {
 
 constexpr const char* edition_names[4] = {"?", "XS", "XL", "XXL"};
 
-bool load_for_this_edition(const char* path, qzx::Recording& r) {
+}  // namespace
+
+bool load_recording_for_this_edition(const char* path, qzx::Recording& r) {
   std::string error;
   if (!qzx::load_recording(path, r, error)) {
     std::fprintf(stderr, "replay: %s: %s\n", path, error.c_str());
@@ -29,6 +31,8 @@ bool load_for_this_edition(const char* path, qzx::Recording& r) {
   }
   return true;
 }
+
+namespace {
 
 // The window replay's state.
 qzx::Recording window_recording;
@@ -53,7 +57,7 @@ bool replay_argument(int argc, char** argv, std::string& path) {
 
 int run_headless_replay(const char* path) {
   qzx::Recording r;
-  if (!load_for_this_edition(path, r)) return replay_unreadable;
+  if (!load_recording_for_this_edition(path, r)) return replay_unreadable;
   const qzx::ReplayResult result = qzx::simulate_recording(r, qzx::ClockSource::recorded);
   for (const qzx::EventEntry& e : result.events) std::printf("event %u %d\n", e.code, e.value);
   std::printf("score %d\n", result.score);
@@ -73,7 +77,7 @@ int run_headless_replay(const char* path) {
 }
 
 bool start_window_replay(const char* path) {
-  if (!load_for_this_edition(path, window_recording)) return false;
+  if (!load_recording_for_this_edition(path, window_recording)) return false;
   if (window_recording.frames.empty()) {
     std::fprintf(stderr, "replay: %s holds no frames\n", path);
     return false;

@@ -7,12 +7,16 @@
 
 #include <string>
 
+#include "game/qzX/replay.h"
 #include "game/qzX/round.h"
 
 namespace front {
 
 // The file named after "-replay", if the arguments have one.
 bool replay_argument(int argc, char** argv, std::string& path);
+// Reads a recording of the running edition; false (told on stderr) for one that cannot be read
+// or belongs to another edition.
+bool load_recording_for_this_edition(const char* path, qzx::Recording& r);
 // Exit codes: 0 the replay reproduced the recording, 3 it diverged (told on stderr), 2 the file
 // cannot be read or belongs to another edition.
 constexpr int replay_reproduced = 0;

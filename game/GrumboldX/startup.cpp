@@ -12,6 +12,7 @@
 #include "game/GrumboldX/language.h"
 #include "game/GrumboldX/main_loop.h"
 #include "game/GrumboldX/replay_command.h"
+#include "game/GrumboldX/video_command.h"
 #include "game/GrumboldX/window.h"
 #include "game/app/app.h"
 #include "game/gfx/draw.h"
@@ -128,6 +129,13 @@ int game_main(int argc, char** argv) {
     if (!plat::display_exists()) {
       plat::shutdown();
       return replay_unreadable;
+    }
+    std::string video_path;
+    if (video_argument(argc, argv, video_path)) {
+      const int code = run_video_export(replay_path.c_str(), video_path.c_str());
+      res::xfdone();
+      plat::shutdown();
+      return code;
     }
     if (plat::is_headless()) {
       // As fast as it goes, without a picture: the outcome is the printed event log.

@@ -16,6 +16,7 @@
 
 #include "game/qzX/recording.h"
 #include "game/qzX/round.h"
+#include "platform/platform.h"
 
 namespace qzx {
 
@@ -76,12 +77,48 @@ struct ReplayResult {
 // changes the world at one frame does it alike in play and in the re-simulation).
 ReplayResult simulate_recording(const Recording& r, ClockSource clock,
                                 const std::function<void(int)>& before_frame = {});
-// The same, a frame at a time: the start of the recorded game (drawing off, the recorded seed,
-// noise state and highscore penalty), one frame with its frame time, input and round clock, and
-// the end (drawing and the penalty as they were).
-void begin_replay(const Recording& r);
+// The same, a frame at a time: the start of the recorded game (drawing off unless asked for, the
+// recorded seed, noise state and highscore penalty), one frame with its frame time, input and
+// round clock, and the end (drawing and the penalty as they were).
+void begin_replay(const Recording& r, bool drawing = false);
 RoundOutcome replay_frame(std::uint16_t frame_time, std::uint32_t input, std::int32_t round_time);
 void end_replay();
+// The round clock of every frame from the chosen source.
+std::vector<std::int32_t> round_clocks(const Recording& r, ClockSource clock);
+// The score and event log the round has reached.
+void take_outcome(ReplayResult& result);
+// ---- rendering: the replay as a player saw it ----
+// Where a rendered replay goes: every frame's composed 800 x 600 picture with the moment it is
+// shown from (milliseconds from the game's start), and the sound mixed while it is shown (44100
+// stereo 16-bit frames a second). A false answer stops the rendering.
+class RenderSink {
+ public:
+  virtual ~RenderSink() = default;
+  virtual bool picture(const std::uint16_t* pixels, int pitch_bytes, const plat::PixelFormat& format,
+                       std::int64_t time_ms) = 0;
+  virtual bool sound(const std::int16_t* samples, int frames) = 0;
+  // After each frame: how many of the recording's frames have been rendered.
+  virtual void progress(int frames_done, int frames_total) {
+    (void)frames_done;
+    (void)frames_total;
+  }
+};
+struct RenderResult {
+  ReplayResult replay;
+  std::int64_t length_ms = 0;  // the rendered time, pictures and sound
+  bool completed = false;      // the sink took every frame (false: it stopped the rendering)
+};
+// Runs the recording with the drawing on, from a black screen through the round's opening
+// transition to its last frame, with the starting shot's sound, the round's sounds, the head-up
+// display, shaking and the switch into the yard, exactly as the game draws them. Needs the
+// headless backend with the display open, the pictures, the font and the sounds loaded and the
+// sound device made. The logic runs as in simulate_recording: the events and score are the same.
+RenderResult render_recording(const Recording& r, ClockSource clock, RenderSink& sink);
+// When each frame starts, in milliseconds from the game's start, and (one more entry) when the
+// last one ends: the recorded lengths, or for a recording that has none (an upload's) the frame
+// times, summed exactly and rounded to the millisecond.
+std::vector<std::int64_t> frame_start_times_ms(const Recording& r);
+
 // A packed input word as the round reads it.
 FrameInput unpack_input(std::uint32_t input);
 

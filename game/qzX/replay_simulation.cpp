@@ -24,10 +24,10 @@ bool drawing_before_replay = true;
 bool penalty_before_replay = false;
 }  // namespace
 
-void begin_replay(const Recording& r) {
+void begin_replay(const Recording& r, bool drawing) {
   drawing_before_replay = gfx::drawing();
   penalty_before_replay = app::highscore_penalty;
-  gfx::set_drawing(false);
+  gfx::set_drawing(drawing);
   app::highscore_penalty = r.penalty;
   noise_state = r.noise_start;
   // The same start as a game from the title: the set-up seeded from the recorded time, then the
@@ -49,21 +49,30 @@ RoundOutcome replay_frame(std::uint16_t frame_time, std::uint32_t input, std::in
   return round_frame(in);
 }
 
+void take_outcome(ReplayResult& result) {
+  result.score = score();
+  const int m = event_count();
+  result.events.resize(m);
+  for (int i = 0; i < m; ++i) result.events[i] = event_at(i);
+}
+
 void end_replay() {
   gfx::cancel_transition();
   app::highscore_penalty = penalty_before_replay;
   gfx::set_drawing(drawing_before_replay);
 }
 
+std::vector<std::int32_t> round_clocks(const Recording& r, ClockSource clock) {
+  if (clock == ClockSource::reconstructed) return estimate_round_clock(r);
+  std::vector<std::int32_t> clocks;
+  clocks.reserve(r.frames.size());
+  for (const RecordedFrame& f : r.frames) clocks.push_back(f.round_time);
+  return clocks;
+}
+
 ReplayResult simulate_recording(const Recording& r, ClockSource clock,
                                 const std::function<void(int)>& before_frame) {
-  std::vector<std::int32_t> clocks;
-  if (clock == ClockSource::reconstructed) {
-    clocks = estimate_round_clock(r);
-  } else {
-    clocks.reserve(r.frames.size());
-    for (const RecordedFrame& f : r.frames) clocks.push_back(f.round_time);
-  }
+  const std::vector<std::int32_t> clocks = round_clocks(r, clock);
   begin_replay(r);
   ReplayResult result;
   const int n = static_cast<int>(r.frames.size());
@@ -76,10 +85,7 @@ ReplayResult simulate_recording(const Recording& r, ClockSource clock,
       break;
     }
   }
-  result.score = score();
-  const int m = event_count();
-  result.events.resize(m);
-  for (int i = 0; i < m; ++i) result.events[i] = event_at(i);
+  take_outcome(result);
   end_replay();
   return result;
 }
