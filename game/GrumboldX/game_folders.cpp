@@ -57,7 +57,8 @@ bool enter_game_folders(const GameFolders& f, std::string& error) {
 
 std::string help_text(const GameFolders& f) {
   std::string t =
-      "usage: grumboldx [-XS | -XL | -XXL] [-lang CODE] [-nohtml] [-vsync] [-replay FILE]\n"
+      "usage: grumboldx [-XS | -XL | -XXL] [-lang CODE] [-nohtml] [-vsync]\n"
+      "                 [-replay FILE [-video OUT.webm]]\n"
       "  -XS, -XL, -XXL  the edition to play (installed: XXL unless one is given)\n"
       "  -lang CODE      the language: de (German) or en (English); without it the locale's\n"
       "                  (LC_ALL, LC_MESSAGES, LANG) when the game has it, else German\n"
@@ -65,6 +66,8 @@ std::string help_text(const GameFolders& f) {
       "  -vsync          wait for the screen's refresh before each picture\n"
       "  -replay FILE    play a recording (lastgame.rec) back; headless, the exit code tells\n"
       "                  whether it reproduced the game (0), could not be read (2) or diverged (3)\n"
+      "  -video OUT.webm with -replay: writes the game as a video (VP9 and Opus in WebM) as\n"
+      "                  the player saw and heard it, and exits; 1 when it cannot be written\n"
       "  --help          this text\n\n";
   if (f.installed) {
     t += "installed: the archive is " + f.archive + "\n";
