@@ -275,9 +275,9 @@ class HeadlessBackend final : public Backend {
   }
   std::int64_t point() const { return make_point_lparam(mouse_x_, mouse_y_); }
 
+ public:
   // Every move of the virtual clock: the sound device mixes the time that passed and the timers
   // tick at their moments in it.
- public:
   void advance_clock(std::uint32_t to) {
     const std::uint32_t from = clock_;
     clock_ = to;
@@ -285,7 +285,6 @@ class HeadlessBackend final : public Backend {
   }
 
  private:
-
   // One frame a line, "LENGTH_MS FRAME_TIME"; '#' lines and blank lines are skipped.
   bool read_frame_times(const char* path, std::string& error) {
     std::ifstream file(path);
