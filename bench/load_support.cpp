@@ -65,7 +65,10 @@ ServerChild start_server(const std::filesystem::path& folder, const std::string&
                                    "--verifiers", std::to_string(verifiers),
                                    "--listen",    "127.0.0.1",
                                    // every client comes from one address here
-                                   "--per-address", "4096"};
+                                   "--per-address", "4096",
+                                   // no videos unless the run asks for them (extra comes later and wins)
+                                   "--render-workers", "0",
+                                   "--video-cache", (folder / "videos").string()};
   args.insert(args.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());

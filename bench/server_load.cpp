@@ -4,7 +4,7 @@
 // second, the median and 99th-percentile latency of the upload request, and the share of the
 // server's upload time spent re-simulating.
 //
-//   server_load [--clients N] [--games N] [--rate R] [--server URL | --postgres]
+//   server_load [--clients N] [--games N] [--rate R] [--render-workers N] [--server URL | --postgres]
 //
 // The games are played beforehand in this process by the tests' aimed player (edition XL, 60
 // frames a second, every game another), so the timed part is the server's alone. Without
@@ -12,6 +12,8 @@
 // database (SQLite, or with --postgres a throwaway PostgreSQL cluster), no rate limit and one
 // verifier per core, and stops it at the end. Two runs: one as
 // fast as the clients go, and one paced at --rate uploads a second (default: 20 a core).
+// --render-workers N (default 0) lets the started server render a video of every listed game
+// in the background meanwhile, to show that verification keeps its pace beside it.
 #include <signal.h>
 #include <unistd.h>
 
@@ -43,6 +45,7 @@ struct Settings {
   double rate = 0;  // 0: 20 a core
   std::string server;
   bool postgres = false;
+  int render_workers = 0;
 };
 
 double health_number(const std::string& json, const char* key) {
@@ -154,7 +157,8 @@ void print(const char* name, const Run& r, unsigned cores) {
 int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);  // a connection the server closed is an error to count, not the end
   Settings s;
-  const char* usage = "usage: server_load [--clients N] [--games N] [--rate R] [--server URL | --postgres]\n";
+  const char* usage =
+      "usage: server_load [--clients N] [--games N] [--rate R] [--render-workers N] [--server URL | --postgres]\n";
   for (int i = 1; i < argc; i += 2) {
     const std::string a = argv[i];
     if (a == "--help" || a == "-h") {
@@ -176,6 +180,8 @@ int main(int argc, char** argv) {
       s.games = std::max(2, std::atoi(argv[i + 1]));
     else if (a == "--rate")
       s.rate = std::atof(argv[i + 1]);
+    else if (a == "--render-workers")
+      s.render_workers = std::max(0, std::atoi(argv[i + 1]));
     else if (a == "--server")
       s.server = argv[i + 1];
     else {
@@ -202,7 +208,9 @@ int main(int argc, char** argv) {
     }
     db = cluster->fresh_database();
   }
-  if (s.server.empty()) started = load::start_server(folder, db, 0, static_cast<int>(cores));
+  if (s.server.empty())
+    started = load::start_server(folder, db, 0, static_cast<int>(cores),
+                                 {"--render-workers", std::to_string(s.render_workers)});
   const std::string base = s.server.empty() ? started.base : s.server;
   load::register_accounts(base, s.clients);
   // A few uploads first, so every verifier is up and every account's password checked once.
@@ -210,8 +218,8 @@ int main(int argc, char** argv) {
   run(base, started.pid, games, 0, warm, s.clients, 0);
   const std::size_t half = (games.size() - warm) / 2;
 
-  std::printf("\n%u cores, %d clients, server %s, %s\n", cores, s.clients, base.c_str(),
-              s.server.empty() ? (cluster ? "PostgreSQL" : "SQLite") : "given");
+  std::printf("\n%u cores, %d clients, server %s, %s, %d render workers\n", cores, s.clients, base.c_str(),
+              s.server.empty() ? (cluster ? "PostgreSQL" : "SQLite") : "given", s.render_workers);
   std::printf("%-26s %6s %8s %8s %9s %9s %10s %10s %6s\n", "run", "games", "per s", "per core", "p50 ms",
               "p99 ms", "p99 pair", "resim", "cpu");
   print("as fast as clients go", run(base, started.pid, games, warm, half, s.clients, 0), cores);

@@ -5,8 +5,14 @@
 #include <openssl/ssl.h>
 #include <sys/socket.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <regex>
 
 #include "server/accounts.h"
@@ -16,6 +22,9 @@
 #include "server/log.h"
 #include "server/messages.h"
 #include "server/pages.h"
+#include "server/timeline.h"
+#include "server/verifier_wire.h"
+#include "server/videos.h"
 
 namespace server {
 
@@ -23,6 +32,21 @@ namespace {
 
 constexpr const char* game_reply_type = "text/plain; charset=ISO-8859-1";
 constexpr const char* page_type = "text/html; charset=utf-8";
+// A video answer may take this long in all (a client that reads slowly holds a worker), and only
+// so many go out at once, so videos never take every worker from the pages and the uploads.
+constexpr std::int64_t video_answer_ms = 10 * 60 * 1000;
+constexpr std::size_t video_chunk = 64 * 1024;
+int most_streams(int threads) { return threads / 4 > 1 ? threads / 4 : 1; }
+
+// The byte range a video answer may send: none, or one within the file. cpp-httplib sends it;
+// anything else gets 416.
+bool range_fits(const httplib::Request& req, std::int64_t size) {
+  if (req.ranges.empty()) return true;
+  if (req.ranges.size() != 1 || size <= 0) return false;
+  const auto [first, last] = req.ranges[0];
+  if (first < 0) return last > 0;  // the last bytes
+  return first < size && (last < 0 || last >= first);
+}
 
 void page_headers(httplib::Response& res) {
   res.set_header("X-Content-Type-Options", "nosniff");
@@ -134,6 +158,10 @@ bool same_origin(const std::string& origin, const std::string& host) {
 // answered on its connection.
 class Router : public httplib::Server {
  public:
+  // cpp-httplib stops writing provided content (the videos) as soon as its server has no
+  // listening socket, which it takes for a shutdown. The router listens on none (the gate does),
+  // so it names a socket it never uses: it is never run, so nothing ever closes it.
+  Router() { svr_sock_ = 0; }
   void answer(httplib::Stream& stream) {
     bool closed = false;
     process_request(stream, true, closed, {});
@@ -196,8 +224,10 @@ std::string redirect_target(const std::string& path) {
   return with_language(target, *language);
 }
 
-HttpServer::HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers)
-    : options_(options), service_(service), store_(store), verifiers_(verifiers), rate_(options.rate, options.burst) {
+HttpServer::HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers,
+                       VideoFarm* videos)
+    : options_(options), service_(service), store_(store), verifiers_(verifiers), videos_(videos),
+      rate_(options.rate, options.burst) {
   http_ = std::make_unique<Router>();
   http_->set_payload_max_length(max_request_body);
   if (!options_.tls_cert.empty()) {
@@ -368,6 +398,112 @@ void HttpServer::add_routes() {
     }
   });
 
+  // A listed game's page. Its video: an evicted one (or a ready one whose file has gone) waits to
+  // be rendered again, and the page says it is being prepared.
+  s.Get(R"(/game/([0-9]{1,18}))", [this](const httplib::Request& req, httplib::Response& res) {
+    const PageContext c = page_context(req, res);
+    const std::int64_t id = std::stoll(req.matches[1].str());
+    try {
+      const std::optional<ListedGame> g = store_.listed_game(id);
+      if (!g) {
+        send_page(res, 404, not_found_page(c));
+        return;
+      }
+      Timeline timeline;
+      const bool charted = !g->timeline.empty() && read_timeline(g->timeline, timeline);
+      VideoShown shown = VideoShown::none;
+      switch (g->video.state) {
+        case VideoState::none: break;
+        case VideoState::failed: shown = VideoShown::failed; break;
+        case VideoState::waiting:
+        case VideoState::rendering: shown = VideoShown::preparing; break;
+        case VideoState::ready:
+        case VideoState::evicted:
+          shown = VideoShown::preparing;
+          if (!videos_) break;
+          if (g->video.state == VideoState::ready && std::filesystem::exists(video_file(videos_->options().cache_dir, id)))
+            shown = VideoShown::ready;
+          else if (store_.request_video(id))
+            videos_->wake();
+          break;
+      }
+      if (!videos_ && shown != VideoShown::failed) shown = VideoShown::none;
+      send_page(res, 200, game_page(c, *g, charted ? &timeline : nullptr, shown));
+    } catch (const StoreError& e) {
+      server_log("game page: %s", e.what());
+      send_page(res, 503, trouble_page(c, Trouble::list_unreadable));
+    }
+  });
+
+  // The video file, by the game's number only; ranges answered (cpp-httplib cuts them from the
+  // provider's bytes), watched noted at most once a minute.
+  s.Get(R"(/game/([0-9]{1,18})/video\.webm)", [this](const httplib::Request& req, httplib::Response& res) {
+    const std::int64_t id = std::stoll(req.matches[1].str());
+    auto not_here = [&] { send_page(res, 404, not_found_page(page_context(req, res))); };
+    if (!videos_) return not_here();
+    std::optional<ListedGame> g;
+    try {
+      g = store_.listed_game(id);
+      if (g && g->video.state == VideoState::evicted && store_.request_video(id)) videos_->wake();
+    } catch (const StoreError& e) {
+      server_log("video: %s", e.what());
+      send_page(res, 503, trouble_page(page_context(req, res), Trouble::busy));
+      return;
+    }
+    if (!g || g->video.state != VideoState::ready) return not_here();
+    const int fd = ::open(video_file(videos_->options().cache_dir, id).c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      if (fd >= 0) ::close(fd);
+      // Removed by another server's cache, or lost: rendered again.
+      try {
+        if (store_.request_video(id)) videos_->wake();
+      } catch (const StoreError&) {
+      }
+      return not_here();
+    }
+    const std::int64_t size = st.st_size;
+    if (!range_fits(req, size)) {
+      ::close(fd);
+      res.status = 416;
+      res.set_header("Content-Range", "bytes */" + std::to_string(size));
+      return;
+    }
+    if (streams_.fetch_add(1) >= most_streams(options_.threads)) {
+      --streams_;
+      ::close(fd);
+      res.status = 503;
+      res.set_header("Retry-After", "5");
+      return;
+    }
+    const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
+    if (videos_->watch_due(id, now)) {
+      try {
+        store_.watch_video(id, now);
+      } catch (const StoreError& e) {
+        server_log("video: %s", e.what());
+      }
+    }
+    res.set_header("Cache-Control", "public, max-age=3600");
+    res.set_header("Accept-Ranges", "bytes");
+    res.set_header("X-Content-Type-Options", "nosniff");
+    const std::int64_t deadline = wire::now_ms() + video_answer_ms;
+    res.set_content_provider(
+        static_cast<std::size_t>(size), "video/webm",
+        [fd, size, deadline](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+          if (wire::now_ms() > deadline || offset >= static_cast<std::size_t>(size)) return false;
+          char buffer[video_chunk];
+          const std::size_t want = std::min({length, video_chunk, static_cast<std::size_t>(size) - offset});
+          const ssize_t got = ::pread(fd, buffer, want, static_cast<off_t>(offset));
+          if (got <= 0) return false;
+          return sink.write(buffer, static_cast<std::size_t>(got));
+        },
+        [this, fd](bool) {
+          ::close(fd);
+          --streams_;
+        });
+  });
+
   s.Get("/health", [this](const httplib::Request&, httplib::Response& res) {
     const bool database = store_.ping();
     std::string editions;
@@ -395,6 +531,12 @@ void HttpServer::add_routes() {
                         ",\"upload_seconds\":" + std::to_string(c.upload_micros.load() / 1e6) +
                         ",\"simulations\":" + std::to_string(verifiers_.simulations()) +
                         ",\"simulation_seconds\":" + std::to_string(verifiers_.simulation_seconds()) +
+                        (videos_ ? ",\"videos_made\":" + std::to_string(videos_->counters().made.load()) +
+                                       ",\"videos_failed\":" + std::to_string(videos_->counters().failed.load()) +
+                                       ",\"videos_evicted\":" + std::to_string(videos_->counters().evicted.load()) +
+                                       ",\"render_seconds\":" +
+                                       std::to_string(videos_->counters().render_micros.load() / 1e6)
+                                 : std::string()) +
                         write_report + "}",
                     "application/json");
   });

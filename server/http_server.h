@@ -2,10 +2,11 @@
 // The server's HTTP side: the connection gate (server/connection_gate.h) reads every request
 // whole within its bounds, and cpp-httplib's routing answers it on a worker: the upload handler,
 // the redirect addresses the game links to, the pages (each in the language the browser asks
-// for, languages.h), the health address, a request rate per address; HTTPS when a certificate
-// and key are given.
+// for, languages.h), every listed game's page and its video (videos.h), the health address, a
+// request rate per address; HTTPS when a certificate and key are given.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -21,10 +22,13 @@ typedef struct ssl_ctx_st SSL_CTX;
 namespace server {
 
 class ConnectionGate;
+class VideoFarm;
 
 class HttpServer {
  public:
-  HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers);
+  // videos: the cache and render slots of listed games' videos (null: no videos are served).
+  HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers,
+             VideoFarm* videos = nullptr);
   ~HttpServer();
   // Binds the address and port (port 0: any free one). False with the reason.
   bool bind(std::string& error);
@@ -41,6 +45,8 @@ class HttpServer {
   Service& service_;
   Store& store_;
   VerifierPool& verifiers_;
+  VideoFarm* videos_;
+  std::atomic<int> streams_{0};  // video answers being sent
   RateLimit rate_;
   std::unique_ptr<httplib::Server> http_;
   SSL_CTX* tls_ = nullptr;

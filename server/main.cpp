@@ -18,6 +18,7 @@
 #include "server/service.h"
 #include "server/store.h"
 #include "server/verifier.h"
+#include "server/videos.h"
 
 int main(int argc, char** argv) {
   server::Options options;
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.verifier_archive.empty()) return server::run_verifier(options.verifier_archive.c_str());
+  if (!options.render_archive.empty()) return server::run_render_worker(options.render_archive.c_str());
   // The built-in translations are read now: a faulty one stops the server before it serves.
   if (!server::language_error().empty()) {
     std::fprintf(stderr, "grumboldx-server: %s\n", server::language_error().c_str());
@@ -71,7 +73,26 @@ int main(int argc, char** argv) {
   guess_limits.hashing_at_once = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   server::CredentialCache credentials(std::chrono::minutes(10), guess_limits);
   server::Service service(*store, pool, credentials);
-  server::HttpServer http(options, service, *store, pool);
+  // The videos: render slots for the editions this server loads, fed by the job table and woken
+  // when a game is listed.
+  server::VideoOptions video_options;
+  video_options.cache_dir = server::video_cache_folder(options);
+  video_options.cache_bytes = static_cast<std::int64_t>(options.video_cache_mb) << 20;
+  video_options.workers = options.render_workers;
+  video_options.render_time = std::chrono::seconds(options.render_time);
+  unsigned editions = 0;
+  for (int e = 1; e <= 3; ++e)
+    if (pool.facts(e)) editions |= 1u << e;
+  const std::string program = server::own_program();
+  server::VideoFarm videos(*store, video_options, editions, [&] {
+    return server::make_process_renderer(program, archives, video_options.render_time);
+  });
+  if (!videos.start(error)) {
+    std::fprintf(stderr, "grumboldx-server: %s\n", error.c_str());
+    return 1;
+  }
+  service.set_listed_hook([&videos] { videos.wake(); });
+  server::HttpServer http(options, service, *store, pool, &videos);
   if (!http.bind(error)) {
     std::fprintf(stderr, "grumboldx-server: %s\n", error.c_str());
     return 1;

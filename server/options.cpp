@@ -44,6 +44,13 @@ std::string usage() {
          "  --max-connections N open connections in all (default 512)\n"
          "  --body-memory N     MiB of request bodies held at once (default 128)\n"
          "  --port-file FILE    write the port to FILE once the server listens\n"
+         "  --render-workers N  video render processes, at the lowest CPU priority (default 1;\n"
+         "                      0: this server renders no videos)\n"
+         "  --video-cache DIR   folder of the rendered videos (default videos beside the SQLite\n"
+         "                      database, or in the working folder; made when missing)\n"
+         "  --video-cache-mb N  MiB the videos may take; the least recently watched go first\n"
+         "                      (default 1024)\n"
+         "  --render-time N     seconds one video's render may take (default 900)\n"
          "  --help              this text\n";
 }
 
@@ -60,7 +67,8 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
                       a == "--threads" || a == "--verifiers" || a == "--rate" || a == "--burst" || a == "--listen" ||
                       a == "--port-file" || a == "--verifier" || a == "--io-timeout" || a == "--body-timeout" ||
                       a == "--head-timeout" || a == "--per-address" || a == "--max-connections" ||
-                      a == "--body-memory"
+                      a == "--body-memory" || a == "--render-workers" || a == "--video-cache" ||
+                      a == "--video-cache-mb" || a == "--render-time" || a == "--render-worker"
                   ? a + " needs a value"
                   : "unknown option " + a;
       return false;
@@ -105,6 +113,18 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       out.port_file = v;
     else if (a == "--verifier")
       out.verifier_archive = v;
+    else if (a == "--render-worker")
+      out.render_archive = v;
+    else if (a == "--render-workers")
+      ok = read_number(v, 0, 64, out.render_workers);
+    else if (a == "--video-cache") {
+      out.video_cache = v;
+      ok = !out.video_cache.empty();
+    }
+    else if (a == "--video-cache-mb")
+      ok = read_number(v, 1, 16 * 1024 * 1024, out.video_cache_mb);
+    else if (a == "--render-time")
+      ok = read_number(v, 10, 86400, out.render_time);
     else {
       error = "unknown option " + a;
       return false;
@@ -123,6 +143,12 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
     return false;
   }
   return true;
+}
+
+std::string video_cache_folder(const Options& o) {
+  if (!o.video_cache.empty()) return o.video_cache;
+  if (o.db.rfind("postgresql://", 0) == 0 || o.db.rfind("postgres://", 0) == 0) return "videos";
+  return (std::filesystem::path(o.db).parent_path() / "videos").string();
 }
 
 std::string own_program() {

@@ -24,8 +24,13 @@ struct Options {
   int max_connections = 512;         // open connections in all
   int body_memory_mb = 128;          // request bodies held at once, in MiB
   std::string port_file;             // the bound port is written here once the server listens
+  int render_workers = 1;            // video render processes of this server (0: none)
+  std::string video_cache;           // the folder of the rendered videos; empty: video_cache_folder
+  int video_cache_mb = 1024;         // the size the videos may take in the cache, in MiB
+  int render_time = 900;             // seconds one render may take
   bool help = false;
   std::string verifier_archive;      // "--verifier ARCHIVE": run as a verifier process
+  std::string render_archive;        // "--render-worker ARCHIVE": run as a render worker
 };
 
 // False, with the reason, for an unknown option or a value that does not fit.
@@ -35,6 +40,9 @@ std::string usage();
 // The folder of the archives: a build tree's "../data" beside the running binary, else an
 // installation's "../share/grumboldx".
 std::string default_archives();
+// The videos' folder: --video-cache, else "videos" beside an SQLite database, else (PostgreSQL)
+// "videos" in the working folder.
+std::string video_cache_folder(const Options& o);
 // The running binary's own path.
 std::string own_program();
 

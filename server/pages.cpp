@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "server/accounts.h"
+#include "server/charts.h"
 #include "server/editions.h"
 #include "server/reply.h"
 
@@ -28,7 +29,8 @@ std::string language_switch(const PageContext& c) {
   return out + "</nav>";
 }
 
-std::string frame(const PageContext& c, const std::string& title, const std::string& body) {
+std::string frame(const PageContext& c, const std::string& title, const std::string& body,
+                  const std::string& head = "") {
   const Language& l = *c.language;
   std::string nav;
   for (int e = 1; e <= 3; ++e)
@@ -38,7 +40,8 @@ std::string frame(const PageContext& c, const std::string& title, const std::str
          "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
          "<title>" +
          html_escape(title) +
-         " – GrumboldX</title><link rel=\"stylesheet\" href=\"/style.css\"></head><body>"
+         " – GrumboldX</title><link rel=\"stylesheet\" href=\"/style.css\">" +
+         head + "</head><body>"
          "<header><a class=\"brand\" href=\"/\">GrumboldX</a><nav>" +
          nav + "<a href=\"/help/xl\">" + tr(l, "Hilfe") + "</a><a href=\"/register/xl\">" + tr(l, "Registrieren") +
          "</a></nav>" + language_switch(c) + "</header><main>" + body + "</main><footer>" +
@@ -92,6 +95,27 @@ input,select{font:inherit;padding:.35rem .5rem;border:1px solid var(--line);bord
 button{font:inherit;padding:.45rem .8rem;border:0;border-radius:4px;background:var(--accent);color:#fff;cursor:pointer}
 .error{background:#ffebe9;border:1px solid #ff818266;padding:.5rem .8rem;border-radius:4px}
 .notice{background:#dafbe1;border:1px solid #4ac26b66;padding:.5rem .8rem;border-radius:4px}
+.facts{display:grid;grid-template-columns:max-content 1fr;gap:.2rem 1rem;margin:.4rem 0 1rem}
+.facts dt{font-weight:600}
+.facts dd{margin:0}
+video{display:block;width:100%;aspect-ratio:4/3;background:#000;border-radius:4px}
+.chart{display:block;width:100%;height:auto;background:#fff;border:1px solid var(--line);border-radius:4px}
+.chart text{font-size:12px;fill:var(--ink)}
+.chart .axis{fill:var(--soft)}
+.chart .grid{stroke:#ece7dc}
+.chart .axis-line{stroke:var(--soft)}
+.chart .score{fill:none;stroke:var(--accent);stroke-width:2.5}
+.chart .bonus{fill:var(--ok);stroke:#fff}
+.chart .megagun{fill:#b42318;stroke:#fff}
+.chart .yard{fill:#e9f1fb}
+.chart .chicken{fill:#d08a2e}
+.chart .target{fill:#4a6fa5}
+.legend{color:var(--soft);font-size:.85rem}
+.key{display:inline-block;width:.8rem;height:.8rem;margin:0 .3rem 0 .6rem;vertical-align:-.05rem;border-radius:2px}
+.key.score{background:var(--accent)}
+.key.bonus{background:var(--ok);border-radius:50%}
+.key.megagun{background:#b42318}
+.key.yard{background:#e9f1fb;border:1px solid var(--line)}
 footer{max-width:46rem;margin:0 auto;padding:0 1.2rem 1.5rem;color:var(--soft);font-size:.85rem}
 )";
 }
@@ -209,7 +233,9 @@ std::string list_page(const PageContext& c, int edition, const std::vector<ListE
   std::string rows;
   for (const ListEntry& e : entries) {
     const std::string rank = std::to_string(e.rank);
-    rows += "<tr id=\"r" + rank + "\"><td class=\"num\">" + rank + "</td><td>" + html_escape(e.name) +
+    const std::string name = e.id > 0 ? "<a href=\"" + game_path(e.id) + "\">" + html_escape(e.name) + "</a>"
+                                      : html_escape(e.name);
+    rows += "<tr id=\"r" + rank + "\"><td class=\"num\">" + rank + "</td><td>" + name +
             "</td><td class=\"num\">" + std::to_string(e.score) + "</td><td>" + date_text(e.created, l) +
             "</td><td><span class=\"mark\" title=\"" +
             html_escape(e.exact ? tr(l, "nachgespielt: alle Ereignisse und die Punkte stimmen")
@@ -234,6 +260,51 @@ std::string list_page(const PageContext& c, int edition, const std::vector<ListE
                    tr(l, "Name") + "</th><th class=\"num\">" + tr(l, "Punkte") + "</th><th>" + tr(l, "Datum") +
                    "</th><th title=\"" + html_escape(tr(l, "vom Server nachgespielt")) + "\">" + tr(l, "Geprüft") +
                    "</th></tr></thead><tbody>" + rows + "</tbody></table>" + nav);
+}
+
+std::string game_path(std::int64_t id) { return "/game/" + std::to_string(id); }
+std::string video_path(std::int64_t id) { return game_path(id) + "/video.webm"; }
+
+std::string game_page(const PageContext& c, const ListedGame& g, const Timeline* timeline, VideoShown video) {
+  const Language& l = *c.language;
+  const Result& r = g.result;
+  const std::string title = tr(l, "Spiel von {}", {g.name});
+  const std::string mark =
+      "<span class=\"mark\">" + std::string(r.exact ? "✓" : "≈") + "</span> " +
+      html_escape(r.exact ? tr(l, "nachgespielt: alle Ereignisse und die Punkte stimmen")
+                          : tr(l, "nachgespielt: ein Bonus oder eine Marke lag um ein Bild anders"));
+  std::string body = "<h1>" + html_escape(title) + "</h1><dl class=\"facts\"><dt>" + tr(l, "Name") + "</dt><dd>" +
+                     html_escape(g.name) + "</dd><dt>" + tr(l, "Punkte") + "</dt><dd>" +
+                     std::to_string(r.listed_score) + "</dd><dt>" + tr(l, "Ausgabe") + "</dt><dd><a href=\"/list/" +
+                     edition_slug(r.edition) + "\">" + edition_name(r.edition) + "</a></dd><dt>" + tr(l, "Datum") +
+                     "</dt><dd>" + date_text(r.created, l) + "</dd><dt>" + tr(l, "Geprüft") + "</dt><dd>" + mark +
+                     "</dd></dl><h2>" + tr(l, "Video") + "</h2>";
+  std::string head;
+  switch (video) {
+    case VideoShown::ready:
+      body += "<video controls preload=\"metadata\" src=\"" + video_path(r.id) + "\"></video>";
+      break;
+    case VideoShown::preparing:
+      // The page looks again by itself until the video is there.
+      head = "<meta http-equiv=\"refresh\" content=\"15\">";
+      body += "<p class=\"notice\">" +
+              tr(l, "Das Video wird gerade vorbereitet. Diese Seite sieht alle 15 Sekunden nach, ob es fertig ist.") +
+              "</p>";
+      break;
+    case VideoShown::failed:
+      body += "<p class=\"error\">" + tr(l, "Das Video zu diesem Spiel konnte nicht erstellt werden.") + "</p>";
+      break;
+    case VideoShown::none:
+      body += "<p class=\"soft\">" + tr(l, "Zu diesem Spiel gibt es kein Video.") + "</p>";
+      break;
+  }
+  if (timeline) {
+    body += "<h2>" + tr(l, "Punkte im Lauf der Runde") + "</h2>" + score_chart(*timeline, l) + "<h2>" +
+            tr(l, "Was getroffen wurde") + "</h2>" + hits_chart(*timeline, l);
+  } else {
+    body += "<p class=\"soft\">" + tr(l, "Zu diesem Spiel ist kein Verlauf gespeichert.") + "</p>";
+  }
+  return frame(c, title, body, head);
 }
 
 std::string not_found_page(const PageContext& c) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The server's web pages: the start page, help, the registration form and the highscore lists
-// per edition. Plain HTML with one style sheet, readable in a browser and in the game's small
+// The server's web pages: the start page, help, the registration form, the highscore lists per
+// edition and a page for every listed game. Plain HTML with one style sheet, readable in a browser and in the game's small
 // HTML view; every text from outside is escaped. Each page speaks its language and has a switch
 // to the others in its header.
 #pragma once
@@ -11,6 +11,7 @@
 
 #include "server/languages.h"
 #include "server/store.h"
+#include "server/timeline.h"
 
 namespace server {
 
@@ -37,6 +38,18 @@ std::string registered_page(const PageContext& c, int edition, const std::string
 std::string list_page(const PageContext& c, int edition, const std::vector<ListEntry>& entries, std::int64_t page,
                       std::int64_t total, std::int64_t page_size);
 std::string not_found_page(const PageContext& c);
+// A listed game's page: its facts, its video (or why there is none yet) and its charts (timeline
+// null: none kept for it).
+enum class VideoShown {
+  ready,      // the video element
+  preparing,  // being rendered, or waiting to be; the page reloads itself meanwhile
+  failed,     // it could not be made
+  none        // the game was listed before videos were made
+};
+std::string game_page(const PageContext& c, const ListedGame& g, const Timeline* timeline, VideoShown video);
+// A game's page and its video.
+std::string game_path(std::int64_t id);
+std::string video_path(std::int64_t id);
 std::string trouble_page(const PageContext& c, Trouble trouble);
 
 // The day (UTC) of seconds since 1970 as the language writes it: "12.03.2024", "2024-03-12".

@@ -88,6 +88,44 @@ const Migration migrations[] = {
     // Version 3: the language of an authentication, which the upload's reply is written in.
     {3, R"(ALTER TABLE authentications ADD COLUMN language TEXT NOT NULL DEFAULT 'de')",
      R"(ALTER TABLE authentications ADD COLUMN language TEXT NOT NULL DEFAULT 'de')"},
+    // Version 4: what a listed game's page and its video are made from (the upload's replay text,
+    // its penalty flag, the timeline of the re-simulation), and one video job per listed game,
+    // written in the transaction that lists it. A job's state is waiting, rendering, ready, failed
+    // or evicted; claimed_by and claimed_at name the server and worker that render it, so a job
+    // whose worker died is taken over; watched is when its video was last fetched (the disk
+    // cache removes the least recently watched first). Games listed before keep no replay, so
+    // they get no job.
+    {4,
+     R"(CREATE TABLE game_records (
+          result_id INTEGER PRIMARY KEY REFERENCES results(id),
+          replay TEXT NOT NULL,
+          penalty INTEGER NOT NULL,
+          timeline TEXT NOT NULL);
+        CREATE TABLE video_jobs (
+          result_id INTEGER PRIMARY KEY REFERENCES results(id),
+          edition INTEGER NOT NULL,
+          state TEXT NOT NULL DEFAULT 'waiting',
+          claimed_by TEXT NOT NULL DEFAULT '',
+          claimed_at INTEGER NOT NULL DEFAULT 0,
+          attempts INTEGER NOT NULL DEFAULT 0,
+          size INTEGER NOT NULL DEFAULT 0,
+          watched INTEGER NOT NULL DEFAULT 0);
+        CREATE INDEX video_jobs_by_state ON video_jobs(state, result_id))",
+     R"(CREATE TABLE game_records (
+          result_id BIGINT PRIMARY KEY REFERENCES results(id),
+          replay TEXT NOT NULL,
+          penalty BOOLEAN NOT NULL,
+          timeline TEXT NOT NULL);
+        CREATE TABLE video_jobs (
+          result_id BIGINT PRIMARY KEY REFERENCES results(id),
+          edition INTEGER NOT NULL,
+          state TEXT NOT NULL DEFAULT 'waiting',
+          claimed_by TEXT NOT NULL DEFAULT '',
+          claimed_at BIGINT NOT NULL DEFAULT 0,
+          attempts INTEGER NOT NULL DEFAULT 0,
+          size BIGINT NOT NULL DEFAULT 0,
+          watched BIGINT NOT NULL DEFAULT 0);
+        CREATE INDEX video_jobs_by_state ON video_jobs(state, result_id))"},
 };
 const int migration_count = static_cast<int>(sizeof migrations / sizeof migrations[0]);
 

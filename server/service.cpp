@@ -12,6 +12,7 @@
 #include "server/judge.h"
 #include "server/log.h"
 #include "server/messages.h"
+#include "server/timeline.h"
 #include "server/upload_record.h"
 
 namespace server {
@@ -224,6 +225,7 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   result.address = address;
 
   Verdict verdict;
+  GameRecord record;
   const EditionFacts* facts = verifiers_.facts(auth->edition);
   bool penalty = false;
   if (!events_read) {
@@ -241,6 +243,7 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
     }
     result.simulated_score = s.score;
     result.digest = s.digest;
+    record = GameRecord{u.replay, penalty, timeline_text(s.timeline)};
     verdict = check_simulation(md, events, s);
   }
   // The list never shows a point the re-simulation does not account for: where a differing bonus
@@ -251,8 +254,9 @@ Reply Service::judge_upload(const UploadRequest& u, const std::string& address, 
   result.reason = verdict.reason;
   result.detail = verdict.detail;
 
-  const StoredResult stored = store_.store_result(result, auth->id);
+  const StoredResult stored = store_.store_result(result, auth->id, &record);
   writes_.succeeded();
+  if (result.verified && stored.outcome == StoredResult::Outcome::stored && on_listed_) on_listed_();
   forget_old_addresses(result.created);
   if (stored.outcome == StoredResult::Outcome::not_authenticated) {
     server_log("%s: %s's authentication was used by another upload meanwhile", address.c_str(),

@@ -73,6 +73,8 @@ class Service {
   WriteHealth& writes() { return writes_; }
   // Tests move the clock (seconds since 1970); the default reads the system's.
   void set_clock(std::function<std::int64_t()> now) { now_ = std::move(now); }
+  // Called after a game is listed (the video renderer's wake-up).
+  void set_listed_hook(std::function<void()> hook) { on_listed_ = std::move(hook); }
 
  private:
   Reply judge_upload(const UploadRequest& u, const std::string& address, const std::string& base_url);
@@ -82,6 +84,7 @@ class Service {
   VerifierPool& verifiers_;
   CredentialCache& credentials_;
   std::function<std::int64_t()> now_;
+  std::function<void()> on_listed_;
   ServiceCounters counters_;
   WriteHealth writes_;
   std::atomic<std::int64_t> addresses_forgotten_at_{0};

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The server's storage: accounts, the authentications that open an upload, and the results.
+// The server's storage: accounts, the authentications that open an upload, the results, and for
+// every listed game what its page and video are made from, with the job that renders the video.
 // Two implementations share this face: SQLite in one file (the default) and PostgreSQL through
 // libpqxx, chosen by a "postgresql://" (or "postgres://") connection string, where several
 // server processes can share one database. Each operation is one transaction of prepared
@@ -11,12 +12,13 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace server {
 
 // The schema this server writes; a database of a later version is refused.
-inline constexpr int schema_version = 3;
+inline constexpr int schema_version = 4;
 
 // Any failure of the database itself (connection lost, disk full, a newer schema).
 struct StoreError : std::runtime_error {
@@ -67,6 +69,49 @@ struct ListEntry {
   std::int32_t score = 0;
   std::int64_t created = 0;
   bool exact = false;
+  std::int64_t id = 0;  // the result's, for the link to its page
+};
+
+// Kept beside a listed result: what its page and its video are made from.
+struct GameRecord {
+  std::string replay;    // the upload's replay text
+  bool penalty = false;  // the game ran with the highscore penalty
+  std::string timeline;  // timeline_text (timeline.h)
+};
+
+// A listed game's video. none: the game has no job (it was listed before videos were made).
+enum class VideoState { none, waiting, rendering, ready, failed, evicted };
+// The word the database keeps ("waiting", ...); and back, none for a word that is none of them.
+const char* video_state_word(VideoState s);
+VideoState video_state_from_word(std::string_view word);
+
+struct VideoJob {
+  std::int64_t result_id = 0;
+  int edition = 0;
+  VideoState state = VideoState::none;
+  std::string claimed_by;        // the worker that renders it ("host:pid/slot")
+  std::int64_t claimed_at = 0;   // seconds since 1970
+  int attempts = 0;              // renders started since it last waited afresh
+  std::int64_t size = 0;         // bytes of the finished file
+  std::int64_t watched = 0;      // when the video was last fetched (or made)
+};
+
+// A claimed job: what the renderer needs.
+struct RenderJob {
+  std::int64_t result_id = 0;
+  int edition = 0;
+  bool penalty = false;
+  std::string replay;
+  int attempts = 0;  // this one included
+};
+
+// A listed game's page: the result, its player, its timeline text ("" for a game listed before
+// timelines were kept) and its video's job.
+struct ListedGame {
+  Result result;
+  std::string name;
+  std::string timeline;
+  VideoJob video;
 };
 
 struct StoredResult {
@@ -98,7 +143,10 @@ class Store {
 
   // One transaction: uses up the authentication (it must still be there), keeps the result and
   // ranks it. A verified result whose digest is listed already is kept as a rejected duplicate.
-  virtual StoredResult store_result(const Result& r, std::int64_t authentication_id) = 0;
+  // A result that is listed keeps the record beside it, when one is given, and gets a waiting
+  // video job in the same transaction, so a restart loses no job.
+  virtual StoredResult store_result(const Result& r, std::int64_t authentication_id,
+                                    const GameRecord* record = nullptr) = 0;
 
   // A page of an edition's list: verified results, best listed score first, the earlier one first
   // among equals.
@@ -107,6 +155,32 @@ class Store {
   virtual std::optional<Result> find_result(std::int64_t id) = 0;
   // The listed (verified) result of a game, by its identity.
   virtual std::optional<Result> listed_result(const std::string& digest) = 0;
+
+  // A listed (verified) result with its player, timeline and video job; nothing for any other id.
+  virtual std::optional<ListedGame> listed_game(std::int64_t id) = 0;
+  // The game record kept beside a result.
+  virtual std::optional<GameRecord> game_record(std::int64_t result_id) = 0;
+
+  // ---- video jobs ----
+  // Claims one job in a single statement, so two servers never render one game twice: the oldest
+  // waiting job of the editions in the mask (bit e for edition e), or one claimed before
+  // stale_before by a worker that has died meanwhile. Its attempts count up. A stale job that has
+  // used up max_attempts is marked failed instead.
+  virtual std::optional<RenderJob> claim_video_job(const std::string& worker, std::int64_t now,
+                                                   std::int64_t stale_before, unsigned editions,
+                                                   int max_attempts) = 0;
+  // The end of a render that worker claimed: ready with the file's size (watched now), or back to
+  // waiting, failed for good after max_attempts. False when the job is no longer the worker's.
+  virtual bool finish_video_job(std::int64_t result_id, const std::string& worker, bool made, std::int64_t size,
+                                std::int64_t now, int max_attempts) = 0;
+  // The ready videos, the least recently watched first.
+  virtual std::vector<VideoJob> ready_videos() = 0;
+  // A ready video whose file the cache removes; false when it was not ready.
+  virtual bool evict_video(std::int64_t result_id) = 0;
+  // An evicted video (or a ready one whose file is gone) waits to be rendered again, with fresh
+  // attempts; false when it was neither.
+  virtual bool request_video(std::int64_t result_id) = 0;
+  virtual void watch_video(std::int64_t result_id, std::int64_t now) = 0;
 
   // Blanks the client address of the results made before `before`; how many were changed.
   virtual std::int64_t forget_addresses(std::int64_t before) = 0;

@@ -44,7 +44,7 @@ void prepare(pqxx::connection& c) {
   c.prepare("count", "SELECT COUNT(*) FROM results WHERE edition = $1 AND verified");
   c.prepare("forget_addresses", "UPDATE results SET address = '' WHERE created < $1 AND address <> ''");
   c.prepare("list",
-            "SELECT a.name, r.listed_score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
+            "SELECT a.name, r.listed_score, r.created, r.exact, r.id FROM results r JOIN accounts a ON a.id = r.account_id "
             "WHERE r.edition = $1 AND r.verified ORDER BY r.listed_score DESC, r.created, r.id LIMIT $2 OFFSET $3");
   c.prepare("find_result",
             "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
@@ -52,6 +52,55 @@ void prepare(pqxx::connection& c) {
   c.prepare("listed_result",
             "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
             "COALESCE(digest, ''), created, address, listed_score FROM results WHERE digest = $1 AND verified");
+  c.prepare("insert_record", "INSERT INTO game_records (result_id, replay, penalty, timeline) VALUES ($1, $2, $3, $4)");
+  c.prepare("insert_job", "INSERT INTO video_jobs (result_id, edition) VALUES ($1, $2)");
+  c.prepare("listed_game",
+            "SELECT r.id, r.account_id, r.edition, r.score, r.simulated_score, r.verified, r.exact, r.reason, "
+            "r.detail, COALESCE(r.digest, ''), r.created, r.address, r.listed_score, a.name, "
+            "COALESCE(g.timeline, ''), COALESCE(j.result_id, 0), COALESCE(j.edition, 0), COALESCE(j.state, ''), "
+            "COALESCE(j.claimed_by, ''), COALESCE(j.claimed_at, 0), COALESCE(j.attempts, 0), COALESCE(j.size, 0), "
+            "COALESCE(j.watched, 0) FROM results r JOIN accounts a ON a.id = r.account_id "
+            "LEFT JOIN game_records g ON g.result_id = r.id LEFT JOIN video_jobs j ON j.result_id = r.id "
+            "WHERE r.id = $1 AND r.verified");
+  c.prepare("game_record", "SELECT replay, penalty, timeline FROM game_records WHERE result_id = $1");
+  c.prepare("fail_stale_jobs",
+            "UPDATE video_jobs SET state = 'failed', claimed_by = '' WHERE state = 'rendering' AND claimed_at < $1 "
+            "AND attempts >= $2");
+  // SKIP LOCKED: a job another server is claiming this moment is passed over, not waited for.
+  c.prepare("claim_job",
+            "UPDATE video_jobs SET state = 'rendering', claimed_by = $1, claimed_at = $2, attempts = attempts + 1 "
+            "WHERE result_id = (SELECT result_id FROM video_jobs WHERE (($4::integer >> edition) & 1) = 1 AND "
+            "(state = 'waiting' OR (state = 'rendering' AND claimed_at < $3)) ORDER BY result_id LIMIT 1 "
+            "FOR UPDATE SKIP LOCKED) RETURNING result_id, edition, attempts");
+  c.prepare("job_made",
+            "UPDATE video_jobs SET state = 'ready', size = $1, watched = $2, claimed_by = '' "
+            "WHERE result_id = $3 AND state = 'rendering' AND claimed_by = $4");
+  c.prepare("job_failed",
+            "UPDATE video_jobs SET state = CASE WHEN attempts >= $1 THEN 'failed' ELSE 'waiting' END, "
+            "claimed_by = '' WHERE result_id = $2 AND state = 'rendering' AND claimed_by = $3");
+  c.prepare("ready_videos",
+            "SELECT result_id, edition, state, claimed_by, claimed_at, attempts, size, watched FROM video_jobs "
+            "WHERE state = 'ready' ORDER BY watched, result_id");
+  c.prepare("evict_video", "UPDATE video_jobs SET state = 'evicted', size = 0 WHERE result_id = $1 AND state = 'ready'");
+  c.prepare("request_video",
+            "UPDATE video_jobs SET state = 'waiting', attempts = 0, size = 0 WHERE result_id = $1 "
+            "AND state IN ('evicted', 'ready')");
+  c.prepare("watch_video", "UPDATE video_jobs SET watched = $1 WHERE result_id = $2");
+}
+
+// A job's columns from column first on (see the statements above).
+template <typename Row>
+VideoJob read_job(const Row& row, int first) {
+  VideoJob j;
+  j.result_id = row[first].template as<std::int64_t>();
+  j.edition = row[first + 1].template as<int>();
+  j.state = video_state_from_word(row[first + 2].template as<std::string>());
+  j.claimed_by = row[first + 3].template as<std::string>();
+  j.claimed_at = row[first + 4].template as<std::int64_t>();
+  j.attempts = row[first + 5].template as<int>();
+  j.size = row[first + 6].template as<std::int64_t>();
+  j.watched = row[first + 7].template as<std::int64_t>();
+  return j;
 }
 
 void migrate(pqxx::connection& c) {
@@ -142,8 +191,81 @@ class PostgresStore final : public Store {
     });
   }
 
-  StoredResult store_result(const Result& r, std::int64_t authentication_id) override {
-    return run([&](pqxx::work& w) { return store_once(w, r, authentication_id); });
+  StoredResult store_result(const Result& r, std::int64_t authentication_id, const GameRecord* record) override {
+    return run([&](pqxx::work& w) { return store_once(w, r, authentication_id, record); });
+  }
+
+  std::optional<ListedGame> listed_game(std::int64_t id) override {
+    return run([&](pqxx::work& w) -> std::optional<ListedGame> {
+      const pqxx::result q = w.exec_prepared("listed_game", id);
+      if (q.empty()) return std::nullopt;
+      ListedGame g;
+      g.result = *read_result(q);
+      g.name = q[0][13].as<std::string>();
+      g.timeline = q[0][14].as<std::string>();
+      g.video = read_job(q[0], 15);
+      return g;
+    });
+  }
+
+  std::optional<GameRecord> game_record(std::int64_t result_id) override {
+    return run([&](pqxx::work& w) -> std::optional<GameRecord> {
+      const pqxx::result q = w.exec_prepared("game_record", result_id);
+      if (q.empty()) return std::nullopt;
+      return GameRecord{q[0][0].as<std::string>(), q[0][1].as<bool>(), q[0][2].as<std::string>()};
+    });
+  }
+
+  std::optional<RenderJob> claim_video_job(const std::string& worker, std::int64_t now, std::int64_t stale_before,
+                                           unsigned editions, int max_attempts) override {
+    return run([&](pqxx::work& w) -> std::optional<RenderJob> {
+      w.exec_prepared("fail_stale_jobs", stale_before, max_attempts);
+      const pqxx::result q = w.exec_prepared("claim_job", worker, now, stale_before, static_cast<int>(editions));
+      if (q.empty()) {
+        w.commit();
+        return std::nullopt;
+      }
+      RenderJob job;
+      job.result_id = q[0][0].as<std::int64_t>();
+      job.edition = q[0][1].as<int>();
+      job.attempts = q[0][2].as<int>();
+      const pqxx::result r = w.exec_prepared("game_record", job.result_id);
+      if (!r.empty()) {
+        job.replay = r[0][0].as<std::string>();
+        job.penalty = r[0][1].as<bool>();
+      }
+      w.commit();
+      return job;
+    });
+  }
+
+  bool finish_video_job(std::int64_t result_id, const std::string& worker, bool made, std::int64_t size,
+                        std::int64_t now, int max_attempts) override {
+    return run([&](pqxx::work& w) {
+      const pqxx::result r = made ? w.exec_prepared("job_made", size, now, result_id, worker)
+                                  : w.exec_prepared("job_failed", max_attempts, result_id, worker);
+      w.commit();
+      return r.affected_rows() == 1;
+    });
+  }
+
+  std::vector<VideoJob> ready_videos() override {
+    return run([&](pqxx::work& w) {
+      std::vector<VideoJob> out;
+      for (const auto& row : w.exec_prepared("ready_videos")) out.push_back(read_job(row, 0));
+      return out;
+    });
+  }
+
+  bool evict_video(std::int64_t result_id) override { return change_one("evict_video", result_id); }
+  bool request_video(std::int64_t result_id) override { return change_one("request_video", result_id); }
+
+  void watch_video(std::int64_t result_id, std::int64_t now) override {
+    run([&](pqxx::work& w) {
+      w.exec_prepared("watch_video", now, result_id);
+      w.commit();
+      return 0;
+    });
   }
 
   std::vector<ListEntry> list(int edition, std::int64_t offset, std::int64_t limit) override {
@@ -151,7 +273,8 @@ class PostgresStore final : public Store {
       std::vector<ListEntry> out;
       for (const auto& row : w.exec_prepared("list", edition, limit, offset))
         out.push_back({offset + static_cast<std::int64_t>(out.size()) + 1, row[0].as<std::string>(),
-                       row[1].as<std::int32_t>(), row[2].as<std::int64_t>(), row[3].as<bool>()});
+                       row[1].as<std::int32_t>(), row[2].as<std::int64_t>(), row[3].as<bool>(),
+                       row[4].as<std::int64_t>()});
       return out;
     });
   }
@@ -205,8 +328,16 @@ class PostgresStore final : public Store {
   }
 
  private:
+  bool change_one(const char* statement, std::int64_t result_id) {
+    return run([&](pqxx::work& w) {
+      const pqxx::result r = w.exec_prepared(statement, result_id);
+      w.commit();
+      return r.affected_rows() == 1;
+    });
+  }
+
   // store_result's transaction.
-  StoredResult store_once(pqxx::work& w, const Result& r, std::int64_t authentication_id) {
+  StoredResult store_once(pqxx::work& w, const Result& r, std::int64_t authentication_id, const GameRecord* record) {
     StoredResult out;
     if (w.exec_prepared("use_authentication", authentication_id).affected_rows() != 1) {
       out.outcome = StoredResult::Outcome::not_authenticated;
@@ -236,8 +367,13 @@ class PostgresStore final : public Store {
       w.commit();
       return out;
     }
-    if (r.verified)
+    if (r.verified) {
       out.rank = w.exec_prepared("rank", r.edition, r.listed_score, r.created, out.id)[0][0].as<std::int64_t>() + 1;
+      if (record) {
+        w.exec_prepared("insert_record", out.id, record->replay, record->penalty, record->timeline);
+        w.exec_prepared("insert_job", out.id, r.edition);
+      }
+    }
     out.listed = w.exec_prepared("count", r.edition)[0][0].as<std::int64_t>();
     w.commit();
     return out;

@@ -193,7 +193,7 @@ class SqliteStore final : public Store {
     return out;
   }
 
-  StoredResult store_result(const Result& r, std::int64_t authentication_id) override {
+  StoredResult store_result(const Result& r, std::int64_t authentication_id, const GameRecord* record) override {
     std::lock_guard lock(mutex_);
     Transaction t(db_, true);
     StoredResult out;
@@ -219,6 +219,10 @@ class SqliteStore final : public Store {
       q.step();
       out.rank = q.integer(0) + 1;
       q.done();
+      if (record) {
+        s().insert_record.bind(out.id, record->replay, record->penalty, record->timeline).run();
+        s().insert_job.bind(out.id, kept.edition).run();
+      }
     }
     out.listed = count(kept.edition);
     t.commit();
@@ -231,7 +235,7 @@ class SqliteStore final : public Store {
     Statement& q = s().list.bind(edition, limit, offset);
     while (q.step())
       out.push_back({offset + static_cast<std::int64_t>(out.size()) + 1, q.text(0),
-                     static_cast<std::int32_t>(q.integer(1)), q.integer(2), q.integer(3) != 0});
+                     static_cast<std::int32_t>(q.integer(1)), q.integer(2), q.integer(3) != 0, q.integer(4)});
     return out;
   }
 
@@ -256,8 +260,105 @@ class SqliteStore final : public Store {
     return read_result(s().listed_result.bind(digest));
   }
 
-  std::optional<Result> read_result(Statement& q) {
+  std::optional<ListedGame> listed_game(std::int64_t id) override {
+    std::lock_guard lock(mutex_);
+    Statement& q = s().listed_game.bind(id);
     if (!q.step()) return std::nullopt;
+    ListedGame g;
+    g.name = q.text(13);
+    g.timeline = q.text(14);
+    g.video = read_job(q, 15);
+    g.result = *read_result(q, false);
+    q.done();
+    return g;
+  }
+
+  std::optional<GameRecord> game_record(std::int64_t result_id) override {
+    std::lock_guard lock(mutex_);
+    Statement& q = s().game_record.bind(result_id);
+    if (!q.step()) return std::nullopt;
+    GameRecord r{q.text(0), q.integer(1) != 0, q.text(2)};
+    q.done();
+    return r;
+  }
+
+  std::optional<RenderJob> claim_video_job(const std::string& worker, std::int64_t now, std::int64_t stale_before,
+                                           unsigned editions, int max_attempts) override {
+    std::lock_guard lock(mutex_);
+    Transaction t(db_, true);
+    s().fail_stale_jobs.bind(stale_before, static_cast<std::int64_t>(max_attempts)).run();
+    Statement& q = s().claim_job.bind(worker, now, stale_before, static_cast<std::int64_t>(editions));
+    if (!q.step()) {
+      t.commit();
+      return std::nullopt;
+    }
+    RenderJob job;
+    job.result_id = q.integer(0);
+    job.edition = static_cast<int>(q.integer(1));
+    job.attempts = static_cast<int>(q.integer(2));
+    q.step();  // runs the statement to its end
+    Statement& r = s().game_record.bind(job.result_id);
+    if (r.step()) {
+      job.replay = r.text(0);
+      job.penalty = r.integer(1) != 0;
+      r.done();
+    }
+    t.commit();
+    return job;
+  }
+
+  bool finish_video_job(std::int64_t result_id, const std::string& worker, bool made, std::int64_t size,
+                        std::int64_t now, int max_attempts) override {
+    std::lock_guard lock(mutex_);
+    if (made)
+      s().job_made.bind(size, now, result_id, worker).run();
+    else
+      s().job_failed.bind(static_cast<std::int64_t>(max_attempts), result_id, worker).run();
+    return sqlite3_changes(db_) == 1;
+  }
+
+  std::vector<VideoJob> ready_videos() override {
+    std::lock_guard lock(mutex_);
+    std::vector<VideoJob> out;
+    Statement& q = s().ready_videos.bind();
+    while (q.step()) out.push_back(read_job(q, 0));
+    return out;
+  }
+
+  bool evict_video(std::int64_t result_id) override {
+    std::lock_guard lock(mutex_);
+    s().evict_video.bind(result_id).run();
+    return sqlite3_changes(db_) == 1;
+  }
+
+  bool request_video(std::int64_t result_id) override {
+    std::lock_guard lock(mutex_);
+    s().request_video.bind(result_id).run();
+    return sqlite3_changes(db_) == 1;
+  }
+
+  void watch_video(std::int64_t result_id, std::int64_t now) override {
+    std::lock_guard lock(mutex_);
+    s().watch_video.bind(now, result_id).run();
+  }
+
+  // A job's columns from column first on: result_id, edition, state, claimed_by, claimed_at,
+  // attempts, size, watched (a missing job reads as state none).
+  static VideoJob read_job(Statement& q, int first) {
+    VideoJob j;
+    j.result_id = q.integer(first);
+    j.edition = static_cast<int>(q.integer(first + 1));
+    j.state = video_state_from_word(q.text(first + 2));
+    j.claimed_by = q.text(first + 3);
+    j.claimed_at = q.integer(first + 4);
+    j.attempts = static_cast<int>(q.integer(first + 5));
+    j.size = q.integer(first + 6);
+    j.watched = q.integer(first + 7);
+    return j;
+  }
+
+  std::optional<Result> read_result(Statement& q, bool step = true) {
+    if (step && !q.step()) return std::nullopt;
     Result r;
     r.id = q.integer(0);
     r.account_id = q.integer(1);
@@ -272,7 +373,7 @@ class SqliteStore final : public Store {
     r.created = q.integer(10);
     r.address = q.text(11);
     r.listed_score = static_cast<std::int32_t>(q.integer(12));
-    q.done();
+    if (step) q.done();
     return r;
   }
 
@@ -309,7 +410,7 @@ class SqliteStore final : public Store {
           count(db, "SELECT COUNT(*) FROM results WHERE edition = ? AND verified = 1"),
           forget_addresses(db, "UPDATE results SET address = '' WHERE created < ? AND address <> ''"),
           list(db,
-               "SELECT a.name, r.listed_score, r.created, r.exact FROM results r JOIN accounts a ON a.id = r.account_id "
+               "SELECT a.name, r.listed_score, r.created, r.exact, r.id FROM results r JOIN accounts a ON a.id = r.account_id "
                "WHERE r.edition = ? AND r.verified = 1 ORDER BY r.listed_score DESC, r.created, r.id LIMIT ? OFFSET ?"),
           find_result(db,
                       "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
@@ -317,10 +418,45 @@ class SqliteStore final : public Store {
           listed_result(db,
                         "SELECT id, account_id, edition, score, simulated_score, verified, exact, reason, detail, "
                         "COALESCE(digest, ''), created, address, listed_score FROM results "
-                        "WHERE digest = ? AND verified = 1") {}
+                        "WHERE digest = ? AND verified = 1"),
+          insert_record(db, "INSERT INTO game_records (result_id, replay, penalty, timeline) VALUES (?, ?, ?, ?)"),
+          insert_job(db, "INSERT INTO video_jobs (result_id, edition) VALUES (?, ?)"),
+          listed_game(db,
+                      "SELECT r.id, r.account_id, r.edition, r.score, r.simulated_score, r.verified, r.exact, r.reason, "
+                      "r.detail, COALESCE(r.digest, ''), r.created, r.address, r.listed_score, a.name, "
+                      "COALESCE(g.timeline, ''), COALESCE(j.result_id, 0), COALESCE(j.edition, 0), "
+                      "COALESCE(j.state, ''), COALESCE(j.claimed_by, ''), COALESCE(j.claimed_at, 0), "
+                      "COALESCE(j.attempts, 0), COALESCE(j.size, 0), COALESCE(j.watched, 0) "
+                      "FROM results r JOIN accounts a ON a.id = r.account_id "
+                      "LEFT JOIN game_records g ON g.result_id = r.id LEFT JOIN video_jobs j ON j.result_id = r.id "
+                      "WHERE r.id = ? AND r.verified = 1"),
+          game_record(db, "SELECT replay, penalty, timeline FROM game_records WHERE result_id = ?"),
+          fail_stale_jobs(db,
+                          "UPDATE video_jobs SET state = 'failed', claimed_by = '' WHERE state = 'rendering' "
+                          "AND claimed_at < ? AND attempts >= ?"),
+          claim_job(db,
+                    "UPDATE video_jobs SET state = 'rendering', claimed_by = ?1, claimed_at = ?2, "
+                    "attempts = attempts + 1 WHERE result_id = (SELECT result_id FROM video_jobs "
+                    "WHERE ((?4 >> edition) & 1) = 1 AND (state = 'waiting' OR (state = 'rendering' AND "
+                    "claimed_at < ?3)) ORDER BY result_id LIMIT 1) RETURNING result_id, edition, attempts"),
+          job_made(db,
+                   "UPDATE video_jobs SET state = 'ready', size = ?, watched = ?, claimed_by = '' "
+                   "WHERE result_id = ? AND state = 'rendering' AND claimed_by = ?"),
+          job_failed(db,
+                     "UPDATE video_jobs SET state = CASE WHEN attempts >= ? THEN 'failed' ELSE 'waiting' END, "
+                     "claimed_by = '' WHERE result_id = ? AND state = 'rendering' AND claimed_by = ?"),
+          ready_videos(db,
+                       "SELECT result_id, edition, state, claimed_by, claimed_at, attempts, size, watched "
+                       "FROM video_jobs WHERE state = 'ready' ORDER BY watched, result_id"),
+          evict_video(db, "UPDATE video_jobs SET state = 'evicted', size = 0 WHERE result_id = ? AND state = 'ready'"),
+          request_video(db,
+                        "UPDATE video_jobs SET state = 'waiting', attempts = 0, size = 0 WHERE result_id = ? "
+                        "AND state IN ('evicted', 'ready')"),
+          watch_video(db, "UPDATE video_jobs SET watched = ? WHERE result_id = ?") {}
     Statement insert_account, find_account, prune_authentications, insert_authentication,
         open_authentications, use_authentication, insert_result, rank, count, forget_addresses, list,
-        find_result, listed_result;
+        find_result, listed_result, insert_record, insert_job, listed_game, game_record, fail_stale_jobs,
+        claim_job, job_made, job_failed, ready_videos, evict_video, request_video, watch_video;
   };
 
   Statements& s() { return *statements_; }

@@ -10,7 +10,8 @@
 // Pipe protocol (little-endian): the verifier greets with "GXV1", its edition, the 256-digit
 // graphics fingerprint and the 40-digit integrity values of a game without and with the
 // highscore penalty; a job is its length, a penalty byte and the replay text; an answer is its
-// length and the fields of Simulation.
+// length and the fields of Simulation, the timeline last (its length, the score changes, and each
+// event's moment in the order of the events).
 #pragma once
 
 #include <sys/types.h>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "game/qzX/recording.h"
+#include "server/timeline.h"
 
 namespace server {
 
@@ -50,6 +52,7 @@ struct Simulation {
   bool finished = false;      // the game ended on the last recorded frame
   std::string digest;         // the game's identity: SHA-256 of edition, start time and core events, hex
   std::vector<qzx::EventEntry> events;
+  Timeline timeline;          // the events and the score changes with their moments (status ok)
   double seconds = 0;         // the verifier's own time for the job
 };
 

@@ -124,12 +124,21 @@ Simulation run_job(bool penalty, const std::string& text) {
     return s;
   }
   const auto start = std::chrono::steady_clock::now();
-  const qzx::ReplayResult result = qzx::simulate_recording(r, qzx::ClockSource::reconstructed);
+  // The log and the score at every frame's start give each event and score change its moment.
+  const std::vector<std::int64_t> starts = qzx::frame_start_times_ms(r);
+  std::vector<FrameSnapshot> snapshots;
+  snapshots.reserve(r.frames.size() + 1);
+  const qzx::ReplayResult result = qzx::simulate_recording(r, qzx::ClockSource::reconstructed, [&](int frame) {
+    const std::size_t i = static_cast<std::size_t>(frame);
+    snapshots.push_back({i < starts.size() ? starts[i] : 0, qzx::event_count(), qzx::score()});
+  });
+  snapshots.push_back({starts.empty() ? 0 : starts.back(), static_cast<int>(result.events.size()), result.score});
   s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   s.status = Simulation::Status::ok;
   s.score = result.score;
   s.finished = result.finished;
   s.events = result.events;
+  s.timeline = timeline_from_frames(snapshots, result.events);
   s.digest = game_identity(r.edition, s.start_seconds, s.start_millis, s.events);
   return s;
 }
@@ -149,6 +158,16 @@ std::string answer(const Simulation& s) {
   for (const qzx::EventEntry& e : s.events) {
     wire::put32(out, static_cast<std::uint32_t>(e.code) | (static_cast<std::uint32_t>(static_cast<std::uint16_t>(e.value)) << 16));
   }
+  wire::put32(out, static_cast<std::uint32_t>(s.timeline.length_ms));
+  wire::put32(out, static_cast<std::uint32_t>(s.timeline.scores.size()));
+  for (const ScorePoint& p : s.timeline.scores) {
+    wire::put32(out, static_cast<std::uint32_t>(p.ms));
+    wire::put32(out, static_cast<std::uint32_t>(p.score));
+  }
+  // The timeline's events are the log's: only their moments go along.
+  const bool timed = s.timeline.events.size() == s.events.size();
+  for (std::size_t i = 0; i < s.events.size(); ++i)
+    wire::put32(out, timed ? static_cast<std::uint32_t>(s.timeline.events[i].ms) : 0u);
   return out;
 }
 

@@ -45,6 +45,17 @@ bool read_simulation(const std::string& payload, Simulation& s) {
     const std::uint32_t v = in.u32();
     s.events[i] = qzx::EventEntry{static_cast<std::uint16_t>(v & 0xFFFF), static_cast<std::int16_t>(v >> 16)};
   }
+  s.timeline.length_ms = static_cast<std::int32_t>(in.u32());
+  const std::uint32_t changes = in.u32();
+  if (!in.ok() || s.timeline.length_ms < 0 || changes > max_timeline_entries) return false;
+  s.timeline.scores.resize(changes);
+  for (ScorePoint& p : s.timeline.scores) {
+    p.ms = static_cast<std::int32_t>(in.u32());
+    p.score = static_cast<std::int32_t>(in.u32());
+  }
+  s.timeline.events.resize(n);
+  for (std::uint32_t i = 0; i < n; ++i)
+    s.timeline.events[i] = TimedEvent{static_cast<std::int32_t>(in.u32()), s.events[i].code, s.events[i].value};
   return in.ok();
 }
 

@@ -42,7 +42,7 @@ openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 
   2> /dev/null || fail "openssl could not make a certificate"
 
 "$build/bin/grumboldx-server" --port 0 --port-file "$scratch/server_port" --listen 127.0.0.1 \
-  --db "$scratch/h.db" --rate 0 --per-address 4096 2> "$scratch/server.log" &
+  --db "$scratch/h.db" --rate 0 --per-address 4096 --render-workers 0 2> "$scratch/server.log" &
 server_pid=$!
 
 tls=$(free_port)

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // An aimed round played by the real game binary (headless), entered in the table and sent
 // through its upload dialog to the real highscore server: verified, shown in the dialog's HTML
-// view, and listed.
+// view, listed, and rendered as a video that plays on the game's page in headless Chromium.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -83,8 +86,8 @@ std::vector<std::uint32_t> aim(const qzx::Recording& timing, std::int32_t& score
   return inputs;
 }
 
-TEST_F(ServerDialog, AnAimedRoundSentThroughTheDialogIsVerifiedAndListed) {
-  server_test::ServerProcess server;
+TEST_F(ServerDialog, AnAimedRoundSentThroughTheDialogIsVerifiedListedAndPlaysOnItsPage) {
+  server_test::ServerProcess server({"--render-workers", "1"});
   ASSERT_TRUE(server.started());
   ASSERT_EQ(server.register_account("Spieler", "geheim12"), 201);
 
@@ -121,8 +124,26 @@ TEST_F(ServerDialog, AnAimedRoundSentThroughTheDialogIsVerifiedAndListed) {
 
   const auto page = server.client().Get("/list/xl");
   ASSERT_TRUE(page);
-  EXPECT_NE(page->body.find("<td>Spieler</td><td class=\"num\">" + std::to_string(score) + "</td>"),
+  EXPECT_NE(page->body.find(">Spieler</a></td><td class=\"num\">" + std::to_string(score) + "</td>"),
             std::string::npos);
+
+  // Its page in a real browser: the list links it, the video (rendered in the background from
+  // the upload's frame times) loads with the game's length and plays, both charts are drawn.
+  qzx::Recording sent;
+  ASSERT_TRUE(qzx::load_recording((dir / "lastgame.rec").string().c_str(), sent, error)) << error;
+  for (qzx::RecordedFrame& f : sent.frames) f.length_ms = 0;  // the upload carries frame times only
+  const double seconds = static_cast<double>(qzx::frame_start_times_ms(sent).back()) / 1000;
+  const RunResult browser =
+      run_program("/usr/bin/python3", dir.path(), {},
+                  {(source_dir() / "tests" / "browser_game_page.py").string(), server.base(), "xl",
+                   std::to_string(seconds), (dir / "game_page.png").string()},
+                  std::chrono::seconds(300));
+  EXPECT_EQ(browser.exit_code, 0) << browser.stderr_text << browser.stdout_text;
+  int width = 0, height = 0;
+  EXPECT_FALSE(read_png_rgb(dir / "game_page.png", width, height).empty()) << "the screenshot";
+  if (const char* keep = std::getenv("GRUMBOLDX_KEEP_SHOTS"))  // for a look at the page
+    std::filesystem::copy_file(dir / "game_page.png", std::filesystem::path(keep) / "game_page.png",
+                               std::filesystem::copy_options::overwrite_existing);
 }
 
 }  // namespace

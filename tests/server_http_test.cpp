@@ -602,7 +602,8 @@ TEST(ServerCommandLine, HelpErrorsAndMissingArchives) {
   ScratchDir here;
   RunResult help = run_program("grumboldx-server", here.path(), {}, {"--help"});
   EXPECT_EQ(help.exit_code, 0);
-  for (const char* option : {"--port", "--db", "--db-connections", "--archives", "--tls-cert", "--tls-key"})
+  for (const char* option : {"--port", "--db", "--db-connections", "--archives", "--tls-cert", "--tls-key",
+                             "--render-workers", "--video-cache", "--video-cache-mb", "--render-time"})
     EXPECT_NE(help.stdout_text.find(option), std::string::npos) << option;
   struct Case {
     std::vector<std::string> args;
@@ -616,6 +617,14 @@ TEST(ServerCommandLine, HelpErrorsAndMissingArchives) {
       {{"--tls-cert", "c.pem"}, 2, "go together"},
       {{"--port", "0", "--db", (here / "no" / "such" / "folder.db").string()}, 1, "cannot open"},
       {{"--port", "0", "--db", (here / "h.db").string(), "--archives", here.path().string()}, 1, "no edition"},
+      {{"--render-workers", "65"}, 2, "out of range"},
+      {{"--video-cache-mb", "0"}, 2, "out of range"},
+      {{"--render-time", "5"}, 2, "out of range"},
+      {{"--video-cache"}, 2, "needs a value"},
+      {{"--port", "0", "--db", (here / "h.db").string(), "--archives", data_dir().string(), "--verifiers", "1",
+        "--video-cache", "/proc/no-videos-here"},
+       1,
+       "cannot make the video cache"},
   };
   for (const Case& c : cases) {
     RunResult r = run_program("grumboldx-server", here.path(), {}, c.args);

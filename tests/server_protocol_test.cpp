@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "server/charts.h"
 #include "server/form.h"
 #include "server/http_server.h"
 #include "server/judge.h"
@@ -278,11 +279,31 @@ TEST(ServerLanguages, EveryPageAndEveryReplyHasItsEnglish) {
   for (Trouble t : {Trouble::too_many_requests, Trouble::foreign_form, Trouble::fields_in_address, Trouble::busy,
                     Trouble::list_unreadable})
     said.push_back(trouble_page(c, t));
-  const std::vector<ListEntry> entries = {{26, "Anna", 900, 1710201600, true}, {27, "Bert", 800, 1710201600, false}};
+  const std::vector<ListEntry> entries = {{26, "Anna", 900, 1710201600, true, 7},
+                                          {27, "Bert", 800, 1710201600, false, 8}};
   said.push_back(list_page(c, 2, entries, 2, 60, 25));  // with both neighbours' links
+  EXPECT_NE(said.back().find("<a href=\"/game/7\">Anna</a>"), std::string::npos);
   said.push_back(list_page(c, 1, {}, 1, 0, 25));
   EXPECT_NE(said.back().find("<html lang=\"en\">"), std::string::npos);
   EXPECT_NE(said[said.size() - 2].find("<td>2024-03-12</td>"), std::string::npos);
+  // A game's page in every video state, its charts naming every target there is.
+  ListedGame game;
+  game.result.id = 7;
+  game.result.edition = 2;
+  game.result.listed_score = 900;
+  game.result.created = 1710201600;
+  game.name = "Anna";
+  Timeline timeline;
+  timeline.length_ms = 91000;
+  timeline.scores = {{1000, 25}, {2000, 40}};
+  timeline.events = {{1000, 104, 0}, {1500, 50003, 0}, {1600, 45, 0}, {2000, 50002, 0}, {2100, 20, 0}};
+  for (int code = 1; code < 100; ++code)
+    if (target_name(code)) timeline.events.push_back({3000, static_cast<std::uint16_t>(code), 0});
+  for (VideoShown v : {VideoShown::ready, VideoShown::preparing, VideoShown::failed, VideoShown::none})
+    said.push_back(game_page(c, game, &timeline, v));
+  said.push_back(game_page(c, game, nullptr, VideoShown::none));
+  const Timeline quiet;  // no hits at all
+  said.push_back(game_page(c, game, &quiet, VideoShown::none));
 
   const std::string url = "http://h/list/xl?lang=en";
   std::vector<Reply> replies = {malformed_request_reply(*en),

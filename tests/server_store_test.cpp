@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 #include <filesystem>
 #include <pqxx/pqxx>
 #include <thread>
@@ -204,7 +206,8 @@ TEST_P(StoreTest, AResultIsListedAndRankedWithItsListedScore) {
 TEST_P(StoreTest, ResultsOfTheFirstSchemaAreListedWithWhatTheirReplaySupports) {
   store_.reset();
   const bool pg = GetParam() == Kind::postgres;
-  raw("DROP TABLE results; DROP TABLE authentications; DROP TABLE accounts");
+  raw("DROP TABLE video_jobs; DROP TABLE game_records; DROP TABLE results; DROP TABLE authentications; "
+      "DROP TABLE accounts");
   raw(pg ? migrations[0].postgres : migrations[0].sqlite);
   raw("INSERT INTO accounts (id, name, name_key, password_hash, created) VALUES (1, 'Anna', 'anna', '$y$x', 1)");
   raw(std::string("INSERT INTO results (account_id, edition, score, simulated_score, verified, exact, reason, detail, "
@@ -280,6 +283,187 @@ TEST_P(StoreTest, OnlyOneOfManyConcurrentUploadsUsesAnAuthentication) {
   EXPECT_EQ(stored.load(), 1);
   EXPECT_EQ(refused.load(), 7);
   EXPECT_EQ(store_->listed_count(2), 1);
+}
+
+// ---- listed games and their videos -------------------------------------------------------------
+
+TEST_P(StoreTest, AListedGameKeepsItsRecordAndGetsAWaitingVideoJob) {
+  const std::int64_t a = account("Anna"), b = account("Bert");
+  const GameRecord record{"replay-text", true, "T1 5\nS 3 10\nE 3 101 0\n"};
+  const StoredResult listed =
+      store_->store_result(result(a, 300, 10, "g1"), authenticate(a, 10, 300), &record);
+  ASSERT_EQ(listed.outcome, StoredResult::Outcome::stored);
+  // A copy of the same game and a refused game keep nothing and get no job.
+  const StoredResult copy = store_->store_result(result(b, 300, 20, "g1"), authenticate(b, 20, 300), &record);
+  ASSERT_EQ(copy.outcome, StoredResult::Outcome::duplicate);
+  const StoredResult refused =
+      store_->store_result(result(b, 200, 30, "g2", false), authenticate(b, 30, 200), &record);
+
+  const auto game = store_->listed_game(listed.id);
+  ASSERT_TRUE(game);
+  EXPECT_EQ(game->name, "Anna");
+  EXPECT_EQ(game->result.listed_score, 300);
+  EXPECT_EQ(game->timeline, record.timeline);
+  EXPECT_EQ(game->video.state, VideoState::waiting);
+  EXPECT_EQ(game->video.edition, 2);
+  EXPECT_EQ(game->video.attempts, 0);
+  const auto kept = store_->game_record(listed.id);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(kept->replay, "replay-text");
+  EXPECT_TRUE(kept->penalty);
+  EXPECT_FALSE(store_->listed_game(copy.id));
+  EXPECT_FALSE(store_->listed_game(refused.id));
+  EXPECT_FALSE(store_->game_record(copy.id));
+  EXPECT_FALSE(store_->listed_game(listed.id + 1000));
+  // A listed game without a record (as before videos) has a page but no job.
+  const StoredResult plain = store(a, 100, 40, "g3");
+  ASSERT_TRUE(store_->listed_game(plain.id));
+  EXPECT_EQ(store_->listed_game(plain.id)->video.state, VideoState::none);
+  // The list links each entry to its page.
+  const auto page = store_->list(2, 0, 10);
+  ASSERT_EQ(page.size(), 2u);
+  EXPECT_EQ(page[0].id, listed.id);
+  EXPECT_EQ(page[1].id, plain.id);
+}
+
+// n listed games with records, oldest first: their ids.
+std::vector<std::int64_t> listed_games(Store& store, std::int64_t account_id, int n, int edition = 2) {
+  std::vector<std::int64_t> ids;
+  for (int i = 0; i < n; ++i) {
+    Authentication a;
+    a.account_id = account_id;
+    a.edition = edition;
+    a.score = 100 + i;
+    a.created = 1000 + i;
+    Result r;
+    r.account_id = account_id;
+    r.edition = edition;
+    r.score = r.simulated_score = r.listed_score = 100 + i;
+    r.verified = r.exact = true;
+    r.reason = "exact";
+    r.digest = "game" + std::to_string(edition) + "-" + std::to_string(i);
+    r.created = 1000 + i;
+    const GameRecord record{"replay " + std::to_string(i), false, "T1 0\nS\nE\n"};
+    ids.push_back(store.store_result(r, store.add_authentication(a, 600), &record).id);
+  }
+  return ids;
+}
+
+TEST_P(StoreTest, AVideoJobIsClaimedOnceRetriedAndFailsForGoodAfterItsAttempts) {
+  const std::int64_t a = account("Anna");
+  const std::vector<std::int64_t> ids = listed_games(*store_, a, 3);
+  const unsigned xl = 1u << 2;
+  EXPECT_FALSE(store_->claim_video_job("w1", 2000, 1000, 1u << 1, 3)) << "no job of edition XS";
+  // The oldest first, each to one worker.
+  auto first = store_->claim_video_job("w1", 2000, 1000, xl, 3);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->result_id, ids[0]);
+  EXPECT_EQ(first->replay, "replay 0");
+  EXPECT_EQ(first->attempts, 1);
+  auto second = store_->claim_video_job("w2", 2000, 1000, xl, 3);
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->result_id, ids[1]);
+  EXPECT_EQ(store_->listed_game(ids[0])->video.state, VideoState::rendering);
+  EXPECT_EQ(store_->listed_game(ids[0])->video.claimed_by, "w1");
+
+  // Made: ready with its size. A worker that no longer holds a job cannot finish it.
+  EXPECT_FALSE(store_->finish_video_job(ids[0], "w2", true, 999, 2100, 3));
+  EXPECT_TRUE(store_->finish_video_job(ids[0], "w1", true, 4096, 2100, 3));
+  const VideoJob made = store_->listed_game(ids[0])->video;
+  EXPECT_EQ(made.state, VideoState::ready);
+  EXPECT_EQ(made.size, 4096);
+  EXPECT_EQ(made.watched, 2100);
+
+  // A failed render waits again; the third failure is final.
+  EXPECT_TRUE(store_->finish_video_job(ids[1], "w2", false, 0, 2100, 3));
+  EXPECT_EQ(store_->listed_game(ids[1])->video.state, VideoState::waiting);
+  for (int attempt = 2; attempt <= 3; ++attempt) {
+    auto again = store_->claim_video_job("w2", 2200, 1000, xl, 3);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->result_id, ids[1]);
+    EXPECT_EQ(again->attempts, attempt);
+    EXPECT_TRUE(store_->finish_video_job(ids[1], "w2", false, 0, 2300, 3));
+  }
+  EXPECT_EQ(store_->listed_game(ids[1])->video.state, VideoState::failed);
+  EXPECT_EQ(store_->listed_game(ids[1])->result.listed_score, 101) << "the listing is untouched";
+  EXPECT_EQ(store_->listed_count(2), 3);
+
+  // A job whose worker died is taken over once its claim is old ...
+  auto third = store_->claim_video_job("w3", 3000, 1000, xl, 3);
+  ASSERT_TRUE(third);
+  EXPECT_EQ(third->result_id, ids[2]);
+  EXPECT_FALSE(store_->claim_video_job("w4", 3100, 2999, xl, 3)) << "claimed at 3000: still fresh";
+  auto taken_over = store_->claim_video_job("w4", 4000, 3500, xl, 3);
+  ASSERT_TRUE(taken_over);
+  EXPECT_EQ(taken_over->result_id, ids[2]);
+  EXPECT_EQ(taken_over->attempts, 2);
+  EXPECT_FALSE(store_->finish_video_job(ids[2], "w3", true, 1, 4100, 3)) << "the dead worker's claim is gone";
+  // ... and one that used up its attempts that way is failed, not claimed.
+  ASSERT_TRUE(store_->claim_video_job("w5", 5000, 4500, xl, 3));
+  EXPECT_FALSE(store_->claim_video_job("w6", 6000, 5500, xl, 3));
+  EXPECT_EQ(store_->listed_game(ids[2])->video.state, VideoState::failed);
+}
+
+TEST_P(StoreTest, TheCacheSeesReadyVideosByWatchingAndEvictedOnesWaitAgain) {
+  const std::int64_t a = account("Anna");
+  const std::vector<std::int64_t> ids = listed_games(*store_, a, 3);
+  for (std::int64_t id : ids) {
+    ASSERT_TRUE(store_->claim_video_job("w", 2000, 1000, 1u << 2, 3));
+    ASSERT_TRUE(store_->finish_video_job(id, "w", true, 100 * id, 2000 + id, 3));
+  }
+  store_->watch_video(ids[0], 9000);
+  std::vector<VideoJob> ready = store_->ready_videos();
+  ASSERT_EQ(ready.size(), 3u);
+  EXPECT_EQ(ready[0].result_id, ids[1]);
+  EXPECT_EQ(ready[1].result_id, ids[2]);
+  EXPECT_EQ(ready[2].result_id, ids[0]) << "watched last";
+  EXPECT_EQ(ready[2].size, 100 * ids[0]);
+
+  EXPECT_TRUE(store_->evict_video(ids[1]));
+  EXPECT_FALSE(store_->evict_video(ids[1]));
+  EXPECT_EQ(store_->listed_game(ids[1])->video.state, VideoState::evicted);
+  EXPECT_EQ(store_->ready_videos().size(), 2u);
+  EXPECT_TRUE(store_->request_video(ids[1]));
+  EXPECT_FALSE(store_->request_video(ids[1])) << "waiting already";
+  const VideoJob again = store_->listed_game(ids[1])->video;
+  EXPECT_EQ(again.state, VideoState::waiting);
+  EXPECT_EQ(again.attempts, 0);
+  auto claimed = store_->claim_video_job("w", 9100, 1000, 1u << 2, 3);
+  ASSERT_TRUE(claimed);
+  EXPECT_EQ(claimed->result_id, ids[1]);
+}
+
+TEST_P(StoreTest, ManyWorkersClaimingAtOnceRenderEveryGameOnce) {
+  const std::int64_t a = account("Anna");
+  const std::vector<std::int64_t> ids = listed_games(*store_, a, 12);
+  std::mutex mutex;
+  std::vector<std::int64_t> claimed;
+  std::vector<std::thread> workers;
+  for (int w = 0; w < 6; ++w)
+    workers.emplace_back([&, w] {
+      while (auto job = store_->claim_video_job("w" + std::to_string(w), 2000, 1000, 1u << 2, 3)) {
+        std::lock_guard lock(mutex);
+        claimed.push_back(job->result_id);
+      }
+    });
+  for (std::thread& t : workers) t.join();
+  std::sort(claimed.begin(), claimed.end());
+  EXPECT_EQ(claimed, ids);
+}
+
+TEST_P(StoreTest, ADatabaseOfTheThirdSchemaGainsTheVideoTablesAndKeepsItsList) {
+  const std::int64_t a = account("Anna");
+  const std::int64_t id = store(a, 300, 10, "old").id;
+  store_.reset();
+  raw("DROP TABLE video_jobs; DROP TABLE game_records");
+  set_version(3);
+  store_ = open_store(spec_);
+  EXPECT_EQ(store_->version(), schema_version);
+  ASSERT_EQ(store_->list(2, 0, 10).size(), 1u);
+  EXPECT_EQ(store_->listed_game(id)->video.state, VideoState::none);
+  const GameRecord record{"r", false, "T1 0\nS\nE\n"};
+  const StoredResult fresh = store_->store_result(result(a, 500, 20, "new"), authenticate(a, 20, 500), &record);
+  EXPECT_EQ(store_->listed_game(fresh.id)->video.state, VideoState::waiting);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, StoreTest, testing::Values(Kind::sqlite, Kind::postgres),

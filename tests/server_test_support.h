@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The highscore server for tests: build/bin/grumboldx-server started on a free port with a
-// scratch database, the build's archives and no rate limit (unless the test asks for one),
+// scratch database, the build's archives, no rate limit and no video rendering (unless the test
+// asks for them; the videos' cache is in the scratch folder),
 // stopped in order at the end; and the game's side
 // of an upload, made with the game's own functions from the game that just ran in this process.
 #pragma once
@@ -28,7 +29,7 @@ class ServerProcess {
     std::vector<std::string> args = {"--port", "0", "--port-file", (dir_ / "port").string(), "--db",
                                      (dir_ / "highscores.db").string(), "--archives",
                                      test_support::data_dir().string(), "--verifiers", "1", "--listen",
-                                     "127.0.0.1", "--rate", "0"};
+                                     "127.0.0.1", "--rate", "0", "--render-workers", "0"};
     args.insert(args.end(), extra.begin(), extra.end());
     program_ = std::make_unique<test_support::RunningProgram>("grumboldx-server", dir_.path(),
                                                               std::map<std::string, std::string>{}, args);

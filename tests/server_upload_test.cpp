@@ -114,6 +114,38 @@ TEST_F(Games, AVerifierKnowsItsEditionAsTheGameDoesAndReplaysAnUpload) {
   const qzx::ReplayResult here = replay_here(replay);
   EXPECT_EQ(s.score, here.score);
   EXPECT_EQ(qzx::first_event_difference(s.events, here.events), -1);
+  // The timeline gives each event the start of the frame that logged it, and the score after
+  // each change, as this process sees the same re-simulation frame by frame.
+  qzx::DecodedReplay d;
+  ASSERT_TRUE(qzx::decode_replay_text(replay.c_str(), replay.size(), d));
+  qzx::Recording upload;
+  ASSERT_TRUE(qzx::recording_from_upload(d, false, upload));
+  XFREE(d.frame_log_bytes);
+  const std::vector<std::int64_t> starts = qzx::frame_start_times_ms(upload);
+  std::vector<std::int64_t> event_ms;
+  std::vector<std::pair<std::int64_t, std::int32_t>> changes;
+  std::int32_t last_score = 0;
+  int logged = 0;
+  const qzx::ReplayResult timed = qzx::simulate_recording(upload, qzx::ClockSource::reconstructed, [&](int frame) {
+    // What the frame before this one logged and scored (before the first: at its start).
+    const std::int64_t at = frame > 0 ? starts[static_cast<std::size_t>(frame - 1)] : 0;
+    for (; logged < qzx::event_count(); ++logged) event_ms.push_back(at);
+    if (qzx::score() != last_score) changes.emplace_back(at, last_score = qzx::score());
+  });
+  for (; logged < static_cast<int>(timed.events.size()); ++logged) event_ms.push_back(starts[starts.size() - 2]);
+  if (timed.score != last_score) changes.emplace_back(starts[starts.size() - 2], timed.score);
+  ASSERT_EQ(s.timeline.events.size(), s.events.size());
+  for (std::size_t i = 0; i < s.events.size(); ++i) {
+    EXPECT_EQ(s.timeline.events[i].code, s.events[i].code);
+    EXPECT_EQ(s.timeline.events[i].ms, event_ms[i]) << "event " << i;
+  }
+  ASSERT_EQ(s.timeline.scores.size(), changes.size());
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    EXPECT_EQ(s.timeline.scores[i].ms, changes[i].first);
+    EXPECT_EQ(s.timeline.scores[i].score, changes[i].second);
+  }
+  EXPECT_EQ(s.timeline.scores.back().score, s.score);
+  EXPECT_EQ(s.timeline.length_ms, starts.back());
 
   // A verifier killed from outside is replaced by the next job.
   const std::vector<pid_t> before = pool.pids();
@@ -227,7 +259,7 @@ TEST_F(Uploads, AnHonestGameIsVerifiedAndListed) {
   EXPECT_NE(reply.find("\nhtml=<html>"), std::string::npos);
   const auto page = server_->client().Get("/list/xl");
   ASSERT_TRUE(page);
-  EXPECT_NE(page->body.find("<td>Ehrlich</td><td class=\"num\">" + std::to_string(game.score) + "</td>"),
+  EXPECT_NE(page->body.find(">Ehrlich</a></td><td class=\"num\">" + std::to_string(game.score) + "</td>"),
             std::string::npos);
   EXPECT_NE(page->body.find("<span class=\"mark\""), std::string::npos);
 }
@@ -241,7 +273,7 @@ TEST_F(Uploads, ChangedUploadsAreRefusedWithTheirReasonAndNeverListed) {
   const auto listed = [] {
     const auto page = server_->client().Get("/list/xl");
     std::size_t n = 0;
-    for (std::size_t at = 0; page && (at = page->body.find("<td>Mogler</td>", at)) != std::string::npos; ++at) ++n;
+    for (std::size_t at = 0; page && (at = page->body.find(">Mogler</a></td>", at)) != std::string::npos; ++at) ++n;
     return n;
   };
 
@@ -346,7 +378,7 @@ TEST_F(Uploads, ABonusTheReplayDoesNotGiveIsNeverListed) {
       << reply;
   const auto page = server_->client().Get("/list/xl");
   ASSERT_TRUE(page);
-  EXPECT_NE(page->body.find("<td>Bonus</td><td class=\"num\">" + std::to_string(game.score) + "</td>"),
+  EXPECT_NE(page->body.find(">Bonus</a></td><td class=\"num\">" + std::to_string(game.score) + "</td>"),
             std::string::npos);
   EXPECT_EQ(page->body.find("<td class=\"num\">" + std::to_string(claimed) + "</td>"), std::string::npos);
 }
