@@ -24,6 +24,7 @@
 #include "server/pages.h"
 #include "server/timeline.h"
 #include "server/verifier_wire.h"
+#include "server/web_pages.h"
 #include "server/videos.h"
 
 namespace server {
@@ -32,10 +33,11 @@ namespace {
 
 constexpr const char* game_reply_type = "text/plain; charset=ISO-8859-1";
 constexpr const char* page_type = "text/html; charset=utf-8";
-// A video answer may take this long in all (a client that reads slowly holds a worker), and only
-// so many go out at once, so videos never take every worker from the pages and the uploads.
-constexpr std::int64_t video_answer_ms = 10 * 60 * 1000;
-constexpr std::size_t video_chunk = 64 * 1024;
+// A file answer (a video, the browser game's files) may take this long in all (a client that
+// reads slowly holds a worker), and only so many go out at once, so files never take every
+// worker from the pages and the uploads.
+constexpr std::int64_t file_answer_ms = 10 * 60 * 1000;
+constexpr std::size_t file_chunk = 64 * 1024;
 int most_streams(int threads) { return threads / 4 > 1 ? threads / 4 : 1; }
 
 // The byte range a video answer may send: none, or one within the file. cpp-httplib sends it;
@@ -227,7 +229,7 @@ std::string redirect_target(const std::string& path) {
 HttpServer::HttpServer(const Options& options, Service& service, Store& store, VerifierPool& verifiers,
                        VideoFarm* videos)
     : options_(options), service_(service), store_(store), verifiers_(verifiers), videos_(videos),
-      rate_(options.rate, options.burst) {
+      web_dir_(options.web.empty() ? default_web() : options.web), rate_(options.rate, options.burst) {
   http_ = std::make_unique<Router>();
   http_->set_payload_max_length(max_request_body);
   if (!options_.tls_cert.empty()) {
@@ -281,6 +283,40 @@ void HttpServer::run() {
 }
 void HttpServer::stop() {
   if (gate_) gate_->stop();
+}
+
+void HttpServer::send_file(const httplib::Request& req, httplib::Response& res, int fd, std::int64_t size,
+                           const std::string& type) {
+  if (!range_fits(req, size)) {
+    ::close(fd);
+    res.status = 416;
+    res.set_header("Content-Range", "bytes */" + std::to_string(size));
+    return;
+  }
+  if (streams_.fetch_add(1) >= most_streams(options_.threads)) {
+    --streams_;
+    ::close(fd);
+    res.status = 503;
+    res.set_header("Retry-After", "5");
+    return;
+  }
+  res.set_header("Accept-Ranges", "bytes");
+  res.set_header("X-Content-Type-Options", "nosniff");
+  const std::int64_t deadline = wire::now_ms() + file_answer_ms;
+  res.set_content_provider(
+      static_cast<std::size_t>(size), type,
+      [fd, size, deadline](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+        if (wire::now_ms() > deadline || offset >= static_cast<std::size_t>(size)) return false;
+        char buffer[file_chunk];
+        const std::size_t want = std::min({length, file_chunk, static_cast<std::size_t>(size) - offset});
+        const ssize_t got = ::pread(fd, buffer, want, static_cast<off_t>(offset));
+        if (got <= 0) return false;
+        return sink.write(buffer, static_cast<std::size_t>(got));
+      },
+      [this, fd](bool) {
+        ::close(fd);
+        --streams_;
+      });
 }
 
 void HttpServer::add_routes() {
@@ -462,20 +498,6 @@ void HttpServer::add_routes() {
       }
       return not_here();
     }
-    const std::int64_t size = st.st_size;
-    if (!range_fits(req, size)) {
-      ::close(fd);
-      res.status = 416;
-      res.set_header("Content-Range", "bytes */" + std::to_string(size));
-      return;
-    }
-    if (streams_.fetch_add(1) >= most_streams(options_.threads)) {
-      --streams_;
-      ::close(fd);
-      res.status = 503;
-      res.set_header("Retry-After", "5");
-      return;
-    }
     const std::int64_t now = static_cast<std::int64_t>(std::time(nullptr));
     if (videos_->watch_due(id, now)) {
       try {
@@ -485,23 +507,42 @@ void HttpServer::add_routes() {
       }
     }
     res.set_header("Cache-Control", "public, max-age=3600");
-    res.set_header("Accept-Ranges", "bytes");
-    res.set_header("X-Content-Type-Options", "nosniff");
-    const std::int64_t deadline = wire::now_ms() + video_answer_ms;
-    res.set_content_provider(
-        static_cast<std::size_t>(size), "video/webm",
-        [fd, size, deadline](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-          if (wire::now_ms() > deadline || offset >= static_cast<std::size_t>(size)) return false;
-          char buffer[video_chunk];
-          const std::size_t want = std::min({length, video_chunk, static_cast<std::size_t>(size) - offset});
-          const ssize_t got = ::pread(fd, buffer, want, static_cast<off_t>(offset));
-          if (got <= 0) return false;
-          return sink.write(buffer, static_cast<std::size_t>(got));
-        },
-        [this, fd](bool) {
-          ::close(fd);
-          --streams_;
-        });
+    send_file(req, res, fd, st.st_size, "video/webm");
+  });
+
+  // The game in the browser: each edition's built page and its files, compressed where a gzip
+  // copy lies beside them; a server without them says so.
+  s.Get(R"(/play/(xs|xl|xxl))", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_redirect(req.path + "/", 301);
+  });
+  s.Get(R"(/play/(xs|xl|xxl)/([A-Za-z0-9_.-]{0,64}))", [this](const httplib::Request& req, httplib::Response& res) {
+    const std::string slug = req.matches[1].str();
+    const std::string name = req.matches[2].str();
+    // A range is answered from the plain file, whose bytes it counts.
+    const bool gzip = req.ranges.empty() && req.get_header_value("Accept-Encoding").find("gzip") != std::string::npos;
+    const std::optional<WebFile> f = find_web_file(web_dir_, slug, name, gzip);
+    if (!f) {
+      const bool built = web_edition_built(web_dir_, slug);
+      send_page(res, 404, built || !name.empty() ? not_found_page(page_context(req, res))
+                                                 : web_missing_page(page_context(req, res), edition_from_slug(slug)));
+      return;
+    }
+    res.set_header("ETag", f->etag);
+    res.set_header("Cache-Control", "no-cache");  // kept, and asked again after an update
+    res.set_header("Vary", "Accept-Encoding");
+    if (req.get_header_value("If-None-Match") == f->etag) {
+      res.status = 304;
+      return;
+    }
+    const int fd = ::open(f->path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      if (fd >= 0) ::close(fd);
+      send_page(res, 404, not_found_page(page_context(req, res)));
+      return;
+    }
+    if (f->gzip) res.set_header("Content-Encoding", "gzip");
+    send_file(req, res, fd, st.st_size, f->type);
   });
 
   s.Get("/health", [this](const httplib::Request&, httplib::Response& res) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,8 @@
 
 namespace httplib {
 class Server;
+struct Request;
+struct Response;
 }
 typedef struct ssl_ctx_st SSL_CTX;
 
@@ -39,6 +42,11 @@ class HttpServer {
 
  private:
   void add_routes();
+  // Sends an open file (the answer owns its descriptor from here), or the asked range of it, in
+  // chunks within a time bound; counted among the streams, so large files never take every
+  // worker from the pages and the uploads (503 when too many go out).
+  void send_file(const httplib::Request& req, httplib::Response& res, int fd, std::int64_t size,
+                 const std::string& type);
   std::string base_url(const std::string& host_header) const;
 
   Options options_;
@@ -46,7 +54,8 @@ class HttpServer {
   Store& store_;
   VerifierPool& verifiers_;
   VideoFarm* videos_;
-  std::atomic<int> streams_{0};  // video answers being sent
+  std::string web_dir_;          // the browser pages' folder
+  std::atomic<int> streams_{0};  // file answers (videos, the browser pages) being sent
   RateLimit rate_;
   std::unique_ptr<httplib::Server> http_;
   SSL_CTX* tls_ = nullptr;

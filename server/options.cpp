@@ -51,6 +51,9 @@ std::string usage() {
          "  --video-cache-mb N  MiB the videos may take; the least recently watched go first\n"
          "                      (default 1024)\n"
          "  --render-time N     seconds one video's render may take (default 900)\n"
+         "  --web DIR           the game's browser pages, DIR/xs, DIR/xl and DIR/xxl, served at\n"
+         "                      /play/EDITION/ (default: the installation's share/grumboldx/web,\n"
+         "                      or the source tree's build-web/pages beside a build tree)\n"
          "  --help              this text\n";
 }
 
@@ -68,7 +71,7 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
                       a == "--port-file" || a == "--verifier" || a == "--io-timeout" || a == "--body-timeout" ||
                       a == "--head-timeout" || a == "--per-address" || a == "--max-connections" ||
                       a == "--body-memory" || a == "--render-workers" || a == "--video-cache" ||
-                      a == "--video-cache-mb" || a == "--render-time" || a == "--render-worker"
+                      a == "--video-cache-mb" || a == "--render-time" || a == "--render-worker" || a == "--web"
                   ? a + " needs a value"
                   : "unknown option " + a;
       return false;
@@ -115,7 +118,10 @@ bool parse_options(int argc, char** argv, Options& out, std::string& error) {
       out.verifier_archive = v;
     else if (a == "--render-worker")
       out.render_archive = v;
-    else if (a == "--render-workers")
+    else if (a == "--web") {
+      out.web = v;
+      ok = !out.web.empty();
+    } else if (a == "--render-workers")
       ok = read_number(v, 0, 64, out.render_workers);
     else if (a == "--video-cache") {
       out.video_cache = v;
@@ -162,6 +168,16 @@ std::string default_archives() {
   std::error_code ignored;
   if (std::filesystem::is_directory(top / "data", ignored)) return (top / "data").string();
   return (top / "share" / "grumboldx").string();
+}
+
+std::string default_web() {
+  const std::filesystem::path top = std::filesystem::path(own_program()).parent_path().parent_path();
+  std::error_code ignored;
+  const std::filesystem::path installed = top / "share" / "grumboldx" / "web";
+  if (std::filesystem::is_directory(installed, ignored)) return installed.string();
+  // A build tree (build/bin/grumboldx-server) beside the web build's pages.
+  if (std::filesystem::is_directory(top / "data", ignored)) return (top.parent_path() / "build-web" / "pages").string();
+  return installed.string();
 }
 
 }  // namespace server

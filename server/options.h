@@ -28,6 +28,7 @@ struct Options {
   std::string video_cache;           // the folder of the rendered videos; empty: video_cache_folder
   int video_cache_mb = 1024;         // the size the videos may take in the cache, in MiB
   int render_time = 900;             // seconds one render may take
+  std::string web;                   // the browser pages' folder; empty: default_web
   bool help = false;
   std::string verifier_archive;      // "--verifier ARCHIVE": run as a verifier process
   std::string render_archive;        // "--render-worker ARCHIVE": run as a render worker
@@ -43,6 +44,9 @@ std::string default_archives();
 // The videos' folder: --video-cache, else "videos" beside an SQLite database, else (PostgreSQL)
 // "videos" in the working folder.
 std::string video_cache_folder(const Options& o);
+// The browser pages' folder: an installation's "../share/grumboldx/web", else beside a build
+// tree the source tree's "build-web/pages" (where scripts/web.sh writes them).
+std::string default_web();
 // The running binary's own path.
 std::string own_program();
 

@@ -256,7 +256,8 @@ std::string list_page(const PageContext& c, int edition, const std::vector<ListE
   nav += "</span></div>";
   const std::string heading = tr(l, "Bestenliste {}", {edition_name(edition)});
   return frame(c, heading,
-               "<h1>" + heading + "</h1><table><thead><tr><th class=\"num\">" + tr(l, "Platz") + "</th><th>" +
+               "<h1>" + heading + "</h1><p><a class=\"play\" href=\"/play/" + slug + "/\">" +
+                   tr(l, "{} im Browser spielen", {edition_name(edition)}) + "</a></p><table><thead><tr><th class=\"num\">" + tr(l, "Platz") + "</th><th>" +
                    tr(l, "Name") + "</th><th class=\"num\">" + tr(l, "Punkte") + "</th><th>" + tr(l, "Datum") +
                    "</th><th title=\"" + html_escape(tr(l, "vom Server nachgespielt")) + "\">" + tr(l, "Geprüft") +
                    "</th></tr></thead><tbody>" + rows + "</tbody></table>" + nav);
@@ -305,6 +306,16 @@ std::string game_page(const PageContext& c, const ListedGame& g, const Timeline*
     body += "<p class=\"soft\">" + tr(l, "Zu diesem Spiel ist kein Verlauf gespeichert.") + "</p>";
   }
   return frame(c, title, body, head);
+}
+
+std::string web_missing_page(const PageContext& c, int edition) {
+  const Language& l = *c.language;
+  const int e = edition_or_default(edition);
+  return frame(c, tr(l, "Nicht im Browser"),
+               "<h1>" + tr(l, "Nicht im Browser") + "</h1><p>" +
+                   tr(l, "Dieser Server hat die Browser-Ausgabe von {} nicht.", {edition_name(e)}) +
+                   "</p><p><a href=\"/list/" + edition_slug(e) + "\">" +
+                   tr(l, "Zur Bestenliste {}", {edition_name(e)}) + "</a></p>");
 }
 
 std::string not_found_page(const PageContext& c) {

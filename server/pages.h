@@ -38,6 +38,8 @@ std::string registered_page(const PageContext& c, int edition, const std::string
 std::string list_page(const PageContext& c, int edition, const std::vector<ListEntry>& entries, std::int64_t page,
                       std::int64_t total, std::int64_t page_size);
 std::string not_found_page(const PageContext& c);
+// The browser edition's address on a server that has not got its pages.
+std::string web_missing_page(const PageContext& c, int edition);
 // A listed game's page: its facts, its video (or why there is none yet) and its charts (timeline
 // null: none kept for it).
 enum class VideoShown {

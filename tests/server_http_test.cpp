@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include <zlib.h>
+
 #include "game/upload/redirect_server.h"
 #include "game/upload/upload.h"
 #include "server/protocol.h"
@@ -571,6 +573,83 @@ TEST(ServerHttpLimits, HttpsWithTheOperatorsCertificate) {
   plain.set_read_timeout(5, 0);
   const auto refused = plain.Get("/health");
   EXPECT_TRUE(!refused || refused->status != 200);
+}
+
+// The browser edition's files: the page and its files from the edition's folder alone, gzip
+// copies to a browser that takes them, revalidated by their tags, ranges from the plain file; an
+// edition without its page says so, and every list links its edition's page.
+TEST(ServerWeb, TheBrowserPagesComeFromTheirFolderCompressedAndRevalidated) {
+  const ScratchDir web;
+  std::filesystem::create_directories(web / "xl");
+  write_file(web / "xl" / "index.html", "<html><body>XL in the browser</body></html>");
+  std::string script;
+  for (int i = 0; i < 200; ++i) script += "var frame" + std::to_string(i) + " = " + std::to_string(i) + ";\n";
+  write_file(web / "xl" / "game.js", script);
+  gzFile gz = gzopen((web / "xl" / "game.js.gz").c_str(), "wb9");
+  ASSERT_NE(gz, nullptr);
+  gzwrite(gz, script.data(), static_cast<unsigned>(script.size()));
+  gzclose(gz);
+  const std::string compressed = read_file(web / "xl" / "game.js.gz");
+  write_file(web / "xl" / "notes.txt", "not a page file");
+  write_file(web / "outside.html", "outside the edition's folder");
+
+  ServerProcess server(lean({"--web", web.path().string()}));
+  ASSERT_TRUE(server.started());
+  httplib::Client c = server.client();
+  c.set_decompress(false);
+
+  auto moved = c.Get("/play/xl");
+  ASSERT_TRUE(moved);
+  EXPECT_EQ(moved->status, 301);
+  EXPECT_EQ(moved->get_header_value("Location"), "/play/xl/");
+  auto page = c.Get("/play/xl/");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_EQ(page->body, read_file(web / "xl" / "index.html"));
+  EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+  EXPECT_EQ(page->get_header_value("Cache-Control"), "no-cache");
+
+  auto zipped = c.Get("/play/xl/game.js", {{"Accept-Encoding", "gzip, deflate"}});
+  ASSERT_TRUE(zipped);
+  EXPECT_EQ(zipped->status, 200);
+  EXPECT_EQ(zipped->get_header_value("Content-Encoding"), "gzip");
+  EXPECT_EQ(zipped->body, compressed);
+  EXPECT_LT(compressed.size(), script.size() / 3);
+  auto plain = c.Get("/play/xl/game.js");
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->body, script);
+  EXPECT_FALSE(plain->has_header("Content-Encoding"));
+  EXPECT_EQ(plain->get_header_value("Content-Type"), "text/javascript; charset=utf-8");
+  const std::string tag = plain->get_header_value("ETag");
+  ASSERT_FALSE(tag.empty());
+  EXPECT_NE(tag, zipped->get_header_value("ETag")) << "the two forms are told apart";
+  auto again = c.Get("/play/xl/game.js", {{"If-None-Match", tag}});
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again->status, 304);
+  EXPECT_TRUE(again->body.empty());
+  auto part = c.Get("/play/xl/game.js", {{"Accept-Encoding", "gzip"}, {"Range", "bytes=4-9"}});
+  ASSERT_TRUE(part);
+  EXPECT_EQ(part->status, 206);
+  EXPECT_EQ(part->body, script.substr(4, 6));
+
+  // Nothing outside the edition's page files, whatever the address says.
+  for (const char* address : {"/play/xl/notes.txt", "/play/xl/game.js.gz", "/play/xl/..%2Foutside.html",
+                              "/play/xl/../outside.html", "/play/xl/.hidden", "/play/xl/missing.js",
+                              "/play/xm/", "/play/xl/x/index.html"}) {
+    auto r = c.Get(address);
+    ASSERT_TRUE(r) << address;
+    EXPECT_EQ(r->status, 404) << address;
+    EXPECT_EQ(r->body.find("outside the edition"), std::string::npos) << address;
+  }
+  auto missing = c.Get("/play/xs/");
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->status, 404);
+  EXPECT_NE(missing->body.find("Dieser Server hat die Browser-Ausgabe von XS nicht."), std::string::npos)
+      << missing->body;
+  auto list = c.Get("/list/xxl");
+  ASSERT_TRUE(list);
+  EXPECT_NE(list->body.find("<a class=\"play\" href=\"/play/xxl/\">XXL im Browser spielen</a>"),
+            std::string::npos);
 }
 
 TEST(ServerCommandLine, ASecondServerOnTheSamePortDoesNotStart) {
