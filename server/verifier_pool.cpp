@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The server's side of the verifiers: starting them, handing out jobs, replacing the ones that
 // fail.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,7 +10,6 @@
 #include "server/verifier.h"
 #include "server/verifier_wire.h"
 
-extern char** environ;
 
 namespace server {
 
@@ -76,50 +73,12 @@ VerifierPool::~VerifierPool() {
 
 std::unique_ptr<VerifierPool::Verifier> VerifierPool::spawn(const std::string& archive, EditionFacts* facts,
                                                              std::string& error) {
-  int job[2], answer[2];
-  if (pipe2(job, O_CLOEXEC) != 0) {
-    error = "no pipe";
-    return nullptr;
-  }
-  if (pipe2(answer, O_CLOEXEC) != 0) {
-    ::close(job[0]);
-    ::close(job[1]);
-    error = "no pipe";
-    return nullptr;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, job[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, answer[1], 3);
-  std::string flag = "--verifier";
-  std::string path = archive;
-  char* argv[] = {program_.data(), flag.data(), path.data(), nullptr};
-  // The verifier starts with no signal blocked and SIGPIPE at its default, whatever the
-  // server's threads have set.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-  pid_t pid = -1;
-  const int rc = posix_spawn(&pid, program_.c_str(), &actions, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(job[0]);
-  ::close(answer[1]);
+  wire::Child child;
+  if (!wire::spawn_child(program_, "--verifier", archive, child, error)) return nullptr;
   auto v = std::make_unique<Verifier>();
-  v->pid = rc == 0 ? pid : -1;
-  v->to = job[1];
-  v->from = answer[0];
-  if (rc != 0) {
-    error = "cannot start " + program_;
-    end(*v);
-    return nullptr;
-  }
+  v->pid = child.pid;
+  v->to = child.to;
+  v->from = child.from;
   std::string hello;
   if (!wire::read_message(v->from, hello, wire::now_ms() + greeting_ms) || hello.compare(0, 4, "GXV1") != 0) {
     error = "the verifier for " + archive + " did not start";

@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "server/verifier_wire.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <spawn.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+
+extern char** environ;
 
 namespace server::wire {
 
@@ -45,6 +50,50 @@ bool read_all(int fd, char* p, std::size_t n, std::int64_t deadline_ms) {
 }
 
 }  // namespace
+
+bool spawn_child(const std::string& program, const char* mode, const std::string& archive, Child& out,
+                 std::string& error) {
+  int job[2], answer[2];
+  if (pipe2(job, O_CLOEXEC) != 0) {
+    error = "no pipe";
+    return false;
+  }
+  if (pipe2(answer, O_CLOEXEC) != 0) {
+    ::close(job[0]);
+    ::close(job[1]);
+    error = "no pipe";
+    return false;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, job[0], 0);
+  posix_spawn_file_actions_adddup2(&actions, answer[1], 3);
+  std::string program_arg = program, mode_arg = mode, archive_arg = archive;
+  char* argv[] = {program_arg.data(), mode_arg.data(), archive_arg.data(), nullptr};
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  pid_t pid = -1;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(job[0]);
+  ::close(answer[1]);
+  if (rc != 0) {
+    ::close(job[1]);
+    ::close(answer[0]);
+    error = "cannot start " + program;
+    return false;
+  }
+  out = Child{pid, job[1], answer[0]};
+  return true;
+}
 
 std::int64_t now_ms() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())

@@ -62,6 +62,19 @@ class Reader {
 // Whole-message input and output on file descriptors. read_message waits at most until the
 // deadline (milliseconds of the steady clock; negative: no limit) and is false on end of file,
 // an error, an over-long message or the deadline.
+// A child process of the server's own program in one of its modes ("--verifier" or
+// "--render-worker", with an edition's archive): jobs go to its standard input, answers come
+// from its descriptor 3. It starts with no signal blocked and SIGPIPE at its default, whatever
+// the server's threads have set. False with the reason (and nothing left open) when it cannot
+// be started; its greeting is the caller's to read.
+struct Child {
+  int pid = -1;
+  int to = -1;    // the job pipe's writing end
+  int from = -1;  // the answer pipe's reading end
+};
+bool spawn_child(const std::string& program, const char* mode, const std::string& archive, Child& out,
+                 std::string& error);
+
 bool write_message(int fd, std::string_view payload);
 bool read_message(int fd, std::string& payload, std::int64_t deadline_ms);
 std::int64_t now_ms();

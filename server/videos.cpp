@@ -2,9 +2,7 @@
 // The server's side of the videos: the render slots, the cache, and the render workers' processes.
 #include "server/videos.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +13,6 @@
 #include "server/log.h"
 #include "server/verifier_wire.h"
 
-extern char** environ;
 
 namespace server {
 
@@ -103,49 +100,12 @@ class ProcessRenderer final : public Renderer {
  private:
   bool spawn(int edition, std::string& error) {
     const std::string archive = (fs::path(archives_) / edition_folders[edition] / "grumboldX.dat").string();
-    int job[2], answer[2];
-    if (pipe2(job, O_CLOEXEC) != 0) {
-      error = "no pipe";
-      return false;
-    }
-    if (pipe2(answer, O_CLOEXEC) != 0) {
-      ::close(job[0]);
-      ::close(job[1]);
-      error = "no pipe";
-      return false;
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, job[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, answer[1], 3);
-    std::string flag = "--render-worker";
-    std::string archive_arg = archive;
-    char* argv[] = {program_.data(), flag.data(), archive_arg.data(), nullptr};
-    // No signal blocked and SIGPIPE at its default, whatever the server's threads have set.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none, defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, program_.c_str(), &actions, &attributes, argv, environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(job[0]);
-    ::close(answer[1]);
-    to_ = job[1];
-    from_ = answer[0];
-    if (rc != 0) {
-      error = "cannot start " + program_;
-      end();
-      return false;
-    }
-    pid_ = pid;
-    if (stopped_) kill(pid, SIGKILL);
+    wire::Child child;
+    if (!wire::spawn_child(program_, "--render-worker", archive, child, error)) return false;
+    to_ = child.to;
+    from_ = child.from;
+    pid_ = child.pid;
+    if (stopped_) kill(child.pid, SIGKILL);
     std::string hello;
     if (!wire::read_message(from_, hello, wire::now_ms() + greeting_ms) || hello.size() != 5 ||
         hello.compare(0, 4, "GXR1") != 0 || hello[4] != static_cast<char>(edition)) {
