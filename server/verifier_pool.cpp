@@ -10,7 +10,6 @@
 #include "server/verifier.h"
 #include "server/verifier_wire.h"
 
-
 namespace server {
 
 namespace {

@@ -13,7 +13,6 @@
 #include "server/log.h"
 #include "server/verifier_wire.h"
 
-
 namespace server {
 
 namespace fs = std::filesystem;
