@@ -23,13 +23,14 @@ namespace {
 volatile std::sig_atomic_t close_signal = 0;
 void on_signal(int) { close_signal = 1; }
 
-bool read_number(const char* name, long low, long high, long& value) {
+// 64 bits on every target: a start time past 2038 does not fit a 32-bit long.
+bool read_number(const char* name, long long low, long long high, long long& value) {
   const char* text = std::getenv(name);
   if (!text || !*text) return true;
   char* end = nullptr;
-  const long v = std::strtol(text, &end, 10);
+  const long long v = std::strtoll(text, &end, 10);
   if (*end != '\0' || v < low || v > high) {
-    std::fprintf(stderr, "%s must be a number from %ld to %ld, not \"%s\"\n", name, low, high, text);
+    std::fprintf(stderr, "%s must be a number from %lld to %lld, not \"%s\"\n", name, low, high, text);
     return false;
   }
   value = v;
@@ -58,12 +59,12 @@ HeadlessBackend* the_headless = nullptr;
 class HeadlessBackend final : public Backend {
  public:
   explicit HeadlessBackend(bool& ok) {
-    long frame_ms = 10, frames = 0, start = 1262304000;  // 2010-01-01 00:00:00 UTC
+    long long frame_ms = 10, frames = 0, start = 1262304000;  // 2010-01-01 00:00:00 UTC
     ok = read_number("GRUMBOLDX_FRAME_MS", 1, 60000, frame_ms) &&
-         read_number("GRUMBOLDX_FRAMES", 0, 2000000000L, frames) &&
-         read_number("GRUMBOLDX_TIME", 0, 4000000000L, start);
+         read_number("GRUMBOLDX_FRAMES", 0, 2000000000LL, frames) &&
+         read_number("GRUMBOLDX_TIME", 0, 4000000000LL, start);
     frame_ms_ = static_cast<std::uint32_t>(frame_ms);
-    frame_limit_ = frames;
+    frame_limit_ = static_cast<long>(frames);
     wall_start_ = start;
     if (const char* pixels = std::getenv("GRUMBOLDX_PIXELS"); pixels && *pixels) {
       if (std::strcmp(pixels, "555") == 0) format_ = format_555;

@@ -117,6 +117,26 @@ TEST_F(FrameSource, TheWallClockHasMilliseconds) {
   EXPECT_EQ(t.millisecond, 25);
 }
 
+// The start time is read as 64 bits on every target: a 32-bit long refused every value up to the
+// bound and cannot hold a moment past 2038.
+TEST_F(FrameSource, StartTimesPast2038AreKeptUpToTheBound) {
+  setenv("GRUMBOLDX_TIME", "4000000000", 1);  // 2096-10-02 07:06:40 UTC
+  ASSERT_TRUE(start(""));
+  EXPECT_EQ(plat::wall_time_ms(), 4000000000LL * 1000);
+  const plat::WallTime t = plat::wall_time_utc();
+  EXPECT_EQ(t.year, 2096);
+  EXPECT_EQ(t.month, 10);
+  EXPECT_EQ(t.day, 2);
+  EXPECT_EQ(t.hour, 7);
+  EXPECT_EQ(t.second, 40);
+  plat::shutdown();
+  for (const char* refused : {"4000000001", "-1", "99999999999999999999"}) {
+    setenv("GRUMBOLDX_TIME", refused, 1);
+    EXPECT_FALSE(plat::init_headless()) << refused;
+    plat::shutdown();
+  }
+}
+
 TEST(FrameSourceRun, TheGameRefusesAMalformedRecordingWithItsLineNumber) {
   ScratchDir dir;
   write_file(dir / "frames.txt", "17 1114\n17\n");

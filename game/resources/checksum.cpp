@@ -5,10 +5,9 @@
 #include <numeric>
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 namespace res {
-
-#endif
 
 namespace {
 

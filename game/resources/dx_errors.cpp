@@ -89,11 +89,16 @@ bool report(const ErrorName (&table)[N], const char* kind, std::int32_t code,
   char text[text_size];
   const char* shown = lookup(table, code, name, text_size);
   // An overlong line is cut to 499 characters.
+  // GCC warns of the cut, clang knows no such warning.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-truncation"
+#endif
   std::snprintf(text, sizeof text, "%s Error (%x) in file %s in line %d: \"%s\"\n", kind,
                 static_cast<unsigned>(code), source_file, line, shown);
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
   debug_log("%s", text);
   return true;
 }
