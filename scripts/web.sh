@@ -13,7 +13,9 @@
 # this machine already uses, so the system's own apt configuration is left as it is.
 #
 # The game is configured with -DGRUMBOLDX_WEB=ON in build-web/ and the pages are written to
-# build-web/pages/xs|xl|xxl/ (index.html, grumboldx.js, grumboldx.wasm, grumboldx.data).
+# build-web/pages/xs|xl|xxl/ (index.html, grumboldx.js, grumboldx.wasm, grumboldx.data and a
+# gzip copy of each), which the highscore server serves at /play/EDITION/ (--web build-web/pages,
+# its default beside a build tree).
 set -euo pipefail
 shopt -s inherit_errexit
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -255,9 +257,12 @@ for edition in "${editions[@]}"; do
   "$EMSDK_PYTHON" /usr/share/emscripten/tools/file_packager.py "$page/grumboldx.data" \
     --preload "$top/build/data/${edition^^}/grumboldX.dat@/grumboldX.dat" \
     --js-output="$page/grumboldx.data.js" 2>&1 | { grep -v "^Remember to build" || true; } >&2
+  # A gzip copy beside every file: the highscore server sends it to browsers that take gzip.
+  rm -f "$page"/*.gz
   for file in "$page"/*; do
+    gzip -9kn "$file"
     printf '  %-16s %10d bytes, %10d gzipped\n' "$(basename "$file")" "$(stat -c %s "$file")" \
-      "$(gzip -9c "$file" | wc -c)"
+      "$(stat -c %s "$file.gz")"
   done
   step_done
 done

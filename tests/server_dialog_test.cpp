@@ -28,7 +28,8 @@ using namespace test_support;
 namespace {
 
 constexpr int start_frame = 101;  // the start button is released before this picture
-constexpr const char* frame_ms = "30";
+// Frames of 100 ms: a whole round in 910 frames, so its video renders in seconds.
+constexpr const char* frame_ms = "100";
 
 class ServerDialog : public testing::Test {
  protected:
@@ -92,7 +93,7 @@ TEST_F(ServerDialog, AnAimedRoundSentThroughTheDialogIsVerifiedListedAndPlaysOnI
   ASSERT_EQ(server.register_account("Spieler", "geheim12"), 201);
 
   // The round's frame times and clock from a run without shots, then the aimed input for them.
-  const RunResult quiet = run("30 move 200 540\n100 ldown\n101 lup\n", start_frame + 91 * 1000 / 30 + 200);
+  const RunResult quiet = run("30 move 200 540\n100 ldown\n101 lup\n", start_frame + 91 * 1000 / 100 + 100);
   ASSERT_EQ(quiet.exit_code, 0) << quiet.stderr_text;
   qzx::Recording timing;
   std::string error;
