@@ -8,7 +8,8 @@ The folder (default build-web/pages/xl) is served from 127.0.0.1 by a server of 
 own. The title counts as shown once the game's canvas is mostly drawn in many colours (the
 loading text and a blank or one-coloured canvas are not); the page is then photographed
 (default: build-web/title-EDITION.png). Prints the time from opening the page to the title and
-the bytes the page downloaded. Exit status 0 when the title came, 1 when it did not (the
+the bytes the page downloaded. With --url ADDRESS the page is opened there instead (a highscore
+server's /play/EDITION/), and the bytes are those that went over the wire. Exit status 0 when the title came, 1 when it did not (the
 page's console is printed), 2 when the check cannot run.
 
 Needs Debian's chromium, chromium-driver and python3-selenium (the Debian python: the system's
@@ -91,19 +92,21 @@ def main():
     parser.add_argument("page", nargs="?", default=os.path.join(TOP, "build-web", "pages", "xl"))
     parser.add_argument("--screenshot")
     parser.add_argument("--timeout", type=float, default=90)
+    parser.add_argument("--url", help="open this address (a highscore server's /play/EDITION/) "
+                        "instead of serving the folder")
     args = parser.parse_args()
     page = os.path.abspath(args.page)
-    if not os.path.isfile(os.path.join(page, "index.html")):
+    if not args.url and not os.path.isfile(os.path.join(page, "index.html")):
         print(f"web_title_check: no page in {page} (run scripts/web.sh)", file=sys.stderr)
         return 2
-    edition = os.path.basename(page)
+    edition = os.path.basename(args.url.rstrip("/")) if args.url else os.path.basename(page)
     shot_path = args.screenshot or os.path.join(TOP, "build-web", f"title-{edition}.png")
 
     server = http.server.ThreadingHTTPServer(
         ("127.0.0.1", 0), functools.partial(CountingHandler, directory=page))
     serving = threading.Thread(target=server.serve_forever, daemon=True)
     serving.start()
-    address = f"http://127.0.0.1:{server.server_address[1]}/index.html"
+    address = args.url or f"http://127.0.0.1:{server.server_address[1]}/index.html"
 
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
@@ -144,6 +147,11 @@ def main():
         console += driver.get_log("browser")
         with CountingHandler.lock:
             sent = CountingHandler.sent
+        if args.url:
+            # What went over the wire, compressed where the server compressed it.
+            sent = driver.execute_script(
+                "return performance.getEntriesByType('navigation').concat("
+                "performance.getEntriesByType('resource')).reduce((n, e) => n + e.transferSize, 0);")
         if ok:
             print(f"web_title_check: the title came {seen:.1f} s after the page was opened "
                   f"({measure['colours']} colours over {measure['drawn']:.0%} of the "
