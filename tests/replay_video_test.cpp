@@ -10,12 +10,8 @@
 #include <vector>
 
 #include "game/app/app.h"
-#include "game/gfx/layers.h"
-#include "game/gfx/sprites.h"
 #include "game/qzX/replay.h"
-#include "game/resources/archive.h"
 #include "game/sound/sound.h"
-#include "game/text/font.h"
 #include "tests/aimed_player.h"
 #include "tests/gfx_fixture.h"
 #include "tests/test_support.h"
@@ -26,24 +22,16 @@ namespace {
 
 class RenderedReplay : public testing::Test {
  protected:
+  // The XL archive as the game loads it, with its sounds and the sound device.
   static void SetUpTestSuite() {
-    const std::string path = (data_dir() / "XL" / "grumboldX.dat").string();
-    gfxtest::open_display();
-    res::use_data_archive = true;
-    ASSERT_EQ(res::xfinit(path.c_str()), 1);
     app::edition = app::edition_xl;
-    gfx::load_catalogue();
-    gfx::hide_loading_screen();
-    text::load_font();
+    gfxtest::load_archive(app::edition_xl);
     sound::load_sounds();
     sound::init_sound();
   }
   static void TearDownTestSuite() {
     sound::terminate_sound(true);
-    text::release_font();
-    for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
-    gfx::release_layer_pictures();
-    res::xfdone();
+    gfxtest::unload_archive();
   }
 };
 
