@@ -141,9 +141,10 @@ std::string video_file(const std::string& cache_dir, std::int64_t result_id) {
   return (fs::path(cache_dir) / (std::to_string(result_id) + ".webm")).string();
 }
 
-int evict_videos(Store& store, const std::string& cache_dir, std::int64_t limit_bytes, std::int64_t keep) {
+int evict_videos(Store& store, const std::string& cache_dir, std::int64_t limit_bytes, std::int64_t keep,
+                 std::int64_t incoming_bytes) {
   const std::vector<VideoJob> ready = store.ready_videos();  // least recently watched first
-  std::int64_t total = 0;
+  std::int64_t total = incoming_bytes;
   for (const VideoJob& j : ready) total += j.size;
   int removed = 0;
   for (const VideoJob& j : ready) {
@@ -265,6 +266,14 @@ void VideoFarm::run_slot(int slot) {
       stopping = stopping_;
     }
     try {
+      // Room is made before the new video is marked ready, so whoever sees it ready sees the cache
+      // within its limit; the counters too are kept before anyone can see the job's new state.
+      if (made) {
+        const int evicted = evict_videos(store_, options_.cache_dir, options_.cache_bytes, job->result_id, size);
+        counters_.evicted += static_cast<std::uint64_t>(evicted);
+      } else {
+        ++counters_.failed;
+      }
       // A render ended by a stop goes back to waiting for the next start; the attempt stays counted.
       const int attempts = stopping && !made ? INT_MAX : max_render_attempts;
       if (!store_.finish_video_job(job->result_id, worker, made, size, wall_seconds(), attempts)) {
@@ -275,10 +284,7 @@ void VideoFarm::run_slot(int slot) {
                    static_cast<long long>(job->result_id), outcome.seconds,
                    static_cast<long long>(outcome.length_ms / 1000), static_cast<long long>(outcome.length_ms % 1000),
                    static_cast<long long>(size));
-        const int evicted = evict_videos(store_, options_.cache_dir, options_.cache_bytes, job->result_id);
-        counters_.evicted += static_cast<std::uint64_t>(evicted);
       } else {
-        ++counters_.failed;
         server_log("video: game %lld not rendered (attempt %d): %s", static_cast<long long>(job->result_id),
                    job->attempts, outcome.error.c_str());
       }

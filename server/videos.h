@@ -54,9 +54,10 @@ struct VideoOptions {
 // The cache file of a game: the folder and the result's number, nothing a client sent.
 std::string video_file(const std::string& cache_dir, std::int64_t result_id);
 
-// Removes the least recently watched ready videos (files and jobs) until the ready ones fit in
-// limit_bytes, never keep. How many were removed.
-int evict_videos(Store& store, const std::string& cache_dir, std::int64_t limit_bytes, std::int64_t keep);
+// Removes the least recently watched ready videos (files and jobs) until they and incoming_bytes
+// (a video about to be marked ready) fit in limit_bytes, never keep. How many were removed.
+int evict_videos(Store& store, const std::string& cache_dir, std::int64_t limit_bytes, std::int64_t keep,
+                 std::int64_t incoming_bytes = 0);
 
 struct RenderOutcome {
   bool made = false;
