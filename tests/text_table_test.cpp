@@ -184,6 +184,7 @@ TEST(Translation, AMalformedFileIsRefusedWithItsLine) {
       {"[language]\ncode = FR\nname = F\nupload = 000c\n", "[language] needs a code of two lower-case letters other than de"},
       {"[language]\ncode = fra\nname = F\nupload = 000c\n", "[language] needs a code of two lower-case letters other than de"},
       {"[language]\ncode = fr\nupload = 000c\n", "[language] needs a name and an upload number"},
+      {head + "[texts]\n22 = Renard rusé\n", "line 6: a highscore name (texts 20 to 27) has at most 10 characters"},
       {head + "[words]\nHilfe = A\xC3\n", "not UTF-8"},
       {head + "[words]\nHilfe = \xC0\xAF\n", "not UTF-8"},
   };

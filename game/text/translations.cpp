@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "game/text/translations.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace text {
@@ -89,6 +90,12 @@ bool parse_translation(std::string_view file, Translation& out, std::string& err
         char* stop = nullptr;
         const long index = std::strtol(key.c_str(), &stop, 10);
         if (key.empty() || *stop || index < 1 || index > 99) return fail("a text's number is 1 to 99");
+        if (index >= first_default_name_text && index <= last_default_name_text) {
+          // Characters, not bytes: every byte but a continuation byte starts one.
+          const auto chars = std::count_if(value.begin(), value.end(),
+                                           [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+          if (chars > default_name_chars) return fail("a highscore name (texts 20 to 27) has at most 10 characters");
+        }
         out.texts[static_cast<int>(index)] = value;
         break;
       }

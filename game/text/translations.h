@@ -31,6 +31,10 @@ struct Translation {
   std::map<std::string, std::string, std::less<>> server;
 };
 
+// The default names of the highscore table are texts 20 to 27; the table's file keeps ten
+// characters of a name, so a longer one would not match its own check strings when read back.
+constexpr int first_default_name_text = 20, last_default_name_text = 27, default_name_chars = 10;
+
 // A language's code: two lower-case ASCII letters ("de", "en").
 bool is_language_code(std::string_view code);
 
