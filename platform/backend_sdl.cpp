@@ -2,8 +2,19 @@
 // The SDL backend: a borderless desktop-full-screen window, the 800 x 600 picture scaled with
 // black bars (into the renderer's real output size, followed when it changes) through a
 // streaming texture, input as window messages, the real clock.
+//
+// In a web page the window is the page's canvas, sized by the page (full screen is the page's,
+// asked for by its first click); the keyboard is read on the canvas alone, so the upload form
+// over it gets its keys; while the page holds the pointer locked, the crosshair follows the
+// mouse's movements (a page cannot move the pointer, so the crosshair is moved instead); and
+// every frame's wait gives the page's event loop its turn.
 #include <SDL.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#include <emscripten/html5.h>
+#endif
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -46,6 +57,9 @@ std::uint32_t vk_of(SDL_Keycode key) {
 class SdlBackend final : public Backend {
  public:
   SdlBackend() {
+#ifdef __EMSCRIPTEN__
+    SDL_SetHint(SDL_HINT_EMSCRIPTEN_KEYBOARD_ELEMENT, "#canvas");
+#endif
     if (SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) != 0)
       std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
   }
@@ -66,8 +80,12 @@ class SdlBackend final : public Backend {
     SDL_Rect place{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800, 600};
     if (SDL_GetDisplayBounds(0, &place) != 0)
       place = SDL_Rect{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800, 600};
-    window_ = SDL_CreateWindow(title, place.x, place.y, place.w, place.h,
-                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_RESIZABLE);
+#ifdef __EMSCRIPTEN__
+    constexpr Uint32 flags = SDL_WINDOW_RESIZABLE;
+#else
+    constexpr Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_RESIZABLE;
+#endif
+    window_ = SDL_CreateWindow(title, place.x, place.y, place.w, place.h, flags);
     if (!window_) {
       std::fprintf(stderr, "SDL_CreateWindow: %s\n", SDL_GetError());
       return false;
@@ -98,6 +116,13 @@ class SdlBackend final : public Backend {
   // pixel (x, y), then output pixels scaled to window points.
   void warp_pointer(int x, int y) override {
     if (!window_) return;
+    if (pointer_locked()) {
+      mouse_x_ = x;
+      mouse_y_ = y;
+      locked_x_ = x;
+      locked_y_ = y;
+      return;
+    }
     int window_w = 0, window_h = 0, output_w = 0, output_h = 0;
     SDL_GetWindowSize(window_, &window_w, &window_h);
     if (renderer_) SDL_GetRendererOutputSize(renderer_, &output_w, &output_h);
@@ -137,6 +162,13 @@ class SdlBackend final : public Backend {
   std::uint32_t time_ms() override { return SDL_GetTicks(); }
 
   void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) override {
+#ifdef __EMSCRIPTEN__
+    // The page's event loop (input, the canvas shown, the sound) runs only while the program
+    // waits: every frame gives it a turn, also a frame that has used up its time.
+    const std::uint32_t elapsed = SDL_GetTicks() - t0;
+    emscripten_sleep(elapsed < min_ms ? min_ms - elapsed : 0);
+    return;
+#endif
     // Sleeps until the last millisecond, then in steps of a tenth of one until the clock turns:
     // the frame ends at most about 0.1 ms late, and no core is kept busy spinning.
     for (;;) {
@@ -315,7 +347,48 @@ class SdlBackend final : public Backend {
     return make_point_lparam(mouse_x_, mouse_y_);
   }
 
+  // Whether the page holds the pointer locked (never on the desktop).
+  static bool pointer_locked() {
+#ifdef __EMSCRIPTEN__
+    EmscriptenPointerlockChangeEvent status{};
+    return emscripten_get_pointerlock_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.isActive;
+#else
+    return false;
+#endif
+  }
+
+  // A movement of the locked pointer, in output pixels, moves the crosshair by as many picture
+  // pixels as the picture is scaled; fractions are kept for the next movement, and the
+  // crosshair stays on the picture.
+  std::int64_t moved(int dx, int dy) {
+    int window_w = 0, window_h = 0, output_w = 0, output_h = 0;
+    if (window_) SDL_GetWindowSize(window_, &window_w, &window_h);
+    if (renderer_) SDL_GetRendererOutputSize(renderer_, &output_w, &output_h);
+    double scale_x = 1, scale_y = 1;
+    if (window_w > 0 && window_h > 0 && output_w > 0 && output_h > 0) {
+      const Letterbox box = letterbox(output_w, output_h);
+      if (box.width > 0 && box.height > 0) {
+        scale_x = 800.0 * output_w / window_w / box.width;
+        scale_y = 600.0 * output_h / window_h / box.height;
+      }
+    }
+    if (locked_x_ < 0) locked_x_ = mouse_x_, locked_y_ = mouse_y_;
+    locked_x_ = std::clamp(locked_x_ + dx * scale_x, 0.0, 799.0);
+    locked_y_ = std::clamp(locked_y_ + dy * scale_y, 0.0, 599.0);
+    mouse_x_ = static_cast<int>(locked_x_);
+    mouse_y_ = static_cast<int>(locked_y_);
+    return make_point_lparam(mouse_x_, mouse_y_);
+  }
+
   void toggle_fullscreen() {
+#ifdef __EMSCRIPTEN__
+    // The whole page, so that the upload form over the canvas is seen too.
+    EM_ASM({
+      if (document.fullscreenElement) document.exitFullscreen();
+      else document.documentElement.requestFullscreen().catch(function () {});
+    });
+    return;
+#endif
     const bool full = SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (!full) {
       // Desktop-sized first, for the same reason as at the window's creation.
@@ -353,12 +426,17 @@ class SdlBackend final : public Backend {
         }
         break;
       case SDL_MOUSEMOTION:
+        if (pointer_locked()) {
+          post_message(WM_MOUSEMOVE, 0, moved(e.motion.xrel, e.motion.yrel));
+          break;
+        }
+        locked_x_ = locked_y_ = -1;  // a new lock starts where the pointer was
         post_message(WM_MOUSEMOVE, 0, point(e.motion.x, e.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        const std::int64_t at = point(e.button.x, e.button.y);
+        const std::int64_t at = pointer_locked() ? make_point_lparam(mouse_x_, mouse_y_) : point(e.button.x, e.button.y);
         if (e.button.button == SDL_BUTTON_LEFT) post_message(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0, at);
         if (e.button.button == SDL_BUTTON_RIGHT) post_message(down ? WM_RBUTTONDOWN : WM_RBUTTONUP, 0, at);
         break;
@@ -403,6 +481,7 @@ class SdlBackend final : public Backend {
   bool nearest_ = false;
   Uint32 texture_format_ = SDL_PIXELFORMAT_RGB565;
   int mouse_x_ = 0, mouse_y_ = 0;
+  double locked_x_ = -1, locked_y_ = -1;  // the crosshair while the pointer is locked, with fractions
 };
 
 }  // namespace

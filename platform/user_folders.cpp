@@ -22,6 +22,11 @@ std::string xdg_folder(const char* variable, const char* fallback) {
 }  // namespace
 
 std::string program_folder() {
+#ifdef __EMSCRIPTEN__
+  // A web page lays its files out as an installation (platform/web/pre.js): the editions'
+  // archives in /usr/share/grumboldx, the player's files kept by the browser.
+  return "/usr/games";
+#endif
   std::error_code ec;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::string() : self.parent_path().string();

@@ -7,8 +7,9 @@
 #
 # The libraries the game links (SDL2, libjpeg-turbo, zlib, libogg, libvorbis) are built from
 # Debian's own source packages: emscripten's ports are downloads from outside the archive. They
-# are fetched and built once into a cache (build-web/cache, or $GRUMBOLDX_WEB_CACHE), one stamp
-# per library naming its Debian version; a later run builds none of them again. The sources
+# are fetched and built once into a cache outside the source tree (~/.cache/grumboldx/web, or
+# $GRUMBOLDX_WEB_CACHE), one stamp per library naming its Debian version; a later run, also from
+# another clone, builds none of them again. The sources
 # come through a private apt configuration in the cache, with deb-src lines for the archive
 # this machine already uses, so the system's own apt configuration is left as it is.
 #
@@ -32,7 +33,7 @@ done
 
 jobs=${GRUMBOLDX_JOBS:-2}
 build=$top/build-web
-cache=${GRUMBOLDX_WEB_CACHE:-$build/cache}
+cache=${GRUMBOLDX_WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/grumboldx/web}
 mkdir -p "$cache"
 cache=$(cd "$cache" && pwd)
 prefix=$cache/prefix
@@ -255,7 +256,7 @@ for edition in "${editions[@]}"; do
   cp "$build/bin/grumboldx.js" "$build/bin/grumboldx.wasm" "$page/"
   sed "s/@EDITION@/${edition^^}/g" "$top/platform/web/index.html" > "$page/index.html"
   "$EMSDK_PYTHON" /usr/share/emscripten/tools/file_packager.py "$page/grumboldx.data" \
-    --preload "$top/build/data/${edition^^}/grumboldX.dat@/grumboldX.dat" \
+    --preload "$top/build/data/${edition^^}/grumboldX.dat@/usr/share/grumboldx/${edition^^}/grumboldX.dat" \
     --js-output="$page/grumboldx.data.js" 2>&1 | { grep -v "^Remember to build" || true; } >&2
   # A gzip copy beside every file: the highscore server sends it to browsers that take gzip.
   rm -f "$page"/*.gz

@@ -333,15 +333,25 @@ void HttpServer::add_routes() {
     return httplib::Server::HandlerResponse::Handled;
   });
 
-  // The body is whole here: the gate read it within its length and time bounds.
-  s.Post("/qzt/uploadhandler.php", [this](const httplib::Request& req, httplib::Response& res) {
+  // The body is whole here: the gate read it within its length and time bounds. It is taken
+  // through a content reader, so the HTTP library's own form parsing, which refuses a form
+  // longer than 8 KiB, never sees it: a game whose replay text is longer (a whole round with a
+  // moving mouse and uneven frames) is read like any other, and the form reader of the service
+  // bounds each field.
+  s.Post("/qzt/uploadhandler.php", [this](const httplib::Request& req, httplib::Response& res,
+                                          const httplib::ContentReader& content) {
+    std::string body;
+    content([&body](const char* data, std::size_t length) {
+      body.append(data, length);
+      return body.size() <= max_request_body;
+    });
     if (!rate_.allow(req.remote_addr)) {
       res.status = 429;
       res.set_header("Retry-After", std::to_string(rate_.wait_seconds(req.remote_addr)));
-      res.set_content(write_reply(too_many_requests_reply(request_language(req.body))), game_reply_type);
+      res.set_content(write_reply(too_many_requests_reply(request_language(body))), game_reply_type);
       return;
     }
-    const Reply r = service_.handle(req.body, req.remote_addr, base_url(req.get_header_value("Host")));
+    const Reply r = service_.handle(body, req.remote_addr, base_url(req.get_header_value("Host")));
     res.set_content(write_reply(r), game_reply_type);
   });
 
