@@ -35,9 +35,7 @@ import urllib.parse
 import urllib.request
 
 try:
-    from selenium import webdriver
     from selenium.common.exceptions import WebDriverException
-    from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.by import By
 except ImportError:
@@ -46,7 +44,7 @@ except ImportError:
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(TOP, "tests"))
-from web_title_check import COLOURS, DRAWN_SHARE, MEASURE  # noqa: E402
+from web_title_check import COLOURS, DRAWN_SHARE, MEASURE, start_chromium  # noqa: E402
 
 PLAYER, PASSWORD, NAME = "Webspieler", "geheim12", "Netz"
 FOLDER = "/home/web_user/.local/share"
@@ -273,16 +271,9 @@ def main():
     server = driver = None
     try:
         server, base = start_server(scratch, os.path.abspath(args.pages))
-        options = webdriver.ChromeOptions()
-        options.binary_location = "/usr/bin/chromium"
-        for flag in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage", "--window-size=1024,768",
-                     "--autoplay-policy=no-user-gesture-required", "--use-angle=swiftshader",
-                     "--enable-unsafe-swiftshader", "--mute-audio", "--lang=en-GB",
-                     f"--user-data-dir={os.path.join(scratch, 'browser')}"):
-            options.add_argument(flag)
-        options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
         try:
-            driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+            driver = start_chromium("--mute-audio", "--lang=en-GB",
+                                    f"--user-data-dir={os.path.join(scratch, 'browser')}")
         except WebDriverException as error:
             print(f"web_round_check: Chromium does not start: {error.msg}", file=sys.stderr)
             return 2

@@ -87,6 +87,19 @@ class CountingHandler(http.server.SimpleHTTPRequestHandler):
         pass
 
 
+def start_chromium(*flags):
+    """Debian's headless Chromium under chromedriver, with WebGL in software, sound allowed
+    without a gesture and the page's console kept; flags are added to the usual ones."""
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
+                 "--window-size=1024,768", "--autoplay-policy=no-user-gesture-required",
+                 "--use-angle=swiftshader", "--enable-unsafe-swiftshader", *flags):
+        options.add_argument(flag)
+    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
+    return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("page", nargs="?", default=os.path.join(TOP, "build-web", "pages", "xl"))
@@ -108,15 +121,8 @@ def main():
     serving.start()
     address = args.url or f"http://127.0.0.1:{server.server_address[1]}/index.html"
 
-    options = webdriver.ChromeOptions()
-    options.binary_location = "/usr/bin/chromium"
-    for flag in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-                 "--window-size=1024,768", "--autoplay-policy=no-user-gesture-required",
-                 "--use-angle=swiftshader", "--enable-unsafe-swiftshader"):
-        options.add_argument(flag)
-    options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     try:
-        driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        driver = start_chromium()
     except WebDriverException as error:
         print(f"web_title_check: Chromium does not start: {error.msg}", file=sys.stderr)
         server.shutdown()
