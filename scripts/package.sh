@@ -14,22 +14,7 @@ out=${1:-dist-packages}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 
-missing=()
-while read -r pkg; do
-  [[ -z "$pkg" || "$pkg" == \#* ]] && continue
-  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$pkg")
-  fi
-done < <(cat scripts/packages/server.txt scripts/packages/desktop.txt; printf '%s\n' debhelper lintian)
-if ((${#missing[@]})); then
-  echo "package: installing ${missing[*]}"
-  if [[ $(id -u) -eq 0 ]]; then as_root=(); elif command -v sudo >/dev/null; then as_root=(sudo); else
-    echo "package: need root or sudo to install: ${missing[*]}" >&2; exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq || true
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install_packages.sh package scripts/packages/server.txt scripts/packages/desktop.txt debhelper lintian
 
 started=$SECONDS
 version=$(dpkg-parsechangelog -S Version)

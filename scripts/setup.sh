@@ -23,23 +23,7 @@ for tree in "${trees[@]}"; do
   esac
 done
 
-missing=()
-while read -r pkg; do
-  [[ -z "$pkg" || "$pkg" == \#* ]] && continue
-  if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$pkg")
-  fi
-done < <(cat "${lists[@]}")
-
-if ((${#missing[@]})); then
-  echo "setup: installing ${missing[*]}"
-  if [[ $(id -u) -eq 0 ]]; then as_root=(); elif command -v sudo >/dev/null; then as_root=(sudo); else
-    echo "setup: need root or sudo to install: ${missing[*]}" >&2; exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq || true
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$top/scripts/install_packages.sh" setup "${lists[@]}"
 
 jobs=${GRUMBOLDX_JOBS:-2}
 # configure DIR FLAGS...: once, when the tree has no cache yet. Ninja, because it starts far

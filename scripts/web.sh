@@ -44,20 +44,7 @@ step_done() { echo "web: ... $((SECONDS - step_started)) s"; }
 
 # --- Debian packages: the compiler and what fetches and builds the sources ---------------------
 step "checking the Debian packages"
-packages=(emscripten dpkg-dev cmake ninja-build make pkg-config gzip)
-missing=()
-for pkg in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
-done
-if ((${#missing[@]})); then
-  echo "web: installing ${missing[*]}"
-  if [[ $(id -u) -eq 0 ]]; then as_root=(); elif command -v sudo >/dev/null; then as_root=(sudo); else
-    echo "web: need root or sudo to install: ${missing[*]}" >&2; exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  "${as_root[@]}" apt-get update -qq || true
-  "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$top/scripts/install_packages.sh" web emscripten dpkg-dev cmake ninja-build make pkg-config gzip
 step_done
 
 # emcc's scripts run on Debian's python, whatever else is first on the path.

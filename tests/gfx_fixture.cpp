@@ -13,6 +13,7 @@
 #include "game/gfx/surfaces.h"
 #include "game/resources/archive.h"
 #include "game/resources/log.h"
+#include "game/sound/sound.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
 #include "platform/platform.h"
@@ -186,6 +187,18 @@ void unload_archive() {
   for (int i = 0; i < gfx::sprite_slots; ++i) gfx::release_sprite(i);
   gfx::release_layer_pictures();
   res::xfdone();
+}
+
+void load_archive_with_sounds(int edition) {
+  load_archive(edition);
+  if (testing::Test::HasFatalFailure()) return;
+  sound::load_sounds();
+  sound::init_sound();
+}
+
+void unload_archive_with_sounds() {
+  sound::terminate_sound(true);
+  unload_archive();
 }
 
 }  // namespace gfxtest

@@ -40,6 +40,10 @@ void open_display();
 void load_archive(int edition);
 // Releases the font, the pictures and the archive.
 void unload_archive();
+// The same with every sound of the archive loaded and the sound device started, as a whole game
+// has them; the unloading ends the device first.
+void load_archive_with_sounds(int edition);
+void unload_archive_with_sounds();
 
 void reset_log();
 std::string read_log();

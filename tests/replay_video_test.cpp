@@ -11,7 +11,6 @@
 
 #include "game/app/app.h"
 #include "game/qzX/replay.h"
-#include "game/sound/sound.h"
 #include "tests/aimed_player.h"
 #include "tests/gfx_fixture.h"
 #include "tests/test_support.h"
@@ -25,14 +24,9 @@ class RenderedReplay : public testing::Test {
   // The XL archive as the game loads it, with its sounds and the sound device.
   static void SetUpTestSuite() {
     app::edition = app::edition_xl;
-    gfxtest::load_archive(app::edition_xl);
-    sound::load_sounds();
-    sound::init_sound();
+    gfxtest::load_archive_with_sounds(app::edition_xl);
   }
-  static void TearDownTestSuite() {
-    sound::terminate_sound(true);
-    gfxtest::unload_archive();
-  }
+  static void TearDownTestSuite() { gfxtest::unload_archive_with_sounds(); }
 };
 
 // Counts what the rendering hands on: the moments, the sound, and the colours of one picture.

@@ -18,7 +18,6 @@
 
 #include "game/app/app.h"
 #include "game/qzX/replay.h"
-#include "game/sound/sound.h"
 #include "platform/backend.h"
 #include "tests/aimed_player.h"
 #include "tests/gfx_fixture.h"
@@ -35,14 +34,9 @@ class ReplayVideo : public testing::Test {
   // The XL archive as the game loads it, with its sounds and the sound device.
   static void SetUpTestSuite() {
     app::edition = app::edition_xl;
-    gfxtest::load_archive(app::edition_xl);
-    sound::load_sounds();
-    sound::init_sound();
+    gfxtest::load_archive_with_sounds(app::edition_xl);
   }
-  static void TearDownTestSuite() {
-    sound::terminate_sound(true);
-    gfxtest::unload_archive();
-  }
+  static void TearDownTestSuite() { gfxtest::unload_archive_with_sounds(); }
 
   void SetUp() override {
     std::filesystem::copy_file(data_dir() / "XL" / "grumboldX.dat", dir / "grumboldX.dat");
