@@ -30,6 +30,24 @@ namespace plat {
 
 namespace {
 
+#ifdef __EMSCRIPTEN__
+// Gives the page's event loop a turn and comes back after `ms` milliseconds, or as soon as the
+// turn is over when ms is 0: a message the page posts to itself is not held back as a timer is.
+EM_JS(void, page_turn, (int ms), {
+  Asyncify.handleSleep(function (wakeUp) {
+    if (ms > 0) {
+      setTimeout(wakeUp, ms);
+      return;
+    }
+    var channel = Module.grumboldxTurn || (Module.grumboldxTurn = new MessageChannel());
+    channel.port1.onmessage = function () { wakeUp(); };
+    channel.port2.postMessage(0);
+  });
+});
+// A timer wakes up to about this late, so the frame's last milliseconds are waited in turns.
+constexpr std::uint32_t page_turn_slack_ms = 2;
+#endif
+
 // Virtual-key code of an SDL key: letters and digits by the layout's meaning, the rest by key.
 std::uint32_t vk_of(SDL_Keycode key) {
   if (key >= SDLK_a && key <= SDLK_z) return 'A' + static_cast<std::uint32_t>(key - SDLK_a);
@@ -81,7 +99,9 @@ class SdlBackend final : public Backend {
     if (SDL_GetDisplayBounds(0, &place) != 0)
       place = SDL_Rect{SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 800, 600};
 #ifdef __EMSCRIPTEN__
-    constexpr Uint32 flags = SDL_WINDOW_RESIZABLE;
+    // Made for OpenGL at once: a renderer would otherwise make the canvas's window again, and
+    // that takes every page event handler off the document, the lock's below too.
+    constexpr Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_OPENGL;
 #else
     constexpr Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_RESIZABLE;
 #endif
@@ -98,11 +118,22 @@ class SdlBackend final : public Backend {
       }
     }
     SDL_ShowCursor(SDL_DISABLE);  // the game draws its own pointer
+#ifdef __EMSCRIPTEN__
+    // The lock's changes come in the queue among the mouse's events, so that every movement is
+    // read as the lock was when it happened (a click that locks also moves the pointer first).
+    lock_event_ = SDL_RegisterEvents(1);
+    if (lock_event_ != static_cast<Uint32>(-1))
+      emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, this, false, lock_changed);
+#endif
     return true;
   }
 
   void window_destroy() override {
     display_release();
+#ifdef __EMSCRIPTEN__
+    if (window_ && lock_event_ != static_cast<Uint32>(-1))
+      emscripten_set_pointerlockchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, false, nullptr);
+#endif
     if (window_) SDL_DestroyWindow(window_);
     window_ = nullptr;
   }
@@ -116,7 +147,7 @@ class SdlBackend final : public Backend {
   // pixel (x, y), then output pixels scaled to window points.
   void warp_pointer(int x, int y) override {
     if (!window_) return;
-    if (pointer_locked()) {
+    if (locked_) {
       mouse_x_ = x;
       mouse_y_ = y;
       locked_x_ = x;
@@ -164,10 +195,15 @@ class SdlBackend final : public Backend {
   void wait_frame_end(std::uint32_t t0, std::uint32_t min_ms) override {
 #ifdef __EMSCRIPTEN__
     // The page's event loop (input, the canvas shown, the sound) runs only while the program
-    // waits: every frame gives it a turn, also a frame that has used up its time.
-    const std::uint32_t elapsed = SDL_GetTicks() - t0;
-    emscripten_sleep(elapsed < min_ms ? min_ms - elapsed : 0);
-    return;
+    // waits: every frame gives it at least one turn, also a frame that has used up its time. A
+    // timer sleeps through the most of the wait; its last milliseconds and a late frame's turn
+    // are turns of their own, since a browser holds nested timers back by 4 ms or more.
+    for (bool first = true;; first = false) {
+      const std::uint32_t elapsed = SDL_GetTicks() - t0;
+      if (elapsed >= min_ms && !first) return;
+      const std::uint32_t left = elapsed < min_ms ? min_ms - elapsed : 0;
+      page_turn(left > page_turn_slack_ms ? static_cast<int>(left - page_turn_slack_ms) : 0);
+    }
 #endif
     // Sleeps until the last millisecond, then in steps of a tenth of one until the clock turns:
     // the frame ends at most about 0.1 ms late, and no core is kept busy spinning.
@@ -347,15 +383,15 @@ class SdlBackend final : public Backend {
     return make_point_lparam(mouse_x_, mouse_y_);
   }
 
-  // Whether the page holds the pointer locked (never on the desktop).
-  static bool pointer_locked() {
 #ifdef __EMSCRIPTEN__
-    EmscriptenPointerlockChangeEvent status{};
-    return emscripten_get_pointerlock_status(&status) == EMSCRIPTEN_RESULT_SUCCESS && status.isActive;
-#else
-    return false;
-#endif
+  static EM_BOOL lock_changed(int, const EmscriptenPointerlockChangeEvent* change, void* self) {
+    SDL_Event event{};
+    event.type = static_cast<SdlBackend*>(self)->lock_event_;
+    event.user.code = change->isActive ? 1 : 0;
+    SDL_PushEvent(&event);
+    return EM_FALSE;
   }
+#endif
 
   // A movement of the locked pointer, in output pixels, moves the crosshair by as many picture
   // pixels as the picture is scaled; fractions are kept for the next movement, and the
@@ -407,6 +443,11 @@ class SdlBackend final : public Backend {
   }
 
   void translate(const SDL_Event& e) {
+    if (lock_event_ && e.type == lock_event_) {
+      locked_ = e.user.code != 0;
+      locked_x_ = locked_y_ = -1;  // a new lock starts where the pointer was
+      return;
+    }
     switch (e.type) {
       case SDL_QUIT:  // closing the window, Alt+F4, SIGINT and SIGTERM
         post_message(WM_CLOSE);
@@ -426,17 +467,16 @@ class SdlBackend final : public Backend {
         }
         break;
       case SDL_MOUSEMOTION:
-        if (pointer_locked()) {
+        if (locked_) {
           post_message(WM_MOUSEMOVE, 0, moved(e.motion.xrel, e.motion.yrel));
           break;
         }
-        locked_x_ = locked_y_ = -1;  // a new lock starts where the pointer was
         post_message(WM_MOUSEMOVE, 0, point(e.motion.x, e.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
         const bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        const std::int64_t at = pointer_locked() ? make_point_lparam(mouse_x_, mouse_y_) : point(e.button.x, e.button.y);
+        const std::int64_t at = locked_ ? make_point_lparam(mouse_x_, mouse_y_) : point(e.button.x, e.button.y);
         if (e.button.button == SDL_BUTTON_LEFT) post_message(down ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0, at);
         if (e.button.button == SDL_BUTTON_RIGHT) post_message(down ? WM_RBUTTONDOWN : WM_RBUTTONUP, 0, at);
         break;
@@ -481,7 +521,11 @@ class SdlBackend final : public Backend {
   bool nearest_ = false;
   Uint32 texture_format_ = SDL_PIXELFORMAT_RGB565;
   int mouse_x_ = 0, mouse_y_ = 0;
-  double locked_x_ = -1, locked_y_ = -1;  // the crosshair while the pointer is locked, with fractions
+  // The page's pointer lock as of the events read so far (never on the desktop), and the
+  // crosshair while it holds, with fractions.
+  Uint32 lock_event_ = 0;
+  bool locked_ = false;
+  double locked_x_ = -1, locked_y_ = -1;
 };
 
 }  // namespace

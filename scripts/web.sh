@@ -2,8 +2,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The game for web browsers (WebAssembly, by Debian's emscripten): one page per edition.
 #   scripts/web.sh [xs|xl|xxl|all]...   (default: all)
+#   scripts/web.sh --libraries          (only the libraries, into the cache)
 # Needs the native tree's data archives, build/data/XS|XL|XXL/grumboldX.dat: scripts/setup.sh
 # release makes them (or `cmake --build build --target data_archives` in a configured build/).
+# $GRUMBOLDX_WEB_DATA names another folder of archives and $GRUMBOLDX_WEB_BUILD another build
+# folder. With GRUMBOLDX_WEB_OFFLINE=1 (the Debian package's build) nothing is installed or
+# fetched: the libraries must be in the cache already (scripts/web.sh --libraries).
 #
 # The libraries the game links (SDL2, libjpeg-turbo, zlib, libogg, libvorbis) are built from
 # Debian's own source packages: emscripten's ports are downloads from outside the archive. They
@@ -23,16 +27,20 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 editions=()
+libraries_only=0
 for arg in "${@:-all}"; do
   case "$arg" in
     xs|xl|xxl) editions+=("$arg") ;;
     all) editions+=(xs xl xxl) ;;
-    *) echo "web: unknown edition $arg (xs, xl, xxl or all)" >&2; exit 2 ;;
+    --libraries) libraries_only=1 ;;
+    *) echo "web: unknown edition $arg (xs, xl, xxl or all, or --libraries)" >&2; exit 2 ;;
   esac
 done
 
 jobs=${GRUMBOLDX_JOBS:-2}
-build=$top/build-web
+offline=${GRUMBOLDX_WEB_OFFLINE:-0}
+build=${GRUMBOLDX_WEB_BUILD:-$top/build-web}
+data=${GRUMBOLDX_WEB_DATA:-$top/build/data}
 cache=${GRUMBOLDX_WEB_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/grumboldx/web}
 mkdir -p "$cache"
 cache=$(cd "$cache" && pwd)
@@ -43,9 +51,11 @@ step() { step_started=$SECONDS; echo "web: $*"; }
 step_done() { echo "web: ... $((SECONDS - step_started)) s"; }
 
 # --- Debian packages: the compiler and what fetches and builds the sources ---------------------
-step "checking the Debian packages"
-"$top/scripts/install_packages.sh" web emscripten dpkg-dev cmake ninja-build make pkg-config gzip
-step_done
+if ((!offline)); then
+  step "checking the Debian packages"
+  "$top/scripts/install_packages.sh" web emscripten dpkg-dev cmake ninja-build make pkg-config gzip
+  step_done
+fi
 
 # emcc's scripts run on Debian's python, whatever else is first on the path.
 export EMSDK_PYTHON=/usr/bin/python3
@@ -63,15 +73,17 @@ fi
 node_bin=$(command -v node)
 
 # --- Debian sources --------------------------------------------------------------------------
-# The deb-src lines: every archive and suite apt reads binary packages from, as source.
-apt_dir=$cache/apt
-mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/sources.list.d"
-apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Identifier: Packages' |
-  sort -u | awk 'NF == 3 { print "deb-src " $1 " " $2 " " $3 }' > "$apt_dir/sources.list.new"
-if [[ ! -s $apt_dir/sources.list.new ]]; then
-  echo "web: apt reads no Debian archive to take the sources from" >&2; exit 1
-fi
-cat > "$apt_dir/apt.conf" <<EOF
+# The deb-src lines: every archive and suite apt reads binary packages from, as source, in a
+# private apt configuration whose source lists are read again when they change.
+read_source_lists() {
+  apt_dir=$cache/apt
+  mkdir -p "$apt_dir/lists/partial" "$apt_dir/archives/partial" "$apt_dir/sources.list.d"
+  apt-get indextargets --format '$(REPO_URI) $(RELEASE) $(COMPONENT)' 'Identifier: Packages' |
+    sort -u | awk 'NF == 3 { print "deb-src " $1 " " $2 " " $3 }' > "$apt_dir/sources.list.new"
+  if [[ ! -s $apt_dir/sources.list.new ]]; then
+    echo "web: apt reads no Debian archive to take the sources from" >&2; exit 1
+  fi
+  cat > "$apt_dir/apt.conf" <<EOF
 Dir::Etc::sourcelist "$apt_dir/sources.list";
 Dir::Etc::sourceparts "$apt_dir/sources.list.d";
 Dir::State::lists "$apt_dir/lists";
@@ -79,26 +91,26 @@ Dir::Cache "$apt_dir/cache";
 Dir::Cache::archives "$apt_dir/archives";
 APT::Get::Only-Source "true";
 EOF
-# The downloads land in the cache, which apt's own download user may not be able to write.
-if [[ $(id -u) -eq 0 ]]; then echo 'APT::Sandbox::User "root";' >> "$apt_dir/apt.conf"; fi
-export APT_CONFIG=$apt_dir/apt.conf
-if ! cmp -s "$apt_dir/sources.list.new" "$apt_dir/sources.list" ||
-   ! compgen -G "$apt_dir/lists/*Sources*" >/dev/null; then
-  step "reading the archive's source lists"
-  mv "$apt_dir/sources.list.new" "$apt_dir/sources.list"
-  mkdir -p "$apt_dir/cache"
-  apt-get update -qq -o APT::Update::Error-Mode=any
-  step_done
-else
-  rm -f "$apt_dir/sources.list.new"
-fi
+  # The downloads land in the cache, which apt's own download user may not be able to write.
+  if [[ $(id -u) -eq 0 ]]; then echo 'APT::Sandbox::User "root";' >> "$apt_dir/apt.conf"; fi
+  export APT_CONFIG=$apt_dir/apt.conf
+  if ! cmp -s "$apt_dir/sources.list.new" "$apt_dir/sources.list" ||
+     ! compgen -G "$apt_dir/lists/*Sources*" >/dev/null; then
+    step "reading the archive's source lists"
+    mv "$apt_dir/sources.list.new" "$apt_dir/sources.list"
+    mkdir -p "$apt_dir/cache"
+    apt-get update -qq -o APT::Update::Error-Mode=any
+    step_done
+  else
+    rm -f "$apt_dir/sources.list.new"
+  fi
+}
 
 codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
 # library -> the source package as apt-get source takes it. zlib's update in the security
 # suite comes without its source on the archive: the release's own is taken.
 declare -A source_of=([zlib]="zlib/$codename" [libogg]=libogg [libvorbis]=libvorbis
                       [libjpeg-turbo]=libjpeg-turbo [SDL2]=libsdl2)
-libraries=(zlib libogg libvorbis libjpeg-turbo SDL2)
 
 # The version apt would fetch for a library, from the cached lists (no network).
 source_version() {
@@ -181,39 +193,55 @@ build_SDL2() {
   cmake --install "$work"
 }
 
-for lib in "${libraries[@]}"; do
-  version=$(source_version "$lib")
-  if [[ -z $version ]]; then
-    echo "web: the archive has no source for ${source_of[$lib]}" >&2; exit 1
-  fi
-  stamp=$cache/stamps/$lib
-  if [[ -f $stamp && $(cat "$stamp") == "$version" ]]; then
-    echo "web: $lib $version already built"
-    continue
-  fi
-  step "fetching $lib $version"
-  src=$(fetch_source "$lib" "$version")
-  step_done
-  step "building $lib $version (log: $cache/logs/$lib.log)"
-  mkdir -p "$cache/logs"
-  # The build's own steps stop at the first failure (a condition would switch that off).
-  set +e
-  (set -e; "build_$lib" "$src") > "$cache/logs/$lib.log" 2>&1
-  status=$?
-  set -e
-  if ((status)); then
-    tail -n 30 "$cache/logs/$lib.log" >&2
-    echo "web: building $lib failed" >&2
-    exit 1
-  fi
-  rm -rf "$cache/work/$lib"
-  echo "$version" > "$stamp"
-  step_done
-done
+libraries=(zlib libogg libvorbis libjpeg-turbo SDL2)
+if ((offline)); then
+  for lib in "${libraries[@]}"; do
+    if [[ ! -f $cache/stamps/$lib ]]; then
+      echo "web: $lib is not built in $cache, and nothing is fetched here (GRUMBOLDX_WEB_OFFLINE):" \
+           "run scripts/web.sh --libraries first" >&2
+      exit 1
+    fi
+  done
+else
+  read_source_lists
+  for lib in "${libraries[@]}"; do
+    version=$(source_version "$lib")
+    if [[ -z $version ]]; then
+      echo "web: the archive has no source for ${source_of[$lib]}" >&2; exit 1
+    fi
+    stamp=$cache/stamps/$lib
+    if [[ -f $stamp && $(cat "$stamp") == "$version" ]]; then
+      echo "web: $lib $version already built"
+      continue
+    fi
+    step "fetching $lib $version"
+    src=$(fetch_source "$lib" "$version")
+    step_done
+    step "building $lib $version (log: $cache/logs/$lib.log)"
+    mkdir -p "$cache/logs"
+    # The build's own steps stop at the first failure (a condition would switch that off).
+    set +e
+    (set -e; "build_$lib" "$src") > "$cache/logs/$lib.log" 2>&1
+    status=$?
+    set -e
+    if ((status)); then
+      tail -n 30 "$cache/logs/$lib.log" >&2
+      echo "web: building $lib failed" >&2
+      exit 1
+    fi
+    rm -rf "$cache/work/$lib"
+    echo "$version" > "$stamp"
+    step_done
+  done
+fi
+if ((libraries_only)); then
+  echo "web: the libraries are in $prefix ($((SECONDS - started_all)) s)"
+  exit 0
+fi
 
 # --- The game -------------------------------------------------------------------------------
 for edition in "${editions[@]}"; do
-  archive=$top/build/data/${edition^^}/grumboldX.dat
+  archive=$data/${edition^^}/grumboldX.dat
   if [[ ! -f $archive ]]; then
     echo "web: $archive is missing: run scripts/setup.sh release first (or build the" \
          "data_archives target of build/)" >&2
@@ -243,7 +271,7 @@ for edition in "${editions[@]}"; do
   cp "$build/bin/grumboldx.js" "$build/bin/grumboldx.wasm" "$page/"
   sed "s/@EDITION@/${edition^^}/g" "$top/platform/web/index.html" > "$page/index.html"
   "$EMSDK_PYTHON" /usr/share/emscripten/tools/file_packager.py "$page/grumboldx.data" \
-    --preload "$top/build/data/${edition^^}/grumboldX.dat@/usr/share/grumboldx/${edition^^}/grumboldX.dat" \
+    --preload "$data/${edition^^}/grumboldX.dat@/usr/share/grumboldx/${edition^^}/grumboldX.dat" \
     --js-output="$page/grumboldx.data.js" 2>&1 | { grep -v "^Remember to build" || true; } >&2
   # A gzip copy beside every file: the highscore server sends it to browsers that take gzip.
   rm -f "$page"/*.gz

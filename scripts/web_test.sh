@@ -7,6 +7,8 @@
 # (tests/web_round_check.py; its screenshots go to build-web/round-check).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+# The browser and its driver, as Debian packages.
+"$top/scripts/install_packages.sh" web-test chromium chromium-driver python3-selenium
 started=$SECONDS
 "$top/scripts/web.sh" xl
 echo "== the web page built in $((SECONDS - started)) s"

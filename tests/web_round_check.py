@@ -15,7 +15,9 @@ from DIR, default build-web/pages), registers a player, and opens /play/xl/ in C
      browser's fetch to the page's own server): the form shows the server's verified answer, and
      the list shows the entry;
   5. after a reload of the page the game reads the kept table back and accepts it;
-  6. the recording kept in the browser replays in the native game (-replay, exit 0) to the score
+  6. with the lock allowed (?lock), the first click takes the page to full screen and locks the
+     pointer; movements then move the crosshair, and a click lands where it is;
+  7. the recording kept in the browser replays in the native game (-replay, exit 0) to the score
      the server listed.
 Screenshots of the title, the round and the form go to --shots (default build-web/round-check).
 Exit 0 when every check holds, 1 with the failed check on stderr, 2 when it cannot run.
@@ -89,16 +91,18 @@ def wait_for(what, check, seconds, step=0.25):
 
 
 # Before the page's own scripts: the game's WebGL canvas keeps its picture after it was shown, so
-# the player below can look at it (a browser clears it otherwise); and the page does not get the
-# pointer locked, as in a browser that refuses the lock: the player below points with mouse
-# events at positions, which a locked pointer would ignore (only movements count then).
+# the player below can look at it (a browser clears it otherwise); and, unless the address asks
+# for the lock (?lock), the page does not get the pointer locked, as in a browser that refuses
+# the lock: the player below points with mouse events at positions, which a locked pointer
+# would ignore (only movements count then).
 PAGE_SETUP = """
 const getContext = HTMLCanvasElement.prototype.getContext;
 HTMLCanvasElement.prototype.getContext = function (type, attributes) {
   if (/webgl/.test(type)) attributes = Object.assign({}, attributes, {preserveDrawingBuffer: true});
   return getContext.call(this, type, attributes);
 };
-Element.prototype.requestPointerLock = function () { return Promise.reject(new Error('refused')); };
+if (!/[?&]lock\\b/.test(location.search))
+  Element.prototype.requestPointerLock = function () { return Promise.reject(new Error('refused')); };
 """
 
 # The player, in the page: mouse events on the canvas at the game's picture coordinates (the
@@ -130,6 +134,47 @@ T.press = (x, y) => {
   send('mousemove', x, y);
   setTimeout(() => send('mousedown', x, y, 0), 250);
   setTimeout(() => send('mouseup', x, y, 0), 350);
+};
+// The locked pointer: a movement by (dx, dy) picture pixels, in steps of the page's pixels (the
+// game scales them back), and a click wherever the crosshair is.
+T.nudge = (dx, dy, steps) => {
+  const s = place().s;
+  let x = 0, y = 0;
+  for (let i = 1; i <= steps; ++i) {
+    const nx = Math.round(dx * s * i / steps), ny = Math.round(dy * s * i / steps);
+    canvas.dispatchEvent(new MouseEvent('mousemove', {movementX: nx - x, movementY: ny - y, bubbles: true,
+      cancelable: true, view: window}));
+    x = nx; y = ny;
+  }
+};
+T.clickLocked = () => {
+  canvas.dispatchEvent(new MouseEvent('mousedown', {button: 0, buttons: 1, bubbles: true, view: window}));
+  setTimeout(() => canvas.dispatchEvent(new MouseEvent('mouseup', {button: 0, bubbles: true, view: window})), 100);
+};
+// Where the crosshair is in a part of the picture (x, y, w, h in picture pixels): the middle
+// of its red pixels, or null when there are too few.
+T.crosshair = (x, y, w, h) => {
+  const grab = document.createElement('canvas');
+  grab.width = w; grab.height = h;
+  const g = grab.getContext('2d', {willReadFrequently: true});
+  const p = place(), k = canvas.width / p.r.width;
+  g.drawImage(canvas, (p.left - p.r.left + x * p.s) * k, (p.top - p.r.top + y * p.s) * k, w * p.s * k, h * p.s * k, 0, 0, w, h);
+  const px = g.getImageData(0, 0, w, h).data;
+  let n = 0, sx = 0, sy = 0;
+  for (let i = 0; i < px.length; i += 4)
+    if (px[i] > 170 && px[i + 1] < 80 && px[i + 2] < 80) { ++n; sx += (i / 4) % w; sy += Math.floor(i / 4 / w); }
+  return n < 20 ? null : [x + sx / n, y + sy / n, n];
+};
+// The picture as 80 x 60 grey levels.
+T.picture = () => {
+  const grab = document.createElement('canvas');
+  grab.width = 80; grab.height = 60;
+  const g = grab.getContext('2d', {willReadFrequently: true});
+  const p = place(), k = canvas.width / p.r.width;
+  g.drawImage(canvas, (p.left - p.r.left) * k, (p.top - p.r.top) * k, 800 * p.s * k, 600 * p.s * k, 0, 0, 80, 60);
+  const px = g.getImageData(0, 0, 80, 60).data, grey = [];
+  for (let i = 0; i < px.length; i += 4) grey.push((px[i] + px[i + 1] + px[i + 2]) / 3);
+  return grey;
 };
 T.play = (seconds) => {
   const W = 160, H = 120, cell = 5;
@@ -208,8 +253,17 @@ class Game:
         self.driver.execute_script("grumboldxPlayer.press(arguments[0], arguments[1])", x, y)
         time.sleep(0.6)
 
+    def picture(self):
+        """The game's picture as 80 x 60 grey levels."""
+        return self.driver.execute_script("return grumboldxPlayer.picture()")
+
     def keep(self, path):
         return self.driver.execute_async_script(READ_KEPT, FOLDER, path)
+
+
+def differ(a, b):
+    """The mean difference of two pictures' grey levels (0 to 255)."""
+    return sum(abs(x - y) for x, y in zip(a, b)) / max(1, len(a))
 
 
 def start_server(scratch, pages):
@@ -346,6 +400,7 @@ def main():
         game.press(482, 540)  # the title's table button
         time.sleep(1.5)
         driver.save_screenshot(os.path.join(args.shots, "table-after-reload.png"))
+        table_picture = game.picture()
         log = driver.execute_script("const f = Module.grumboldxFile(arguments[0]);"
                                     "return f && new TextDecoder().decode(f);", LOG) or ""
         if "Init ok" not in log or "Highscore-file not valid!" in log:
@@ -355,7 +410,37 @@ def main():
             raise Failed("the table lost its entry after the reload")
         print("after a reload: the kept table is read back and accepted")
 
-        # 6. The browser's recording in the native game.
+        # 6. The locked pointer: the first click takes the page to full screen and locks the
+        # pointer; movements then move the crosshair, scaled as the picture and held inside it,
+        # and a click lands where the crosshair is: on the table's button it shows the table as
+        # the press at its position did.
+        game.open(base + "/play/xl/?lock")
+        title_picture = game.picture()
+        driver.find_element(By.ID, "start").click()
+        wait_for("the pointer lock and the full screen", lambda: driver.execute_script(
+            "return document.pointerLockElement === document.getElementById('canvas') && "
+            "document.fullscreenElement === document.documentElement"), 5)
+        time.sleep(1)
+        # Full screen has changed the page's size since the click, so where the crosshair starts
+        # is not known exactly here: it is first pushed into the picture's corner.
+        driver.execute_script("grumboldxPlayer.nudge(-1000, -1000, 3); grumboldxPlayer.nudge(482, 540, 7)")
+        time.sleep(0.4)
+        at = driver.execute_script("return grumboldxPlayer.crosshair(400, 490, 180, 100)")
+        if not at or abs(at[0] - 482) > 4 or abs(at[1] - 540) > 4:
+            raise Failed(f"the locked pointer's movements took the crosshair to {at} instead of (482, 540)")
+        driver.execute_script("grumboldxPlayer.clickLocked()")
+        time.sleep(1.5)
+        driver.save_screenshot(os.path.join(args.shots, "table-locked.png"))
+        locked_picture = game.picture()
+        to_table, to_title = differ(locked_picture, table_picture), differ(locked_picture, title_picture)
+        if to_table > 4 or to_title < 12:
+            raise Failed(f"a click of the locked pointer does not show the table: the picture differs by "
+                         f"{to_table:.1f} from the table's and by {to_title:.1f} from the title's")
+        print(f"the locked pointer moved the crosshair to ({at[0]:.1f}, {at[1]:.1f}) on the table's button, "
+              f"whose click shows the table (picture differences: {to_table:.1f} to the table, "
+              f"{to_title:.1f} to the title)")
+
+        # 7. The browser's recording in the native game.
         shutil.copy(os.path.join(TOP, "build", "data", "XL", "grumboldX.dat"), scratch)
         rec = os.path.join(scratch, "lastgame.rec")
         with open(rec, "wb") as f:
