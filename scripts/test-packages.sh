@@ -3,8 +3,9 @@
 # Checks the Debian packages as installed: each is unpacked into a scratch root, then the game
 # starts headless to its title and back out (exit 0, its highscores in the player's XDG data
 # folder), the server answers /health with all three editions on the options of its
-# /etc/default file, and the server package depends on no desktop library. Prints the installed
-# size and the game's start time.
+# /etc/default file, and the server package depends on no desktop library. With grumboldx-web
+# (left out by package.sh --no-web) the server also serves its pages, whose data are the data
+# package's archives. Prints the installed size and the game's start time.
 #   scripts/test-packages.sh [DEB_OR_FOLDER...]
 # Without arguments it builds the packages first with scripts/package.sh (into dist-packages/).
 # A package build takes minutes: this is not part of ./test.
@@ -47,6 +48,20 @@ for f in usr/games/grumboldx usr/share/applications/grumboldx.desktop usr/share/
   usr/share/grumboldx/XL/grumboldX.dat usr/share/grumboldx/XXL/grumboldX.dat; do
   [[ -e "$root/$f" ]] || fail "$f is not in any package"
 done
+web=${deb_of[grumboldx-web]:+1}
+if [[ -n $web ]]; then
+  for edition in xs xl xxl; do
+    page=$root/usr/share/grumboldx/web/$edition
+    for f in index.html grumboldx.js grumboldx.wasm grumboldx.data.js grumboldx.data.gz; do
+      [[ -f "$page/$f" ]] || fail "grumboldx-web has no $edition/$f"
+    done
+    # The page's data is the edition's archive, by a link into grumboldx-data.
+    [[ -L "$page/grumboldx.data" && "$(readlink -f "$page/grumboldx.data")" == \
+       "$(readlink -f "$root/usr/share/grumboldx/${edition^^}/grumboldX.dat")" ]] ||
+      fail "the $edition page's data is not the edition's archive"
+  done
+  dpkg-deb -f "${deb_of[grumboldx-web]}" Depends | grep -q "grumboldx-data (= " || fail "grumboldx-web does not depend on its data"
+fi
 dpkg-deb -I "${deb_of[grumboldx-server]}" conffiles | grep -qx /etc/default/grumboldx-server ||
   fail "/etc/default/grumboldx-server is not a conffile"
 # shellcheck disable=SC2016  # the unit names the variable itself
@@ -92,6 +107,18 @@ grep -q '"status":"ok"' <<< "$health" || fail "the installed server's health: $h
 grep -q '"editions":\["XS","XL","XXL"\]' <<< "$health" || fail "the installed server misses editions: $health"
 grep -q "XXL: $root/usr/share/grumboldx/XXL/grumboldX.dat" "$scratch/server.log" ||
   fail "the server did not find the installed archives: $(cat "$scratch/server.log")"
+if [[ -n $web ]]; then
+  # The installed pages, found by the server under its own prefix: the page, and its data whole
+  # (the archive through the link) or gzipped.
+  address=http://127.0.0.1:$(cat "$scratch/port")/play/xl
+  curl -sf --max-time 10 "$address/" | grep -q "<title>GrumboldX XL</title>" ||
+    fail "the installed server does not serve the XL page"
+  size=$(curl -sf --max-time 30 -H "Accept-Encoding: identity" -o /dev/null -w '%{size_download}' "$address/grumboldx.data")
+  [[ $size == "$(stat -c %s "$root/usr/share/grumboldx/XL/grumboldX.dat")" ]] ||
+    fail "the XL page's data came as $size bytes, not the archive's"
+  curl -sf --max-time 30 -H "Accept-Encoding: gzip" -D - -o /dev/null "$address/grumboldx.data" |
+    grep -qi "^content-encoding: gzip" || fail "the XL page's data does not come gzipped"
+fi
 kill "$server_pid"
 wait "$server_pid" || fail "the server did not end with 0 on SIGTERM"
 server_pid=
@@ -99,7 +126,7 @@ server_pid=
 # Installed size (what dpkg -x unpacked) and the game's start to its first frame: the median of
 # five headless runs of one frame.
 echo "test-packages: installed size"
-for pkg in grumboldx grumboldx-data grumboldx-server; do
+for pkg in grumboldx grumboldx-data grumboldx-server ${web:+grumboldx-web}; do
   printf '  %-18s %8d KiB\n' "$pkg" "$(dpkg-deb -f "${deb_of[$pkg]}" Installed-Size)"
 done
 printf '  %-18s %8d KiB\n' "all, unpacked" "$(du -sk "$root" | cut -f1)"
