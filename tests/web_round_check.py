@@ -123,6 +123,16 @@ const send = (type, x, y, button) => {
     button: button || 0, buttons: type === 'mousedown' ? (button === 2 ? 2 : 1) : 0, bubbles: true,
     cancelable: true, view: window}));
 };
+// A part of the picture (x, y, w, h in picture pixels) scaled to W x H pixels, as RGBA bytes.
+const region = (x, y, w, h, W, H) => {
+  const grab = document.createElement('canvas');
+  grab.width = W; grab.height = H;
+  const g = grab.getContext('2d', {willReadFrequently: true});
+  const p = place(), k = canvas.width / p.r.width;
+  g.drawImage(canvas, (p.left - p.r.left + x * p.s) * k, (p.top - p.r.top + y * p.s) * k, w * p.s * k, h * p.s * k,
+              0, 0, W, H);
+  return g.getImageData(0, 0, W, H).data;
+};
 const T = window.grumboldxPlayer = {shots: 0, reloads: 0, done: false};
 T.click = (x, y, button) => {
   send('mousemove', x, y);
@@ -154,12 +164,7 @@ T.clickLocked = () => {
 // Where the crosshair is in a part of the picture (x, y, w, h in picture pixels): the middle
 // of its red pixels, or null when there are too few.
 T.crosshair = (x, y, w, h) => {
-  const grab = document.createElement('canvas');
-  grab.width = w; grab.height = h;
-  const g = grab.getContext('2d', {willReadFrequently: true});
-  const p = place(), k = canvas.width / p.r.width;
-  g.drawImage(canvas, (p.left - p.r.left + x * p.s) * k, (p.top - p.r.top + y * p.s) * k, w * p.s * k, h * p.s * k, 0, 0, w, h);
-  const px = g.getImageData(0, 0, w, h).data;
+  const px = region(x, y, w, h, w, h);
   let n = 0, sx = 0, sy = 0;
   for (let i = 0; i < px.length; i += 4)
     if (px[i] > 170 && px[i + 1] < 80 && px[i + 2] < 80) { ++n; sx += (i / 4) % w; sy += Math.floor(i / 4 / w); }
@@ -167,20 +172,12 @@ T.crosshair = (x, y, w, h) => {
 };
 // The picture as 80 x 60 grey levels.
 T.picture = () => {
-  const grab = document.createElement('canvas');
-  grab.width = 80; grab.height = 60;
-  const g = grab.getContext('2d', {willReadFrequently: true});
-  const p = place(), k = canvas.width / p.r.width;
-  g.drawImage(canvas, (p.left - p.r.left) * k, (p.top - p.r.top) * k, 800 * p.s * k, 600 * p.s * k, 0, 0, 80, 60);
-  const px = g.getImageData(0, 0, 80, 60).data, grey = [];
+  const px = region(0, 0, 800, 600, 80, 60), grey = [];
   for (let i = 0; i < px.length; i += 4) grey.push((px[i] + px[i + 1] + px[i + 2]) / 3);
   return grey;
 };
 T.play = (seconds) => {
   const W = 160, H = 120, cell = 5;
-  const grab = document.createElement('canvas');
-  grab.width = W; grab.height = H;
-  const g = grab.getContext('2d', {willReadFrequently: true});
   let last = null, cursor = [400, 300], loaded = 8, pause = 0;
   const recent = [];
   const started = performance.now();
@@ -188,9 +185,7 @@ T.play = (seconds) => {
     const now = performance.now();
     if (now - started > seconds * 1000) { T.done = true; return; }
     setTimeout(tick, 50);
-    const p = place(), k = canvas.width / p.r.width;
-    g.drawImage(canvas, (p.left - p.r.left) * k, (p.top - p.r.top) * k, 800 * p.s * k, 600 * p.s * k, 0, 0, W, H);
-    const px = g.getImageData(0, 0, W, H).data;
+    const px = region(0, 0, 800, 600, W, H);
     const before = last;
     last = px;
     if (!before || now < pause) return;
