@@ -7,6 +7,10 @@
 #include <deque>
 #include <utility>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
+
 #include "platform/audio_internal.h"
 #include "platform/backend.h"
 #include "platform/timer.h"
@@ -24,6 +28,12 @@ int boxes_shown = 0;
 bool keys_held[256] = {};
 bool vsync_requested = false;  // asked for before the display is created
 std::string icon_path;          // the window's icon, read when the window is made
+std::string own_server;         // the game's own server's base address
+
+#ifdef __EMSCRIPTEN__
+// The origin of the page the game runs in ("https://host:port"), cut to room - 1 bytes.
+EM_JS(void, page_origin, (char* out, int room), { stringToUTF8(location.origin, out, room); });
+#endif
 
 // Follows the keyboard state with the messages as the game receives them.
 void track_keys(const Message& m) {
@@ -148,7 +158,23 @@ bool open_url(const char* address) {
   if (!address || (std::strncmp(address, "http://", 7) != 0 &&
                    std::strncmp(address, "https://", 8) != 0))
     return false;
+#ifdef __EMSCRIPTEN__
+  char origin[256] = {};
+  page_origin(origin, sizeof origin);
+  return backend().open_url(rebase_address(address, own_server, origin).c_str());
+#else
   return backend().open_url(address);
+#endif
+}
+
+void set_own_server(const char* base_address) { own_server = base_address ? base_address : ""; }
+
+std::string rebase_address(const char* address, const std::string& base, const std::string& new_base) {
+  const std::string a = address ? address : "";
+  if (base.empty() || new_base.empty() || a.compare(0, base.size(), base) != 0) return a;
+  const char next = a.size() > base.size() ? a[base.size()] : 0;
+  if (next != 0 && next != '/' && next != '?' && next != '#') return a;
+  return new_base + a.substr(base.size());
 }
 
 std::uint32_t time_ms() { return backend().time_ms(); }

@@ -135,8 +135,15 @@ int message_box_count();
 // Hands a web address to the system's web browser. Only addresses that begin with "http://" or
 // "https://" are opened; anything else is refused (false) and left to the caller to log. The
 // headless backend opens nothing and writes "open_url: ADDRESS" on stderr instead. Answers
-// whether the address was handed on (not whether a page loaded).
+// whether the address was handed on (not whether a page loaded). In a web page an address on
+// the game's own server (set_own_server) opens on the server the page came from, where the
+// page's requests go too, whatever server they name.
 bool open_url(const char* address);
+// The game's own server, by its base address ("http://host:port").
+void set_own_server(const char* base_address);
+// The address moved from the server at base to the one at new_base when it is on the server at
+// base (base followed by "/", "?", "#" or nothing), else the address as it is.
+std::string rebase_address(const char* address, const std::string& base, const std::string& new_base);
 
 // ---------------------------------------------------------------------------------------------
 // Clocks

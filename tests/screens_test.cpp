@@ -588,6 +588,30 @@ TEST_F(Screens, AnUnknownStateFallsBackToTheTitle) {
   }
 }
 
+// In a web page the game's own server is the one the page came from: its addresses move there,
+// and every other address stays as it is.
+TEST(WebAddresses, OnlyTheOwnServersMoveToThePagesOrigin) {
+  const std::string own = "http://localhost:8642", page = "https://play.example:8443";
+  struct Case {
+    const char* address;
+    const char* opened;
+  } cases[] = {
+      {"http://localhost:8642/grumbold/qzt/de/xl_c1_redirect.php?from=QZT_XL-Ver1.0DE-C1",
+       "https://play.example:8443/grumbold/qzt/de/xl_c1_redirect.php?from=QZT_XL-Ver1.0DE-C1"},
+      {"http://localhost:8642", "https://play.example:8443"},
+      {"http://localhost:8642?x=1", "https://play.example:8443?x=1"},
+      {"http://localhost:8642#top", "https://play.example:8443#top"},
+      {"http://localhost:86420/list", "http://localhost:86420/list"},  // another port
+      {"http://localhost:8642.evil.example/", "http://localhost:8642.evil.example/"},
+      {"https://localhost:8642/list", "https://localhost:8642/list"},
+      {"https://example.org/http://localhost:8642/", "https://example.org/http://localhost:8642/"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(plat::rebase_address(c.address, own, page), c.opened) << c.address;
+  // Without an own server or a page, nothing moves.
+  EXPECT_EQ(plat::rebase_address("http://localhost:8642/a", "", page), "http://localhost:8642/a");
+  EXPECT_EQ(plat::rebase_address("http://localhost:8642/a", own, ""), "http://localhost:8642/a");
+}
+
 TEST_F(Screens, OnlyWebAddressesAreHandedToTheBrowser) {
   struct Case {
     const char* address;

@@ -13,7 +13,7 @@ from DIR, default build-web/pages), registers a player, and opens /play/xl/ in C
   3. the table and the recording are in the browser's IndexedDB;
   4. the table's send button sends the result through the upload form over the canvas (the
      browser's fetch to the page's own server): the form shows the server's verified answer, and
-     the list shows the entry;
+     the list shows the entry; the form's link to the list opens it in a new tab there;
   5. after a reload of the page the game reads the kept table back and accepts it;
   6. with the lock allowed (?lock), the first click takes the page to full screen and locks the
      pointer; movements then move the crosshair, and a click lands where it is;
@@ -384,9 +384,19 @@ def main():
             listing = reply.read().decode("utf-8", "replace")
         if f">{PLAYER}</a></td><td class=\"num\">{listed}</td>" not in listing:
             raise Failed(f"the list does not show {PLAYER} with {listed} points")
+        print(f"sent through the form: verified and listed with {listed} points (the game's own: {score})")
+        # The form's link to the list opens in a new tab, on the server the page came from (the
+        # game's own server's addresses name another).
+        game_tab = driver.current_window_handle
+        driver.find_element(By.ID, "grumboldx-control-1010").click()
+        list_tab = wait_for("the list's tab", lambda: [h for h in driver.window_handles if h != game_tab], 10)[0]
+        driver.switch_to.window(list_tab)
+        wait_for("the list in its tab", lambda: driver.current_url.startswith(base + "/list/xl"), 10)
+        print(f"the form's list link opened a new tab at {driver.current_url}")
+        driver.close()
+        driver.switch_to.window(game_tab)
         driver.find_element(By.ID, "grumboldx-control-2").click()
         wait_for("the form to close", lambda: not driver.find_elements(By.ID, "grumboldx-dialog"), 10)
-        print(f"sent through the form: verified and listed with {listed} points (the game's own: {score})")
 
         # 5. After a reload the game reads the kept table back and accepts it.
         game.open(base + "/play/xl/")

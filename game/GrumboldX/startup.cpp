@@ -26,6 +26,7 @@
 #include "game/sound/sound.h"
 #include "game/text/font.h"
 #include "game/text/texts.h"
+#include "game/upload/redirect_server.h"
 #include "platform/platform.h"
 #include "platform/upload_ui.h"
 #include "platform/user_folders.h"
@@ -46,6 +47,7 @@ int game_main(int argc, char** argv) {
   }
   const GameFolders folders = find_game_folders(line.c_str());
   plat::set_window_icon(folders.window_icon);
+  plat::set_own_server(redirect_server);
   for (int i = 1; i < argc; ++i)
     if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
       std::fputs(help_text(folders).c_str(), stdout);
