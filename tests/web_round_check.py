@@ -6,8 +6,9 @@
 
 Starts build/bin/grumboldx-server on 127.0.0.1 (a scratch database, the pages of scripts/web.sh
 from DIR, default build-web/pages), registers a player, and opens /play/xl/ in Chromium:
-  1. the title shows; the "Click to play" layer takes the first click (full screen; the test's
-     page refuses the pointer lock, since its player points with mouse events at positions);
+  1. the title shows; the "Click to play" layer takes the first click (full screen and sound; the
+     test's page refuses the pointer lock, since its player points with mouse events at
+     positions);
   2. a round is played with the mouse to its end, by a player in the page that shoots where the
      picture moves and reloads after eight shots; the name is typed on the keyboard into the table;
   3. the table and the recording are in the browser's IndexedDB;
@@ -15,8 +16,9 @@ from DIR, default build-web/pages), registers a player, and opens /play/xl/ in C
      browser's fetch to the page's own server): the form shows the server's verified answer, and
      the list shows the entry; the form's link to the list opens it in a new tab there;
   5. after a reload of the page the game reads the kept table back and accepts it;
-  6. with the lock allowed (?lock), the first click takes the page to full screen and locks the
-     pointer; movements then move the crosshair, and a click lands where it is;
+  6. with the lock allowed (?lock), the first click locks the pointer, takes the page to full
+     screen and starts the sound; movements then move the crosshair, and a click lands where it
+     is;
   7. the recording kept in the browser replays in the native game (-replay, exit 0) to the score
      the server listed.
 Screenshots of the title, the round and the form go to --shots (default build-web/round-check).
@@ -415,16 +417,23 @@ def main():
             raise Failed("the table lost its entry after the reload")
         print("after a reload: the kept table is read back and accepted")
 
-        # 6. The locked pointer: the first click takes the page to full screen and locks the
-        # pointer; movements then move the crosshair, scaled as the picture and held inside it,
-        # and a click lands where the crosshair is: on the table's button it shows the table as
-        # the press at its position did.
+        # 6. The first click locks the pointer, takes the page to full screen and starts the
+        # sound; movements of the locked pointer then move the crosshair, scaled as the picture
+        # and held inside it, and a click lands where the crosshair is: on the table's button it
+        # shows the table as the press at its position did.
         game.open(base + "/play/xl/?lock")
         title_picture = game.picture()
+        sound = "const c = Module.SDL2 && Module.SDL2.audioContext; return c ? c.state : 'none';"
+        sound_before = driver.execute_script(sound)
         driver.find_element(By.ID, "start").click()
         wait_for("the pointer lock and the full screen", lambda: driver.execute_script(
             "return document.pointerLockElement === document.getElementById('canvas') && "
             "document.fullscreenElement === document.documentElement"), 5)
+        # The browser holds the sound back until the player's first gesture on the page.
+        if sound_before != "suspended":
+            raise Failed(f"the page's sound was {sound_before} before the first click, not suspended")
+        wait_for("the sound", lambda: driver.execute_script(sound) == "running", 5)
+        print("the first click locked the pointer, took the page to full screen and started the sound")
         time.sleep(1)
         # Full screen has changed the page's size since the click, so where the crosshair starts
         # is not known exactly here: it is first pushed into the picture's corner.

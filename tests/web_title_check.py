@@ -88,13 +88,12 @@ class CountingHandler(http.server.SimpleHTTPRequestHandler):
 
 
 def start_chromium(*flags):
-    """Debian's headless Chromium under chromedriver, with WebGL in software, sound allowed
-    without a gesture and the page's console kept; flags are added to the usual ones."""
+    """Debian's headless Chromium under chromedriver, with WebGL in software and the page's
+    console kept; flags are added to the usual ones. Sound starts on a click, as for a player."""
     options = webdriver.ChromeOptions()
     options.binary_location = "/usr/bin/chromium"
     for flag in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-                 "--window-size=1024,768", "--autoplay-policy=no-user-gesture-required",
-                 "--use-angle=swiftshader", "--enable-unsafe-swiftshader", *flags):
+                 "--window-size=1024,768", "--use-angle=swiftshader", "--enable-unsafe-swiftshader", *flags):
         options.add_argument(flag)
     options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
     return webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
